@@ -1,0 +1,36 @@
+# One static library per folder of Code/. A folder without sources yet gives an
+# interface library, so that later folders can already name it as a dependency.
+set(ZOLT_ALL_LIBS "" CACHE INTERNAL "")
+
+function(zolt_add_code_dir dir name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
+  set(_cpp ${_srcs})
+  list(FILTER _cpp INCLUDE REGEX "\\.cpp$")
+  if(_cpp)
+    add_library(${name} STATIC ${_srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/Code ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_compile_options(${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/Code ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+  set(ZOLT_ALL_LIBS ${ZOLT_ALL_LIBS} ${name} CACHE INTERNAL "")
+endfunction()
+
+# One GoogleTest program per library: every .cpp in tests/<dir>.
+function(zolt_add_test_dir dir name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT _srcs)
+    return()
+  endif()
+  add_executable(${name} ${_srcs})
+  target_link_libraries(${name} PRIVATE zolt_testsupport ${ARG_DEPS})
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Berlin;LANG=en_US.UTF-8" TIMEOUT 300)
+endfunction()

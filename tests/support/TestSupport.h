@@ -1,0 +1,52 @@
+#pragma once
+
+// Shared helpers for the test programs.
+
+#include "platform/foundation/Log.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace testsupport {
+
+// A temporary folder removed with the object.
+class TempDir final {
+public:
+    TempDir();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    bool write(const QString& name, const QByteArray& data) const;  // makes sub-folders
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv final {
+public:
+    ScopedEnv(const char* name, const QString& value);
+    ~ScopedEnv();
+
+private:
+    QByteArray name_;
+    QByteArray old_;
+    bool had_ = false;
+};
+
+// Runs the event loop until `done` answers true or `seconds` have passed;
+// answers whether `done` became true.
+bool waitUntil(const std::function<bool()>& done, double seconds = 5.0);
+
+// Pixel checks on rendered images. Points are in image pixels, (0,0) top left.
+bool colorNear(const QColor& a, const QColor& b, int tolerance = 8);
+QColor pixel(const QImage& image, int x, int y);
+// Saves an image under the build tree's test-output folder for a person to look at;
+// answers the path.
+QString saveForInspection(const QImage& image, const QString& name);
+
+}  // namespace testsupport
