@@ -6,4 +6,4 @@ BUILD_DIR=${BUILD_DIR:-build}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
   cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
-cmake --build "$BUILD_DIR" -- -j"$(nproc)" "$@"
+cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" ${1:+--target "$@"}
