@@ -1,9 +1,9 @@
-// Zolt's entry point.
+// Zolt's entry point: makes the application object and runs start-up, the event
+// loop and shutdown.
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/Log.h"
+#include "shell/AppDelegate.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -11,12 +11,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(
         foundation::Bundle::infoValue(QStringLiteral("CFBundleVersion")).toString());
 
-    // The application delegate takes over start-up once it exists; until then a
-    // plain window shows that the program runs.
-    QLabel window(QStringLiteral("Zolt %1").arg(QApplication::applicationVersion()));
-    window.setAlignment(Qt::AlignCenter);
-    window.resize(800, 600);
-    window.setWindowTitle(QStringLiteral("Zolt"));
-    window.show();
+    AppDelegate delegate;
+    delegate.awakeFromNib();
+    delegate.applicationWillFinishLaunching();
+    delegate.applicationDidFinishLaunching();
+
+    // Closing the last window ends the application; a quit is never refused.
+    QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.applicationWillTerminate(); });
     return app.exec();
 }

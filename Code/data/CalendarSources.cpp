@@ -1,0 +1,5 @@
+#include "data/CalendarSources.h"
+
+void CalendarSources::loadCalendarsFromICal() {}
+
+void CalendarSources::loadMarkers() {}

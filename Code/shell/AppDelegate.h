@@ -1,0 +1,109 @@
+#pragma once
+
+#include "data/MyDate.h"
+#include "platform/foundation/Timer.h"
+#include "platform/foundation/Updater.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+class CalendarSources;
+
+// The one application object: runs start-up and shutdown, owns the model root,
+// loads the settings with their factory values, keeps the synced preference
+// groups in step with an external configuration file or the cloud store, and runs
+// the minute timer that announces five-minute ticks and the change of the day.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+public:
+    // What the delegate asks of the preferences, setup, about and help windows,
+    // which are built on top of the shell and hook themselves in at start-up.
+    struct Services {
+        std::function<bool()> markerStoreDefined;
+        std::function<bool()> holidayStoreDefined;
+        std::function<bool()> birthdayStoreDefined;
+        std::function<void()> openSetupSheetOnMainWindow;
+        std::function<void()> showAbout;
+        std::function<void()> showHelp;
+        // Pane order, then the pane to show.
+        std::function<void(const QStringList&, const QString&)> showPreferences;
+        // Hands a changed external configuration file to the sync pane; false when
+        // there is no pane.
+        std::function<bool()> externalConfigChanged;
+    };
+
+    // Top-level settings and the preference groups.
+    static inline const QString kUseICloudConfig = QStringLiteral("Use iCloud Config");
+    static inline const QString kUseExternalMarkerConfig = QStringLiteral("Use External MarkerConfig");
+    static inline const QString kUseExternalConfig = QStringLiteral("Use External Config");
+    static inline const QString kExternalConfigurationFile =
+        QStringLiteral("External Configuration File");
+    static inline const QString kLiveUpdate = QStringLiteral("Live Update From External Config");
+    static inline const QString kCheckConfigAtStartup = QStringLiteral("Check Config at Startup");
+    static inline const QString kCalendarApplication = QStringLiteral("Calendar Application");
+    static inline const QString kApplicationVersion = QStringLiteral("Application Version");
+    static inline const QString kGeneral = QStringLiteral("AppPref General");
+    static inline const QString kCalendars = QStringLiteral("AppPref Calendars");
+    static inline const QString kMarkers = QStringLiteral("AppPref Markers");
+    static inline const QString kYearView = QStringLiteral("AppPref YearView");
+    static inline const QString kWeekView = QStringLiteral("AppPref WeekView");
+    static inline const QString kSearchOptions = QStringLiteral("AppPref SearchOptions");
+
+    static inline const QString kFiveMinuteTick = QStringLiteral("Application 5Minute Tick");
+    static inline const QString kCurrentDateChanged =
+        QStringLiteral("Application CurrentDate Changed");
+
+    AppDelegate();  // init: becomes the one delegate
+    ~AppDelegate() override;
+
+    static AppDelegate* obj();
+    static QString appVersion();
+    static MyDatePtr appBuildDate();
+    static int currentOS();
+
+    void awakeFromNib();
+    MyDatePtr dateFromString(const QString& text) const;
+    void minuteTick();
+    void checkForSetupAssistance();
+    void loadPreferences();
+    bool versionMatchesApplication(const QString& version) const;
+    void updatePreferencesWithFactoryDefaults(const QVariantMap& factory);
+    void menuAbout(QObject* sender);
+    void menuAssistant(QObject* sender);
+    void menuPreferences(QObject* sender);
+    void menuHelp(QObject* sender);
+    void detectExternalConfigUpdates();
+    void updateFromiCloud();
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
+    bool applicationShouldTerminate() const { return true; }  // never delays a quit
+    void applicationWillTerminate();
+
+    void setServices(Services services) { services_ = std::move(services); }
+    // The clock the minute step reads; tests replace it.
+    void setClock(std::function<MyDatePtr()> clock) { clock_ = std::move(clock); }
+    // For tests: the version this application claims to be.
+    static void setAppVersionForTesting(const QString& version);
+
+    // Fields the rest of the system reads directly.
+    foundation::Timer minuteTimer;
+    int minuteTicks = 0;
+    QString externalConfigModTime;  // null until start-up looked, "" when no file
+    MyDatePtr today;
+    std::shared_ptr<CalendarSources> calendarSources;
+    foundation::Updater* sparkleUpdater = nullptr;
+
+private:
+    static QString modificationText(const QString& path);
+    void launchCalendarApplication();
+
+    Services services_;
+    std::function<MyDatePtr()> clock_;
+    bool observingCloud_ = false;
+};
