@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/store/Attendee.h"
+#include "platform/store/Calendar.h"
+#include "platform/store/RecurrenceRule.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+namespace calstore {
+
+namespace detail {
+struct Series;
+class EventAccess;
+}  // namespace detail
+
+// One event as the store hands it out: a copy, so changing it changes nothing
+// until it is saved. Every occurrence of a repeating event is an event of its
+// own with the series' UID, its own start and end, and its occurrence date (the
+// start the rule gave it, which an occurrence moved on its own no longer has).
+//
+// All-day events start at 00:00 of their first day and end at 23:59:59 of their
+// last day, in the store's time zone.
+//
+// An event is a plain value without a lock: one thread changes it at a time.
+class Event final {
+public:
+    Event() = default;
+    // A new event, not in the store yet, with a fresh UID.
+    static std::shared_ptr<Event> event();
+
+    const QString& uid() const { return uid_; }
+    const CalendarPtr& calendar() const { return calendar_; }
+    const QString& title() const { return title_; }
+    const QString& location() const { return location_; }
+    const QString& notes() const { return notes_; }
+    const QUrl& url() const { return url_; }
+    const QDateTime& startDate() const { return start_; }
+    const QDateTime& endDate() const { return end_; }
+    bool isAllDay() const { return allDay_; }
+    // When the event was last changed (LAST-MODIFIED, else DTSTAMP); invalid when unknown.
+    const QDateTime& dateStamp() const { return stamp_; }
+    bool hasAlarm() const { return hasAlarm_; }
+    const QList<AttendeePtr>& attendees() const { return attendees_; }
+    const std::optional<RecurrenceRule>& recurrenceRule() const { return rule_; }
+    // The start the occurrence has in its series (for a single event: its start).
+    const QDateTime& occurrence() const { return occurrence_; }
+    // An occurrence that was changed apart from its series.
+    bool isDetached() const { return detached_; }
+
+    void setCalendar(const CalendarPtr& calendar) { calendar_ = calendar; }
+    void setTitle(const QString& title) { title_ = title; }
+    void setLocation(const QString& location) { location_ = location; }
+    void setNotes(const QString& notes) { notes_ = notes; }
+    void setUrl(const QUrl& url) { url_ = url; }
+    void setStartDate(const QDateTime& date) { start_ = date; }
+    void setEndDate(const QDateTime& date) { end_ = date; }
+    void setIsAllDay(bool allDay) { allDay_ = allDay; }
+    void setAttendees(const QList<AttendeePtr>& attendees) { attendees_ = attendees; }
+    void setRecurrenceRule(const std::optional<RecurrenceRule>& rule) { rule_ = rule; }
+
+private:
+    friend class detail::EventAccess;
+
+    QString uid_;
+    CalendarPtr calendar_;
+    QString title_;
+    QString location_;
+    QString notes_;
+    QUrl url_;
+    QDateTime start_;
+    QDateTime end_;
+    bool allDay_ = false;
+    QDateTime stamp_;
+    bool hasAlarm_ = false;
+    QList<AttendeePtr> attendees_;
+    std::optional<RecurrenceRule> rule_;
+    QDateTime occurrence_;
+    bool detached_ = false;
+    // The series the event was read from; none for an event made here.
+    std::shared_ptr<const detail::Series> series_;
+};
+
+using EventPtr = std::shared_ptr<Event>;
+
+}  // namespace calstore

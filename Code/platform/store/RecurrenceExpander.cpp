@@ -1,0 +1,468 @@
+#include "platform/store/RecurrenceExpander.h"
+
+#include "platform/store/Libical.h"
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace calstore::detail {
+
+using namespace civil;
+
+namespace {
+
+// Beyond these years nothing is expanded: a rule that never produces an
+// occurrence stops here at the latest.
+constexpr int kLastYear = 9999;
+constexpr int kFirstYear = -9999;
+// libical steps one expansion may take before it gives up on a rule.
+constexpr qint64 kMaxLibicalSteps = 200000;
+
+template <size_t N>
+std::vector<int> listOf(const short (&values)[N]) {
+    std::vector<int> out;
+    for (size_t i = 0; i < N && values[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i)
+        out.push_back(values[i]);
+    return out;
+}
+
+template <size_t N>
+bool hasAny(const short (&values)[N]) {
+    return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+qint64 wallOf(const icaltimetype& t) {
+    qint64 w = daysFromCivil(t.year, t.month, t.day) * kSecondsPerDay;
+    if (!t.is_date) w += t.hour * 3600 + t.minute * 60 + t.second;
+    return w;
+}
+
+icaltimetype icalTimeOfWall(qint64 wall, bool dateOnly) {
+    icaltimetype t = icaltime_null_time();
+    int y, m, d;
+    civilFromDays(daysOfWall(wall), &y, &m, &d);
+    t.year = y;
+    t.month = m;
+    t.day = d;
+    if (dateOnly) {
+        t.is_date = 1;
+    } else {
+        const qint64 s = secondsOfDayOfWall(wall);
+        t.hour = int(s / 3600);
+        t.minute = int(s / 60 % 60);
+        t.second = int(s % 60);
+    }
+    return t;
+}
+
+qint64 periodSeconds(Frequency f) {
+    switch (f) {
+        case Frequency::Secondly:
+            return 1;
+        case Frequency::Minutely:
+            return 60;
+        case Frequency::Hourly:
+            return 3600;
+        default:
+            return kSecondsPerDay;
+    }
+}
+
+bool contains(const std::vector<int>& list, int value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+}  // namespace
+
+// A rule for libical's iterator: without COUNT and UNTIL, which the store applies
+// itself (libical compares UNTIL against a clock it does not know here).
+struct LibicalRule {
+    icalrecurrencetype rule;
+    explicit LibicalRule(const icalrecurrencetype& r) : rule(r) {
+        rule.count = 0;
+        rule.until = icaltime_null_time();
+        rule.rscale = r.rscale ? strdup(r.rscale) : nullptr;
+    }
+    ~LibicalRule() { free(rule.rscale); }
+    LibicalRule(const LibicalRule&) = delete;
+    LibicalRule& operator=(const LibicalRule&) = delete;
+};
+
+std::optional<RuleSpec> RuleSpec::fromText(const QString& text, bool viaLibical) {
+    foundation::Guard guard(libicalLock());
+    const icalrecurrencetype r = icalrecurrencetype_from_string(text.toUtf8().constData());
+    auto spec = fromLibical(r, text, viaLibical);
+    icalmemory_free_buffer(r.rscale);
+    return spec;
+}
+
+std::optional<RuleSpec> RuleSpec::fromLibical(const icalrecurrencetype& r, const QString& text,
+                                              bool viaLibical) {
+    RuleSpec s;
+    switch (r.freq) {
+        case ICAL_SECONDLY_RECURRENCE:
+            s.frequency = Frequency::Secondly;
+            break;
+        case ICAL_MINUTELY_RECURRENCE:
+            s.frequency = Frequency::Minutely;
+            break;
+        case ICAL_HOURLY_RECURRENCE:
+            s.frequency = Frequency::Hourly;
+            break;
+        case ICAL_DAILY_RECURRENCE:
+            s.frequency = Frequency::Daily;
+            break;
+        case ICAL_WEEKLY_RECURRENCE:
+            s.frequency = Frequency::Weekly;
+            break;
+        case ICAL_MONTHLY_RECURRENCE:
+            s.frequency = Frequency::Monthly;
+            break;
+        case ICAL_YEARLY_RECURRENCE:
+            s.frequency = Frequency::Yearly;
+            break;
+        default:
+            return std::nullopt;
+    }
+    s.text = text;
+    s.interval = r.interval < 1 ? 1 : r.interval;
+    s.count = r.count > 0 ? r.count : 0;
+    if (!icaltime_is_null_time(r.until)) {
+        Timing until;
+        until.kind = r.until.is_date            ? Timing::Kind::Date
+                     : icaltime_is_utc(r.until) ? Timing::Kind::Utc
+                                                : Timing::Kind::Floating;
+        until.wall = wallOf(r.until);
+        s.until = until;
+    }
+    if (r.week_start >= ICAL_SUNDAY_WEEKDAY && r.week_start <= ICAL_SATURDAY_WEEKDAY)
+        s.weekStart = int(r.week_start);
+
+    bool needsLibical = viaLibical || s.frequency < Frequency::Daily || r.rscale != nullptr ||
+                        hasAny(r.by_second) || hasAny(r.by_minute) || hasAny(r.by_hour) ||
+                        hasAny(r.by_year_day) || hasAny(r.by_week_no) || hasAny(r.by_set_pos);
+    for (int v : listOf(r.by_month)) {
+        if (icalrecurrencetype_month_is_leap(short(v))) needsLibical = true;
+        s.byMonth.push_back(icalrecurrencetype_month_month(short(v)));
+    }
+    s.byMonthDay = listOf(r.by_month_day);
+    bool nth = false;
+    for (int v : listOf(r.by_day)) {
+        const int weekday = int(icalrecurrencetype_day_day_of_week(short(v)));
+        const int position = icalrecurrencetype_day_position(short(v));
+        if (weekday < 1 || weekday > 7) return std::nullopt;
+        if (position != 0) nth = true;
+        s.byDay.push_back(NthWeekDay{weekday, position});
+    }
+    for (int m : s.byMonth)
+        if (m < 1 || m > 12) needsLibical = true;
+    for (int d : s.byMonthDay)
+        if (d == 0 || d < -31 || d > 31) needsLibical = true;
+    // An nth weekday is computed here only where it picks days out of a month or
+    // a year; as a mere filter, or in weekly and daily rules, libical decides.
+    if (nth && (s.frequency == Frequency::Daily || s.frequency == Frequency::Weekly ||
+                !s.byMonthDay.empty()))
+        needsLibical = true;
+    if (s.frequency == Frequency::Weekly && !s.byMonthDay.empty()) needsLibical = true;
+    for (const auto& d : s.byDay) {
+        const int limit = (s.frequency == Frequency::Yearly && s.byMonth.empty()) ? 53 : 5;
+        if (d.weekNumber > limit || d.weekNumber < -limit) needsLibical = true;
+    }
+    if (needsLibical) s.libical = std::make_shared<const LibicalRule>(r);
+    return s;
+}
+
+RecurrenceExpander::RecurrenceExpander(const RuleSpec& rule, qint64 startWall, bool dateOnly)
+    : rule_(rule), startWall_(startWall), dateOnly_(dateOnly) {
+    startDay_ = daysOfWall(startWall);
+    timeOfDay_ = secondsOfDayOfWall(startWall);
+    civilFromDays(startDay_, &startYear_, &startMonth_, &startDayOfMonth_);
+    startWeekday_ = weekdayOfDays(startDay_);
+    firstWeekStart_ = startDay_ - floorMod(startWeekday_ - rule_.weekStart, 7);
+    if (rule_.libical) {
+        foundation::Guard guard(libicalLock());
+        libicalIterator_ =
+            icalrecur_iterator_new(rule_.libical->rule, icalTimeOfWall(startWall, dateOnly));
+        if (!libicalIterator_) exhausted_ = true;  // a rule libical refuses gives nothing
+    }
+}
+
+RecurrenceExpander::~RecurrenceExpander() {
+    if (libicalIterator_) {
+        foundation::Guard guard(libicalLock());
+        icalrecur_iterator_free(static_cast<icalrecur_iterator*>(libicalIterator_));
+    }
+}
+
+qint64 RecurrenceExpander::periodFirstDay(qint64 k) const {
+    const qint64 step = k * rule_.interval;
+    switch (rule_.frequency) {
+        case Frequency::Weekly:
+            return firstWeekStart_ + 7 * step;
+        case Frequency::Monthly: {
+            const qint64 index = monthIndex(startYear_, startMonth_) + step;
+            return daysFromCivil(floorDiv(index, 12), int(floorMod(index, 12)) + 1, 1);
+        }
+        case Frequency::Yearly:
+            return daysFromCivil(startYear_ + step, 1, 1);
+        default:
+            return startDay_ + step;
+    }
+}
+
+qint64 RecurrenceExpander::periodForDay(qint64 day) const {
+    qint64 units = 0;
+    switch (rule_.frequency) {
+        case Frequency::Weekly:
+            units = floorDiv(day - firstWeekStart_, 7);
+            break;
+        case Frequency::Monthly: {
+            int y, m, d;
+            civilFromDays(day, &y, &m, &d);
+            units = monthIndex(y, m) - monthIndex(startYear_, startMonth_);
+            break;
+        }
+        case Frequency::Yearly: {
+            int y, m, d;
+            civilFromDays(day, &y, &m, &d);
+            units = y - startYear_;
+            break;
+        }
+        default:
+            units = day - startDay_;
+            break;
+    }
+    return floorDiv(units, rule_.interval);
+}
+
+void RecurrenceExpander::seek(qint64 wall) {
+    if (wall <= startWall_ || exhausted_) return;
+    if (rule_.libical) {
+        if (pending_ && *pending_ >= wall) return;
+        icaltimetype from;
+        if (rule_.frequency < Frequency::Daily) {
+            // Sub-daily periods count from the start; keep the seek on that grid.
+            const qint64 period = periodSeconds(rule_.frequency) * rule_.interval;
+            from = icalTimeOfWall(startWall_ + floorDiv(wall - startWall_, period) * period,
+                                  dateOnly_);
+        } else {
+            from = icalTimeOfWall(std::max(startWall_, wall - kSecondsPerDay), dateOnly_);
+        }
+        foundation::Guard guard(libicalLock());
+        icalrecur_iterator_set_start(static_cast<icalrecur_iterator*>(libicalIterator_), from);
+        pending_.reset();
+        return;
+    }
+    const qint64 k = periodForDay(daysOfWall(wall)) - 1;
+    if (k > nextPeriod_) {
+        nextPeriod_ = k;
+        days_.clear();
+        position_ = 0;
+    }
+}
+
+std::optional<qint64> RecurrenceExpander::next(qint64 limitWall) {
+    if (rule_.libical) return nextFromLibical(limitWall);
+    while (!exhausted_) {
+        while (position_ < days_.size()) {
+            const qint64 wall = days_[position_] * kSecondsPerDay + timeOfDay_;
+            if (wall < startWall_) {
+                ++position_;
+                continue;
+            }
+            if (wall > limitWall) return std::nullopt;
+            ++position_;
+            return wall;
+        }
+        const qint64 first = periodFirstDay(nextPeriod_);
+        if (first * kSecondsPerDay > limitWall) return std::nullopt;
+        int y, m, d;
+        civilFromDays(first, &y, &m, &d);
+        if (y > kLastYear || y < kFirstYear) {
+            exhausted_ = true;
+            break;
+        }
+        fillPeriod(nextPeriod_);
+        ++nextPeriod_;
+        ++steps_;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> RecurrenceExpander::nextFromLibical(qint64 limitWall) {
+    while (true) {
+        if (pending_) {
+            if (*pending_ > limitWall) return std::nullopt;
+            const qint64 wall = *pending_;
+            pending_.reset();
+            if (wall >= startWall_) return wall;
+            continue;
+        }
+        if (exhausted_) return std::nullopt;
+        if (steps_ >= kMaxLibicalSteps) {
+            exhausted_ = true;
+            return std::nullopt;
+        }
+        icaltimetype t;
+        {
+            foundation::Guard guard(libicalLock());
+            t = icalrecur_iterator_next(static_cast<icalrecur_iterator*>(libicalIterator_));
+        }
+        ++steps_;
+        if (icaltime_is_null_time(t) || t.year > kLastYear) {
+            exhausted_ = true;
+            return std::nullopt;
+        }
+        pending_ = wallOf(t);
+    }
+}
+
+bool RecurrenceExpander::matchesDayLimits(qint64 day, int year, int month, int dayOfMonth) const {
+    if (!rule_.byMonth.empty() && !contains(rule_.byMonth, month)) return false;
+    if (!rule_.byMonthDay.empty()) {
+        const int length = daysInMonth(year, month);
+        bool hit = false;
+        for (int md : rule_.byMonthDay)
+            if (md == dayOfMonth || (md < 0 && length + md + 1 == dayOfMonth)) hit = true;
+        if (!hit) return false;
+    }
+    if (!rule_.byDay.empty()) {
+        const int weekday = weekdayOfDays(day);
+        bool hit = false;
+        for (const auto& d : rule_.byDay)
+            if (d.dayOfTheWeek == weekday) hit = true;
+        if (!hit) return false;
+    }
+    return true;
+}
+
+void RecurrenceExpander::addMonthDays(int year, int month, bool limitByDay) {
+    const int length = daysInMonth(year, month);
+    const qint64 first = daysFromCivil(year, month, 1);
+    for (int md : rule_.byMonthDay) {
+        const int dom = md > 0 ? md : length + md + 1;
+        if (dom < 1 || dom > length) continue;
+        const qint64 day = first + dom - 1;
+        if (limitByDay && !rule_.byDay.empty()) {
+            const int weekday = weekdayOfDays(day);
+            bool hit = false;
+            for (const auto& d : rule_.byDay)
+                if (d.dayOfTheWeek == weekday) hit = true;
+            if (!hit) continue;
+        }
+        days_.push_back(day);
+    }
+}
+
+void RecurrenceExpander::addWeekdaysOfMonth(int year, int month) {
+    const int length = daysInMonth(year, month);
+    const qint64 first = daysFromCivil(year, month, 1);
+    const qint64 last = first + length - 1;
+    for (const auto& d : rule_.byDay) {
+        const qint64 firstHit = first + floorMod(d.dayOfTheWeek - weekdayOfDays(first), 7);
+        const qint64 lastHit = last - floorMod(weekdayOfDays(last) - d.dayOfTheWeek, 7);
+        if (d.weekNumber == 0) {
+            for (qint64 day = firstHit; day <= last; day += 7) days_.push_back(day);
+        } else if (d.weekNumber > 0) {
+            const qint64 day = firstHit + 7 * (d.weekNumber - 1);
+            if (day <= last) days_.push_back(day);
+        } else {
+            const qint64 day = lastHit + 7 * (d.weekNumber + 1);
+            if (day >= first) days_.push_back(day);
+        }
+    }
+}
+
+void RecurrenceExpander::addWeekdaysOfYear(int year) {
+    const qint64 first = daysFromCivil(year, 1, 1);
+    const qint64 last = first + daysInYear(year) - 1;
+    for (const auto& d : rule_.byDay) {
+        const qint64 firstHit = first + floorMod(d.dayOfTheWeek - weekdayOfDays(first), 7);
+        const qint64 lastHit = last - floorMod(weekdayOfDays(last) - d.dayOfTheWeek, 7);
+        if (d.weekNumber == 0) {
+            for (qint64 day = firstHit; day <= last; day += 7) days_.push_back(day);
+        } else if (d.weekNumber > 0) {
+            const qint64 day = firstHit + 7 * (d.weekNumber - 1);
+            if (day <= last) days_.push_back(day);
+        } else {
+            const qint64 day = lastHit + 7 * (d.weekNumber + 1);
+            if (day >= first) days_.push_back(day);
+        }
+    }
+}
+
+// The candidate days of period k, following RFC 5545's table of which BY parts
+// expand the period and which only filter it.
+void RecurrenceExpander::fillPeriod(qint64 k) {
+    days_.clear();
+    position_ = 0;
+    const qint64 first = periodFirstDay(k);
+    int year, month, dom;
+    civilFromDays(first, &year, &month, &dom);
+    switch (rule_.frequency) {
+        case Frequency::Daily:
+            if (matchesDayLimits(first, year, month, dom)) days_.push_back(first);
+            break;
+        case Frequency::Weekly: {
+            if (rule_.byDay.empty()) {
+                days_.push_back(first + floorMod(startWeekday_ - rule_.weekStart, 7));
+            } else {
+                for (const auto& d : rule_.byDay)
+                    days_.push_back(first + floorMod(d.dayOfTheWeek - rule_.weekStart, 7));
+            }
+            if (!rule_.byMonth.empty()) {
+                days_.erase(std::remove_if(days_.begin(), days_.end(),
+                                           [&](qint64 day) {
+                                               int y, m, d;
+                                               civilFromDays(day, &y, &m, &d);
+                                               return !contains(rule_.byMonth, m);
+                                           }),
+                            days_.end());
+            }
+            break;
+        }
+        case Frequency::Monthly:
+            if (!rule_.byMonth.empty() && !contains(rule_.byMonth, month)) break;
+            if (!rule_.byMonthDay.empty()) {
+                addMonthDays(year, month, true);
+            } else if (!rule_.byDay.empty()) {
+                addWeekdaysOfMonth(year, month);
+            } else if (startDayOfMonth_ <= daysInMonth(year, month)) {
+                days_.push_back(first + startDayOfMonth_ - 1);
+            }
+            break;
+        case Frequency::Yearly: {
+            std::vector<int> months = rule_.byMonth;
+            if (months.empty()) {
+                if (!rule_.byMonthDay.empty() || !rule_.byDay.empty()) {
+                    for (int m = 1; m <= 12; ++m) months.push_back(m);
+                } else {
+                    months.push_back(startMonth_);
+                }
+            }
+            if (!rule_.byMonthDay.empty()) {
+                for (int m : months) addMonthDays(year, m, true);
+            } else if (!rule_.byDay.empty()) {
+                if (rule_.byMonth.empty()) {
+                    addWeekdaysOfYear(year);
+                } else {
+                    for (int m : months) addWeekdaysOfMonth(year, m);
+                }
+            } else {
+                for (int m : months)
+                    if (startDayOfMonth_ <= daysInMonth(year, m))
+                        days_.push_back(daysFromCivil(year, m, startDayOfMonth_));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    std::sort(days_.begin(), days_.end());
+    days_.erase(std::unique(days_.begin(), days_.end()), days_.end());
+}
+
+}  // namespace calstore::detail

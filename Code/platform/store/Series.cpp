@@ -1,0 +1,267 @@
+#include "platform/store/Series.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace calstore::detail {
+
+using namespace civil;
+
+namespace {
+
+constexpr qint64 kOpen = std::numeric_limits<qint64>::max() / 4;
+// Every zone is within this many seconds of UTC (real ones stay within 26 hours).
+constexpr qint64 kClockSlack = 2 * kSecondsPerDay;
+
+bool overlaps(qint64 start, qint64 end, qint64 from, qint64 to) {
+    if (start >= to) return false;
+    if (end > from) return true;
+    return end <= start && start >= from;  // an instant belongs to the span it lies in
+}
+
+qint64 lengthUpperBound(const Component& c) {
+    return std::max<qint64>(0, c.duration.days) * kSecondsPerDay +
+           std::max<qint64>(0, c.duration.seconds) + kSecondsPerDay;
+}
+
+// A start the rules, RDATEs or DTSTART produced, identified the way EXDATE and
+// RECURRENCE-ID name it: by its instant, or by its day for all-day series.
+struct Candidate {
+    qint64 key = 0;
+    qint64 wall = 0;  // on the master's clock
+    const ExtraDate* extra = nullptr;
+};
+
+}  // namespace
+
+void Series::computeBounds() {
+    lowWall = kOpen;
+    highWall = -kOpen;
+    auto include = [&](const Component& c) {
+        lowWall = std::min(lowWall, c.start.wall);
+        highWall = std::max(highWall, c.start.wall + lengthUpperBound(c));
+        if (c.recurrenceId) lowWall = std::min(lowWall, c.recurrenceId->wall);
+    };
+    if (master) include(*master);
+    for (const auto& o : overrides) include(o);
+    if (master) {
+        const qint64 length = lengthUpperBound(*master);
+        for (const auto& e : extraDates) {
+            lowWall = std::min(lowWall, e.start.wall);
+            qint64 end = e.start.wall + length;
+            if (e.periodEnd) end = std::max(end, e.periodEnd->wall);
+            if (e.periodDuration)
+                end = std::max(end, e.start.wall + e.periodDuration->days * kSecondsPerDay +
+                                        e.periodDuration->seconds);
+            highWall = std::max(highWall, end);
+        }
+        for (const auto& rule : rules) {
+            if (rule.until) {
+                highWall = std::max(highWall, rule.until->wall + kSecondsPerDay + length);
+            } else if (rule.count > 0 && !rule.libical && rule.count <= 5000) {
+                // A counted rule ends where its last occurrence is.
+                RecurrenceExpander walk(rule, master->start.wall, master->start.isDate());
+                qint64 last = master->start.wall;
+                for (int n = 0; n < rule.count; ++n) {
+                    auto w = walk.next(kOpen);
+                    if (!w) break;
+                    last = *w;
+                }
+                highWall = std::max(highWall, last + length);
+            } else {
+                highWall = kOpen;
+            }
+        }
+    }
+    lowWall -= kClockSlack;
+    if (highWall < kOpen) highWall += kClockSlack;
+}
+
+bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
+                           std::vector<Occurrence>& out) const {
+    if (highWall < fromUtc - kClockSlack || lowWall >= toUtc + kClockSlack) return true;
+
+    // Changed occurrences stand for themselves (also those whose original
+    // occurrence the rule or an EXDATE no longer gives).
+    auto emitComponent = [&](const Component& c, bool detached, std::optional<qint64> occurrence) {
+        Occurrence o;
+        o.component = &c;
+        o.detached = detached;
+        o.allDay = c.start.isDate();
+        if (o.allDay) {
+            const qint64 days = c.start.days();
+            const qint64 length = std::max<qint64>(1, c.duration.days);
+            o.startUtc = local.utcFromWall(days * kSecondsPerDay);
+            o.endUtc = local.utcFromWall((days + length) * kSecondsPerDay);
+        } else {
+            const ZoneTable& clock = c.start.clock(local);
+            o.startUtc = clock.utcFromWall(c.start.wall);
+            o.endUtc = c.exactDuration
+                           ? o.startUtc + c.duration.seconds
+                           : clock.utcFromWall(c.start.wall + c.duration.days * kSecondsPerDay) +
+                                 c.duration.seconds;
+        }
+        o.occurrenceUtc = occurrence ? *occurrence : o.startUtc;
+        if (overlaps(o.startUtc, o.endUtc, fromUtc, toUtc)) out.push_back(o);
+    };
+
+    for (const auto& c : overrides) {
+        std::optional<qint64> occurrence;
+        if (c.recurrenceId) {
+            occurrence = c.recurrenceId->isDate()
+                             ? local.utcFromWall(c.recurrenceId->days() * kSecondsPerDay)
+                             : c.recurrenceId->utc(local);
+        }
+        emitComponent(c, master.has_value(), occurrence);
+    }
+    if (!master) return true;
+
+    const Component& m = *master;
+    const bool allDay = m.start.isDate();
+    const ZoneTable& clock = m.start.clock(local);
+    auto keyOfWall = [&](qint64 wall) {
+        return allDay ? daysOfWall(wall) : clock.utcFromWall(wall);
+    };
+    auto keyOfTiming = [&](const Timing& t) {
+        return allDay ? (t.kind == Timing::Kind::Date || t.kind == Timing::Kind::Floating
+                             ? t.days()
+                             : daysOfWall(clock.wallFromUtc(t.utc(local))))
+                      : t.utc(local);
+    };
+
+    // The span on the master's clock within which a start can give an overlap.
+    const qint64 length = lengthUpperBound(m);
+    const qint64 fromWall = fromUtc - length - kClockSlack;
+    const qint64 toWall = toUtc + kClockSlack;
+
+    std::vector<Candidate> candidates;
+    if (m.start.wall >= fromWall && m.start.wall <= toWall)
+        candidates.push_back({keyOfWall(m.start.wall), m.start.wall, nullptr});
+
+    bool complete = true;
+    int produced = 0;
+    for (const auto& rule : rules) {
+        RecurrenceExpander walk(rule, m.start.wall, allDay);
+        // RFC 5545 counts DTSTART as the first occurrence of a counted rule even
+        // where the rule itself would not give it.
+        int remaining = rule.count;
+        bool first = true;
+        if (rule.count == 0) walk.seek(fromWall);
+        std::optional<qint64> untilUtc;
+        std::optional<qint64> untilWall;
+        if (rule.until) {
+            if (rule.until->kind == Timing::Kind::Utc) {
+                untilUtc = rule.until->wall;
+            } else if (rule.until->isDate()) {
+                untilWall = (rule.until->days() + 1) * kSecondsPerDay - 1;
+            } else {
+                untilWall = rule.until->wall;
+            }
+        }
+        const qint64 limit = untilWall  ? std::min(toWall, *untilWall)
+                             : untilUtc ? std::min(toWall, *untilUtc + kClockSlack)
+                                        : toWall;
+        while (true) {
+            auto wall = walk.next(limit);
+            if (!wall) break;
+            if (first) {
+                first = false;
+                if (rule.count > 0 && *wall != m.start.wall) --remaining;
+            }
+            if (rule.count > 0 && remaining-- <= 0) break;
+            if (untilUtc && clock.utcFromWall(*wall) > *untilUtc) break;
+            if (*wall < fromWall || *wall == m.start.wall) continue;
+            if (produced >= cap) {
+                complete = false;
+                break;
+            }
+            ++produced;
+            candidates.push_back({keyOfWall(*wall), *wall, nullptr});
+        }
+        if (!complete) break;
+    }
+    for (const auto& e : extraDates) {
+        const qint64 wall =
+            allDay ? e.start.days() * kSecondsPerDay : clock.wallFromUtc(e.start.utc(local));
+        if (wall < fromWall - kClockSlack || wall > toWall + kClockSlack) continue;
+        candidates.push_back({keyOfTiming(e.start), wall, &e});
+    }
+
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+    candidates.erase(
+        std::unique(candidates.begin(), candidates.end(),
+                    [](const Candidate& a, const Candidate& b) { return a.key == b.key; }),
+        candidates.end());
+
+    // EXDATE and EXRULE take starts out; a date excludes every start on that day.
+    std::vector<qint64> excluded;
+    std::vector<qint64> excludedDays;
+    for (const auto& x : exceptionDates) {
+        if (x.isDate() && !allDay)
+            excludedDays.push_back(x.days());
+        else
+            excluded.push_back(keyOfTiming(x));
+    }
+    for (const auto& rule : exceptionRules) {
+        RecurrenceExpander walk(rule, m.start.wall, allDay);
+        if (rule.count == 0) walk.seek(fromWall);
+        int remaining = rule.count;
+        int steps = 0;
+        while (steps++ < cap) {
+            auto wall = walk.next(toWall);
+            if (!wall) break;
+            if (rule.count > 0 && remaining-- <= 0) break;
+            if (rule.until && rule.until->kind == Timing::Kind::Utc &&
+                clock.utcFromWall(*wall) > rule.until->wall)
+                break;
+            if (rule.until && rule.until->kind != Timing::Kind::Utc && *wall > rule.until->wall)
+                break;
+            excluded.push_back(keyOfWall(*wall));
+        }
+    }
+    std::sort(excluded.begin(), excluded.end());
+    std::vector<qint64> overridden;
+    for (const auto& c : overrides)
+        if (c.recurrenceId) overridden.push_back(keyOfTiming(*c.recurrenceId));
+    std::sort(overridden.begin(), overridden.end());
+
+    for (const auto& cand : candidates) {
+        if (std::binary_search(excluded.begin(), excluded.end(), cand.key)) continue;
+        if (!excludedDays.empty() && std::find(excludedDays.begin(), excludedDays.end(),
+                                               daysOfWall(cand.wall)) != excludedDays.end())
+            continue;
+        if (std::binary_search(overridden.begin(), overridden.end(), cand.key)) continue;
+        Occurrence o;
+        o.component = &m;
+        o.allDay = allDay;
+        if (allDay) {
+            qint64 days = std::max<qint64>(1, m.duration.days);
+            if (cand.extra && cand.extra->periodEnd)
+                days = std::max<qint64>(1, cand.extra->periodEnd->days() - daysOfWall(cand.wall));
+            else if (cand.extra && cand.extra->periodDuration)
+                days = std::max<qint64>(1, cand.extra->periodDuration->days);
+            o.startUtc = local.utcFromWall(daysOfWall(cand.wall) * kSecondsPerDay);
+            o.endUtc = local.utcFromWall((daysOfWall(cand.wall) + days) * kSecondsPerDay);
+        } else {
+            o.startUtc = cand.key;
+            if (cand.extra && cand.extra->periodEnd) {
+                o.endUtc = cand.extra->periodEnd->utc(local);
+            } else if (cand.extra && cand.extra->periodDuration) {
+                o.endUtc = clock.utcFromWall(cand.wall +
+                                             cand.extra->periodDuration->days * kSecondsPerDay) +
+                           cand.extra->periodDuration->seconds;
+            } else if (m.exactDuration) {
+                o.endUtc = o.startUtc + m.duration.seconds;
+            } else {
+                o.endUtc = clock.utcFromWall(cand.wall + m.duration.days * kSecondsPerDay) +
+                           m.duration.seconds;
+            }
+        }
+        o.occurrenceUtc = o.startUtc;
+        if (overlaps(o.startUtc, o.endUtc, fromUtc, toUtc)) out.push_back(o);
+    }
+    return complete;
+}
+
+}  // namespace calstore::detail

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "platform/store/Attendee.h"
+#include "platform/store/RecurrenceExpander.h"
+#include "platform/store/RecurrenceRule.h"
+#include "platform/store/Timing.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+namespace calstore::detail {
+
+// A length: nominal days (which follow the wall clock across time changes) and
+// exact seconds.
+struct Duration {
+    qint64 days = 0;
+    qint64 seconds = 0;
+};
+
+// What one VEVENT says of its occurrence besides the timing.
+struct Details {
+    QString title;
+    QString location;
+    QString notes;
+    QUrl url;
+    QDateTime stamp;
+    bool hasAlarm = false;
+    QList<AttendeePtr> attendees;  // immutable records, shared by every copy
+};
+
+// One VEVENT of a file: the series' master or an occurrence changed on its own.
+struct Component {
+    Timing start;
+    Duration duration;
+    bool exactDuration = false;  // from DTEND: the same number of seconds for every occurrence
+    std::optional<Timing> recurrenceId;
+    Details details;
+};
+
+// An RDATE: an extra start, with its own length when given as a period.
+struct ExtraDate {
+    Timing start;
+    std::optional<Timing> periodEnd;
+    std::optional<Duration> periodDuration;
+};
+
+// What the file was like when it was read, to notice later changes.
+struct FileStamp {
+    qint64 modifiedMsecs = 0;
+    qint64 size = 0;
+    QByteArray hash;
+};
+
+// One occurrence in a query span, before it becomes an Event.
+struct Occurrence {
+    const Component* component = nullptr;
+    qint64 startUtc = 0;
+    qint64 endUtc = 0;  // exclusive; for all-day events the midnight after the last day
+    qint64 occurrenceUtc = 0;
+    bool allDay = false;
+    bool detached = false;
+};
+
+// One event series as read from its file: immutable once built, so that any
+// number of queries may expand it at once without locks.
+struct Series {
+    QString uid;
+    QString calendarUid;
+    QString path;
+    FileStamp stamp;
+    QByteArray text;  // the file as read, kept so that what the model lacks survives a save
+
+    std::optional<Component> master;
+    std::vector<Component> overrides;
+    std::vector<RuleSpec> rules;
+    std::vector<RuleSpec> exceptionRules;
+    std::vector<ExtraDate> extraDates;
+    std::vector<Timing> exceptionDates;
+    std::optional<RecurrenceRule> modelRule;
+
+    // Wall-clock bounds of every start and end (any clock), for skipping the
+    // series quickly; the upper one is open for rules without an end.
+    qint64 lowWall = 0;
+    qint64 highWall = 0;
+
+    bool isRecurring() const { return !rules.empty() || !extraDates.empty(); }
+    bool isAllDay() const { return master ? master->start.isDate() : false; }
+
+    // Every occurrence that overlaps [fromUtc, toUtc), in no particular order.
+    // Floating times and dates are read on `local`. At most `cap` come from the
+    // rules; answers NO when the cap cut the list short.
+    bool occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
+                       std::vector<Occurrence>& out) const;
+
+    // Sets lowWall and highWall.
+    void computeBounds();
+
+    mutable std::atomic<bool> capReported{false};
+};
+
+}  // namespace calstore::detail
