@@ -34,7 +34,7 @@ struct Candidate {
 
 }  // namespace
 
-void Series::computeBounds() {
+void Series::prepare() {
     lowWall = kOpen;
     highWall = -kOpen;
     auto include = [&](const Component& c) {
@@ -44,34 +44,46 @@ void Series::computeBounds() {
     };
     if (master) include(*master);
     for (const auto& o : overrides) include(o);
-    if (master) {
-        const qint64 length = lengthUpperBound(*master);
-        for (const auto& e : extraDates) {
-            lowWall = std::min(lowWall, e.start.wall);
-            qint64 end = e.start.wall + length;
-            if (e.periodEnd) end = std::max(end, e.periodEnd->wall);
-            if (e.periodDuration)
-                end = std::max(end, e.start.wall + e.periodDuration->days * kSecondsPerDay +
-                                        e.periodDuration->seconds);
-            highWall = std::max(highWall, end);
-        }
-        for (const auto& rule : rules) {
-            if (rule.until) {
-                highWall = std::max(highWall, rule.until->wall + kSecondsPerDay + length);
-            } else if (rule.count > 0 && !rule.libical && rule.count <= 5000) {
-                // A counted rule ends where its last occurrence is.
-                RecurrenceExpander walk(rule, master->start.wall, master->start.isDate());
-                qint64 last = master->start.wall;
-                for (int n = 0; n < rule.count; ++n) {
-                    auto w = walk.next(kOpen);
-                    if (!w) break;
-                    last = *w;
-                }
-                highWall = std::max(highWall, last + length);
-            } else {
-                highWall = kOpen;
+    countedStarts.assign(rules.size(), {});
+    if (!master) {
+        lowWall -= kClockSlack;
+        if (highWall < kOpen) highWall += kClockSlack;
+        return;
+    }
+    const qint64 start = master->start.wall;
+    const qint64 length = lengthUpperBound(*master);
+    for (const auto& e : extraDates) {
+        lowWall = std::min(lowWall, e.start.wall);
+        qint64 end = e.start.wall + length;
+        if (e.periodEnd) end = std::max(end, e.periodEnd->wall);
+        if (e.periodDuration)
+            end = std::max(end, e.start.wall + e.periodDuration->days * kSecondsPerDay +
+                                    e.periodDuration->seconds);
+        highWall = std::max(highWall, end);
+    }
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const RuleSpec& rule = rules[i];
+        qint64 last = kOpen;
+        if (rule.count > 0 && rule.count <= kLaidOutCount) {
+            // RFC 5545 counts DTSTART as the first occurrence even where the rule
+            // itself would not give it; the list holds the rule's other starts.
+            RecurrenceExpander walk(rule, start, master->start.isDate());
+            std::vector<qint64>& list = countedStarts[i];
+            int remaining = rule.count;
+            bool first = true;
+            while (remaining > 0) {
+                auto w = walk.next(kOpen);
+                if (!w) break;
+                if (first && *w != start) --remaining;
+                first = false;
+                if (remaining-- <= 0) break;
+                if (*w != start) list.push_back(*w);
             }
+            last = list.empty() ? start : list.back();
         }
+        if (rule.until) last = std::min(last, rule.until->wall + kSecondsPerDay);
+        highWall = last >= kOpen ? kOpen : std::max(highWall, last + length);
+        if (highWall >= kOpen) break;
     }
     lowWall -= kClockSlack;
     if (highWall < kOpen) highWall += kClockSlack;
@@ -129,10 +141,18 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
                       : t.utc(local);
     };
 
-    // The span on the master's clock within which a start can give an overlap.
+    // The span on the master's clock within which a start can give an overlap,
+    // and how far past its start an occurrence can reach.
     const qint64 length = lengthUpperBound(m);
+    const qint64 nominalDays = std::max<qint64>(allDay ? 1 : 0, m.duration.days);
+    const qint64 reach = nominalDays * kSecondsPerDay + std::max<qint64>(0, m.duration.seconds) +
+                         (nominalDays > 0 ? 2 * 3600 : 0);  // days may be longer by a clock change
     const qint64 fromWall = fromUtc - length - kClockSlack;
     const qint64 toWall = toUtc + kClockSlack;
+
+    // Where a rule's walk may begin: an hour before the earliest start that can
+    // reach into the span, for clocks that are read twice in an hour.
+    const qint64 seekWall = clock.wallFromUtc(fromUtc - reach) - 3600;
 
     std::vector<Candidate> candidates;
     if (m.start.wall >= fromWall && m.start.wall <= toWall)
@@ -140,13 +160,8 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
 
     bool complete = true;
     int produced = 0;
-    for (const auto& rule : rules) {
-        RecurrenceExpander walk(rule, m.start.wall, allDay);
-        // RFC 5545 counts DTSTART as the first occurrence of a counted rule even
-        // where the rule itself would not give it.
-        int remaining = rule.count;
-        bool first = true;
-        if (rule.count == 0) walk.seek(fromWall);
+    for (size_t ri = 0; ri < rules.size() && complete; ++ri) {
+        const RuleSpec& rule = rules[ri];
         std::optional<qint64> untilUtc;
         std::optional<qint64> untilWall;
         if (rule.until) {
@@ -161,16 +176,38 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
         const qint64 limit = untilWall  ? std::min(toWall, *untilWall)
                              : untilUtc ? std::min(toWall, *untilUtc + kClockSlack)
                                         : toWall;
+        // The starts come from the list laid out in advance, or from a walk that
+        // counts from DTSTART (counted rules) or jumps to the span (the others).
+        const bool laidOut = rule.count > 0 && rule.count <= kLaidOutCount;
+        const std::vector<qint64>& list = countedStarts[ri];
+        auto at = std::lower_bound(list.begin(), list.end(), seekWall);
+        std::optional<RecurrenceExpander> walk;
+        int remaining = rule.count;
+        bool first = true;
+        if (!laidOut) {
+            walk.emplace(rule, m.start.wall, allDay);
+            if (rule.count == 0) walk->seek(seekWall);
+        }
         while (true) {
-            auto wall = walk.next(limit);
-            if (!wall) break;
-            if (first) {
-                first = false;
-                if (rule.count > 0 && *wall != m.start.wall) --remaining;
+            std::optional<qint64> wall;
+            if (laidOut) {
+                if (at == list.end() || *at > limit) break;
+                wall = *at++;
+            } else {
+                wall = walk->next(limit);
+                if (!wall) break;
+                if (rule.count > 0) {
+                    if (first && *wall != m.start.wall) --remaining;
+                    first = false;
+                    if (remaining-- <= 0) break;
+                }
             }
-            if (rule.count > 0 && remaining-- <= 0) break;
             if (untilUtc && clock.utcFromWall(*wall) > *untilUtc) break;
-            if (*wall < fromWall || *wall == m.start.wall) continue;
+            if (*wall == m.start.wall) continue;
+            // Only starts that can reach into the span count against the cap.
+            const qint64 startUtc = allDay ? local.utcFromWall(daysOfWall(*wall) * kSecondsPerDay)
+                                           : clock.utcFromWall(*wall);
+            if (startUtc + reach < fromUtc || startUtc >= toUtc) continue;
             if (produced >= cap) {
                 complete = false;
                 break;
@@ -178,7 +215,6 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
             ++produced;
             candidates.push_back({keyOfWall(*wall), *wall, nullptr});
         }
-        if (!complete) break;
     }
     for (const auto& e : extraDates) {
         const qint64 wall =
@@ -205,7 +241,7 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
     }
     for (const auto& rule : exceptionRules) {
         RecurrenceExpander walk(rule, m.start.wall, allDay);
-        if (rule.count == 0) walk.seek(fromWall);
+        if (rule.count == 0) walk.seek(seekWall);
         int remaining = rule.count;
         int steps = 0;
         while (steps++ < cap) {

@@ -85,6 +85,11 @@ struct Series {
     std::vector<Timing> exceptionDates;
     std::optional<RecurrenceRule> modelRule;
 
+    // The starts a counted rule gives (at most its COUNT, from DTSTART), laid out
+    // once when the series is read, so that queries need not walk from the start;
+    // empty for other rules. One list per rule.
+    std::vector<std::vector<qint64>> countedStarts;
+
     // Wall-clock bounds of every start and end (any clock), for skipping the
     // series quickly; the upper one is open for rules without an end.
     qint64 lowWall = 0;
@@ -99,8 +104,10 @@ struct Series {
     bool occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
                        std::vector<Occurrence>& out) const;
 
-    // Sets lowWall and highWall.
-    void computeBounds();
+    // Lays out the counted rules and sets the bounds; called once the series is read.
+    void prepare();
+    // Counted rules up to this many occurrences are laid out in advance.
+    static constexpr int kLaidOutCount = 10000;
 
     mutable std::atomic<bool> capReported{false};
 };

@@ -411,6 +411,19 @@ public:
                     out.extraDates.push_back(extra);
                     break;
                 }
+                case ICAL_XLICERROR_PROPERTY: {
+                    // libical drops a value it cannot parse and leaves this note; a
+                    // dropped timing or rule would show the event wrongly.
+                    const QString error = text(icalproperty_get_xlicerror(p));
+                    static const char* const needed[] = {"DTSTART", "DTEND",        "DURATION",
+                                                         "RRULE",   "EXRULE",       "RDATE",
+                                                         "EXDATE",  "RECURRENCE-ID"};
+                    for (const char* name : needed)
+                        if (error.contains(
+                                QStringLiteral(" in %1 property").arg(QLatin1String(name))))
+                            return QStringLiteral("has an unreadable %1").arg(QLatin1String(name));
+                    break;
+                }
                 case ICAL_EXDATE_PROPERTY: {
                     auto at = timingOfValue(p);
                     if (!at) return QStringLiteral("has an unreadable EXDATE");
@@ -702,7 +715,7 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
         series->exceptionDates = std::move(parts.exceptionDates);
     }
     if (series->master && !series->rules.empty()) series->modelRule = modelRuleOf(*series);
-    series->computeBounds();
+    series->prepare();
     result.series = series;
     return result;
 }

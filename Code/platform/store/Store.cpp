@@ -214,38 +214,42 @@ EventPtr Store::eventWithUIDOccurrence(const QString& uid, const QDateTime& occu
     const auto s = snapshot();
     const QTimeZone zone = storeTimeZone();
     const auto local = ZoneTable::forTimeZone(zone);
-    for (size_t i = 0; i < s->calendars.size(); ++i) {
-        const auto& folder = s->calendars[i];
+    constexpr qint64 kAll = std::numeric_limits<qint64>::max() / 4;
+    for (const auto& folder : s->calendars) {
         const auto series = folder->seriesByUid.value(uid);
         if (!series) continue;
         const auto calendar = std::make_shared<Calendar>(folder->calendar);
-        std::vector<detail::Occurrence> occurrences;
-        if (occurrence.isValid()) {
-            const qint64 at = occurrence.toSecsSinceEpoch();
-            // Changed occurrences may have moved anywhere; the rule's are searched
-            // where they began.
-            series->occurrencesIn(std::numeric_limits<qint64>::min() / 4,
-                                  std::numeric_limits<qint64>::max() / 4, *local, 0, occurrences);
-            for (const auto& o : occurrences)
-                if (o.occurrenceUtc == at)
-                    return detail::EventAccess::make(series, o, calendar, zone, *local);
-            occurrences.clear();
-            series->occurrencesIn(at, at + 1, *local, kMaxOccurrencesPerQuery, occurrences);
-            for (const auto& o : occurrences)
-                if (o.occurrenceUtc == at)
-                    return detail::EventAccess::make(series, o, calendar, zone, *local);
-            if (series->isRecurring()) return nullptr;
+        auto make = [&](const detail::Occurrence& o) {
+            return detail::EventAccess::make(series, o, calendar, zone, *local);
+        };
+        auto earliest = [](const std::vector<detail::Occurrence>& list) {
+            return *std::min_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
+                return a.startUtc < b.startUtc;
+            });
+        };
+        std::vector<detail::Occurrence> found;
+        // The changed occurrences wherever they are now, and the first start.
+        series->occurrencesIn(-kAll, kAll, *local, 0, found);
+        if (!series->isRecurring()) return found.empty() ? nullptr : make(earliest(found));
+        const auto& start = series->master->start;
+        const qint64 first = start.isDate()
+                                 ? local->utcFromWall(start.days() * civil::kSecondsPerDay)
+                                 : start.utc(*local);
+        const qint64 at = occurrence.isValid() ? occurrence.toSecsSinceEpoch() : first;
+        for (const auto& o : found)
+            if (o.occurrenceUtc == at) return make(o);
+        found.clear();
+        series->occurrencesIn(at, at + 1, *local, kMaxOccurrencesPerQuery, found);
+        for (const auto& o : found)
+            if (o.occurrenceUtc == at) return make(o);
+        if (occurrence.isValid()) return nullptr;
+        // The first start is excluded: the earliest occurrence after it.
+        for (qint64 years = 1; years <= 256; years *= 4) {
+            found.clear();
+            series->occurrencesIn(first, first + years * 366 * civil::kSecondsPerDay, *local, 1,
+                                  found);
+            if (!found.empty()) return make(earliest(found));
         }
-        // A single event, or the series' first occurrence.
-        occurrences.clear();
-        const auto& first = series->master ? *series->master : series->overrides.front();
-        const qint64 start = first.start.isDate()
-                                 ? local->utcFromWall(first.start.days() * civil::kSecondsPerDay)
-                                 : first.start.utc(*local);
-        series->occurrencesIn(start, start + 1, *local, 1, occurrences);
-        for (const auto& o : occurrences)
-            if (o.component == &first || !series->master)
-                return detail::EventAccess::make(series, o, calendar, zone, *local);
         return nullptr;
     }
     return nullptr;

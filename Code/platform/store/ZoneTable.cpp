@@ -25,11 +25,11 @@ std::shared_ptr<const ZoneTable> buildFromSystemZone(const QTimeZone& zone) {
     const qint64 end = civil::daysFromCivil(kLastTabulatedYear, 1, 1) * civil::kSecondsPerDay;
     std::vector<ZoneTable::Transition> transitions;
     if (zone.hasTransitions()) {
-        // Asked a decade at a time: one request over centuries ends early at the
-        // last year the zone file lists explicitly.
-        for (int y = kFirstTabulatedYear; y < kLastTabulatedYear; y += 10) {
+        // Asked a year at a time: a request across the last year that the zone
+        // file lists explicitly ends there, without the years its rule gives after.
+        for (int y = kFirstTabulatedYear; y < kLastTabulatedYear; ++y) {
             const QDateTime from(QDate(y, 1, 1), QTime(0, 0), Qt::UTC);
-            const QDateTime to(QDate(y + 10, 1, 1), QTime(0, 0), Qt::UTC);
+            const QDateTime to(QDate(y + 1, 1, 1), QTime(0, 0), Qt::UTC);
             const auto list = zone.transitions(from, to.addSecs(-1));
             for (const auto& t : list) {
                 const qint64 at = t.atUtc.toSecsSinceEpoch();
@@ -39,8 +39,26 @@ std::shared_ptr<const ZoneTable> buildFromSystemZone(const QTimeZone& zone) {
         }
     }
     const int initial = zone.offsetFromUtc(utcOf(start - 1));
-    return std::make_shared<ZoneTable>(QString::fromUtf8(zone.id()), initial,
-                                       std::move(transitions), zone, start, end);
+    auto table = std::make_shared<ZoneTable>(QString::fromUtf8(zone.id()), initial, transitions,
+                                             zone, start, end);
+    // The system's list of transitions can go wrong past the years its zone file
+    // spells out (2038 for some zones) while its offsets stay right: the table
+    // ends at the first year where the two disagree, and the zone answers after.
+    for (int y = kFirstTabulatedYear; y < kLastTabulatedYear; ++y) {
+        bool agrees = true;
+        for (int month : {1, 4, 7, 10}) {
+            const qint64 t = civil::daysFromCivil(y, month, 15) * civil::kSecondsPerDay + 43200;
+            if (table->offsetAtUtc(t) != zone.offsetFromUtc(utcOf(t))) agrees = false;
+        }
+        if (agrees) continue;
+        const qint64 yearStart = civil::daysFromCivil(y, 1, 1) * civil::kSecondsPerDay;
+        std::vector<ZoneTable::Transition> kept;
+        for (const auto& t : transitions)
+            if (t.utc < yearStart) kept.push_back(t);
+        return std::make_shared<ZoneTable>(QString::fromUtf8(zone.id()), initial, std::move(kept),
+                                           zone, start, yearStart);
+    }
+    return table;
 }
 
 }  // namespace
