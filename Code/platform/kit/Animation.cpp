@@ -55,7 +55,6 @@ void Animation::setCurrentProgress(double progress) {
         for (double m : marks)
             if (m > previous && m <= progress_) didReachProgressMark(*this, m);
     }
-    if (progressHook) progressHook(*this, progress_);
 }
 
 double Animation::currentValue() const {
@@ -71,7 +70,7 @@ void Animation::startAnimation() {
     running_ = true;
     QPointer<Animation> alive(this);
     if (instant || duration_ <= 0.0) {
-        setCurrentProgress(1.0);
+        advance(1.0);
         if (alive && running_) finish();
         return;
     }
@@ -90,12 +89,14 @@ void Animation::step() {
     const double elapsed = clock_.nsecsElapsed() / 1e9;
     const double p = startProgress_ + elapsed / duration_;
     QPointer<Animation> alive(this);
-    if (p >= 1.0) {
-        setCurrentProgress(1.0);
-        if (alive && running_) finish();
-    } else {
-        setCurrentProgress(p);
-    }
+    advance(std::min(p, 1.0));
+    if (alive && running_ && p >= 1.0) finish();
+}
+
+void Animation::advance(double p) {
+    QPointer<Animation> alive(this);
+    setCurrentProgress(p);
+    if (alive && progressHook) progressHook(*this, progress_);
 }
 
 void Animation::finish() {

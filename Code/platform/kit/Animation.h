@@ -41,8 +41,8 @@ public:
     void setFrameRate(double fps) { frameRate_ = fps > 0 ? fps : 60.0; }
 
     double currentProgress() const { return progress_; }
-    // One step: records the progress (clamped to 0..1), reports the progress marks
-    // passed since the last step and calls the progress hook.
+    // One step: records the progress (clamped to 0..1) and reports the progress
+    // marks passed since the last step.
     virtual void setCurrentProgress(double progress);
     // The progress through the curve (or the value hook when set).
     virtual double currentValue() const;
@@ -64,6 +64,7 @@ public:
     std::function<void(Animation&)> didEnd;
     std::function<void(Animation&, double mark)> didReachProgressMark;
     std::function<double(Animation&, double progress)> valueForProgress;
+    // Called after every step of a running animation, once the step has acted.
     std::function<void(Animation&, double progress)> progressHook;
 
     // Makes every animation jump to its end when started (for tests).
@@ -74,6 +75,7 @@ public:
 
 private:
     void step();
+    void advance(double progress);
     void finish();
 
     double duration_ = 0.5;

@@ -547,6 +547,14 @@ bool View::mouseInRect(const QPointF& point, const QRectF& rect) const {
     return kit::mouseInRect(point, rect, isFlipped());
 }
 
+QMenu* View::menu() const {
+    return menu_;
+}
+
+void View::setMenu(QMenu* menu) {
+    menu_ = menu;
+}
+
 QMenu* View::menuForEvent(const Event&) {
     return menu_;
 }

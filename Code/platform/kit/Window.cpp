@@ -9,6 +9,7 @@
 #include "platform/kit/View.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QTimer>
@@ -72,6 +73,11 @@ void eachView(View* root, const std::function<void(View*)>& fn) {
     fn(root);
     const auto subs = root->subviews();
     for (View* v : subs) eachView(v, fn);
+}
+
+// The offscreen platform of the tests has no stacking or window opacity.
+bool offscreen() {
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
 QRect qtGeometry(const QRectF& frame) {
@@ -227,7 +233,7 @@ void Window::setTitle(const QString& title) {
 
 void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
-    widget_->setWindowOpacity(alpha_);
+    if (!offscreen()) widget_->setWindowOpacity(alpha_);
 }
 
 void Window::setBackgroundColor(const QColor& color) {
@@ -242,7 +248,7 @@ bool Window::isVisible() const {
 
 void Window::orderFront() {
     widget_->show();
-    widget_->raise();
+    if (!offscreen()) widget_->raise();
 }
 
 void Window::orderOut() {
