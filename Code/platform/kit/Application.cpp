@@ -16,9 +16,52 @@
 
 namespace kit {
 
+namespace {
+
+// Offers the keys typed into plain Qt widgets of a window (the text fields of its
+// controls) to the monitors and to a running tracking loop, as the keys typed
+// into views are.
+class KeyFilter final : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || qobject_cast<View*>(w) || Window::forWidget(w)) return false;
+        if (w != QApplication::focusWidget()) return false;
+        Window* window = Window::forWidget(w->window());
+        if (!window) return false;
+        return Application::shared().filterForeignKey(static_cast<QKeyEvent*>(e), window);
+    }
+};
+
+}  // namespace
+
 Application& Application::shared() {
     static Application app;
     return app;
+}
+
+void Application::ensureKeyFilter() {
+    if (keyFilter_ || !QCoreApplication::instance()) return;
+    keyFilter_ = new KeyFilter;
+    keyFilter_->setParent(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(keyFilter_);
+}
+
+bool Application::filterForeignKey(QKeyEvent* qe, Window* window) {
+    Event e = Event::fromQtKeyEvent(qe, window);
+    if (e.type() == EventType::None) return false;
+    e.setLocationInWindow(window->mouseLocationOutsideOfEventStream());
+    if (isTracking()) {
+        enqueue(e, nullptr, false);
+        return true;
+    }
+    monitoredKey_ = qe;
+    monitoredKeyTime_ = qe->timestamp();
+    current_.push_back(e);
+    const bool goOn = runMonitors(e);
+    current_.pop_back();
+    return !goOn;
 }
 
 Event Application::currentEvent() const {
@@ -39,6 +82,7 @@ void Application::removeMonitor(quint64 token) {
 
 void Application::registerWindow(Window* w) {
     windows_.push_back(w);
+    ensureKeyFilter();
 }
 
 void Application::unregisterWindow(Window* w) {
@@ -138,14 +182,7 @@ void Application::drain() {
     }
 }
 
-void Application::dispatch(const Event& event, View* qtTarget) {
-    current_.push_back(event);
-    struct Pop {
-        std::vector<Event>& v;
-        ~Pop() { v.pop_back(); }
-    } pop{current_};
-
-    Event e = event;
+bool Application::runMonitors(Event& e) {
     const auto monitors = monitors_;
     for (const MonitorEntry& m : monitors) {
         if (!e.matches(m.mask)) continue;
@@ -154,10 +191,22 @@ void Application::dispatch(const Event& event, View* qtTarget) {
                         [&](const MonitorEntry& x) { return x.token == m.token; });
         if (!stillThere) continue;
         std::optional<Event> next = m.fn(e);
-        if (!next) return;  // consumed
+        if (!next) return false;  // consumed
         e = *next;
-        current_.back() = e;
+        if (!current_.empty()) current_.back() = e;
     }
+    return true;
+}
+
+void Application::dispatch(const Event& event, View* qtTarget, bool monitored) {
+    current_.push_back(event);
+    struct Pop {
+        std::vector<Event>& v;
+        ~Pop() { v.pop_back(); }
+    } pop{current_};
+
+    Event e = event;
+    if (monitored && !runMonitors(e)) return;
     Window* w = e.window();
     if (!w && qtTarget) w = qtTarget->window();
     if (!w && !qtTarget) w = keyWindow_;
@@ -337,10 +386,13 @@ void Application::handleQtKeyEvent(View* view, QKeyEvent* qe, Window* window) {
     Event e = Event::fromQtKeyEvent(qe, w);
     if (e.type() == EventType::None) return;
     if (w) e.setLocationInWindow(w->mouseLocationOutsideOfEventStream());
+    // A key a plain widget passed on to its view was offered to the monitors already.
+    const bool seen = qe == monitoredKey_ && qe->timestamp() == monitoredKeyTime_;
+    monitoredKey_ = nullptr;
     if (isTracking())
         enqueue(e, view, false);
     else
-        dispatch(e, view);
+        dispatch(e, view, !seen);
 }
 
 bool Application::handleQtGestureEvent(View* view, QEvent* qe) {

@@ -12,6 +12,7 @@
 
 class QEvent;
 class QEventLoop;
+class QObject;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
@@ -61,6 +62,9 @@ public:
     void handleQtWheelEvent(View* view, QWheelEvent* event);
     void handleQtKeyEvent(View* view, QKeyEvent* event, Window* window = nullptr);
     bool handleQtGestureEvent(View* view, QEvent* event);
+    // A key typed into a plain Qt widget of `window`: offered to the monitors (or
+    // taken by a running tracking loop); true when it must not reach the widget.
+    bool filterForeignKey(QKeyEvent* event, Window* window);
 
 private:
     friend class Window;
@@ -69,7 +73,10 @@ private:
     void registerWindow(Window* w);
     void unregisterWindow(Window* w);
     void setKeyWindow(Window* w);
-    void dispatch(const Event& event, View* qtTarget);
+    void dispatch(const Event& event, View* qtTarget, bool runMonitors = true);
+    // Runs the monitors; false when one consumed the event (`event` is updated).
+    bool runMonitors(Event& event);
+    void ensureKeyFilter();
     void enqueue(const Event& event, View* qtTarget, bool atStart);
     void scheduleDrain();
     void drain();
@@ -105,7 +112,11 @@ private:
     int lastPressButton_ = -1;
     int clickCount_ = 0;
     QPointer<View> qtPressView_;
-    unsigned lastFlags_ = 0;
+    // The key event last offered to the monitors on its way to a plain Qt widget,
+    // so that it is not offered again when it goes on to a view.
+    const QKeyEvent* monitoredKey_ = nullptr;
+    quint64 monitoredKeyTime_ = 0;
+    QObject* keyFilter_ = nullptr;
 };
 
 }  // namespace kit

@@ -355,7 +355,10 @@ void Window::dispatchEvent(const Event& in, View* qtTarget) {
             downEventNumber_ = e.eventNumber();
             if (!isKeyWindow() && canBecomeKeyWindow()) {
                 makeKeyWindow();
-                if (!v->acceptsFirstMouse(e)) return;  // the click only brought the window forward
+                // A click into a window that was not key only brings it forward,
+                // unless the view takes first clicks. Clicks from the window
+                // system always act: it has activated the window on the press.
+                if (!qtTarget && !v->acceptsFirstMouse(e)) return;
             }
             if (e.type() == EventType::LeftMouseDown) {
                 downView_ = v;
@@ -532,8 +535,8 @@ void Window::updateTracking(const Event& e, bool dragging, std::vector<Responder
                 active = first == v;
             if (!active) continue;
             auto it = areaStates_.find(a.get());
-            const bool was =
-                it != areaStates_.end() ? it->second.inside : (o & TrackingArea::AssumeInside) != 0;
+            const bool known = it != areaStates_.end() && it->second.area.lock() == a;
+            const bool was = known ? it->second.inside : (o & TrackingArea::AssumeInside) != 0;
             bool inside = was;
             if (!dragging || (o & TrackingArea::EnabledDuringMouseDrag)) {
                 const QPointF p = v->convertPointFromView(e.locationInWindow(), nullptr);

@@ -9,8 +9,10 @@
 #include "platform/kit/Window.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -504,4 +506,60 @@ TEST(Events, AClickInAWindowThatIsNotKeyOnlyActivatesItUnlessTheViewTakesFirstMo
     other.makeKeyWindow();
     f.send(EventType::LeftMouseDown, QPointF(10, 10));
     EXPECT_EQ(eager->log, QStringList({"down"}));
+}
+
+TEST(Events, TheCurrentEventIsTheOneBeingHandled) {
+    class Peek : public Recorder {
+    public:
+        using Recorder::Recorder;
+        void mouseDown(const Event& e) override {
+            current = Event::currentEvent();
+            note("down", e);
+        }
+        Event current;
+    };
+    Fixture f;
+    auto* peek = new Peek(QRectF(0, 0, 20, 20));
+    f.view->addSubview(peek);
+    f.send(EventType::LeftMouseDown, QPointF(55, 55), ModifierFlags::Shift, 3);
+    EXPECT_EQ(peek->current.type(), EventType::LeftMouseDown);
+    EXPECT_EQ(peek->current.clickCount(), 3);
+    EXPECT_TRUE(peek->current.hasModifier(ModifierFlags::Shift));
+    EXPECT_EQ(Event::currentEvent().type(), EventType::None);
+}
+
+TEST(Events, KeysTypedIntoPlainQtWidgetsReachMonitorsAndTrackingLoops) {
+    Fixture f;
+    auto* field = new QLineEdit(f.view);
+    field->setGeometry(0, 0, 80, 20);
+    field->show();
+    QCoreApplication::processEvents();
+    field->setFocus();
+    QCoreApplication::processEvents();
+    if (QApplication::focusWidget() != field) GTEST_SKIP() << "no keyboard focus on this platform";
+
+    QList<int> seen;
+    const quint64 token = Application::shared().addLocalMonitorForEventsMatchingMask(
+        EventMasks::KeyDown, [&](const Event& e) -> std::optional<Event> {
+            seen << e.keyCode();
+            if (e.keyCode() == KeyCodes::Space) return std::nullopt;
+            return e;
+        });
+    auto type = [&](int key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(field, &press);
+    };
+    type(Qt::Key_A, "a");
+    type(Qt::Key_Space, " ");  // consumed by the monitor: the field never sees it
+    type(Qt::Key_B, "b");
+    Application::shared().removeMonitor(token);
+    EXPECT_EQ(seen, QList<int>({KeyCodes::A, KeyCodes::Space, KeyCodes::B}));
+    EXPECT_EQ(field->text(), "ab");
+
+    // While a tracking loop runs, Escape typed into the field ends the loop.
+    auto* t = new Tracker(QRectF(0, 0, 40, 40));
+    f.view->addSubview(t);
+    QTimer::singleShot(10, [&] { type(Qt::Key_Escape, "\x1b"); });
+    f.send(EventType::LeftMouseDown, QPointF(55, 55));
+    EXPECT_EQ(t->log, QStringList({"down", "loop-escape"}));
 }
