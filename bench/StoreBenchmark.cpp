@@ -1,0 +1,82 @@
+// Opening the calendar store and querying one and three years of all its
+// calendars, on generated stores of 1k, 10k and 50k event series.
+#include "SampleStore.h"
+
+#include "platform/store/Store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimeZone>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+// The sample store of a size, written once per machine under the temporary
+// folder and reused while its stamp matches.
+QString sampleRoot(int events) {
+    static std::map<int, QString> roots;
+    auto it = roots.find(events);
+    if (it != roots.end()) return it->second;
+    const QString root = QDir::tempPath() + QStringLiteral("/zolt-bench-store-%1").arg(events);
+    const QByteArray stamp = "sample store v1\n";
+    QFile stampFile(root + QStringLiteral("/.stamp"));
+    if (!stampFile.open(QIODevice::ReadOnly) || stampFile.readAll() != stamp) {
+        if (!bench::SampleStore::write(root, events)) qFatal("cannot write the sample store");
+        QFile out(root + QStringLiteral("/.stamp"));
+        if (out.open(QIODevice::WriteOnly)) out.write(stamp);
+    }
+    roots[events] = root;
+    return root;
+}
+
+QDateTime localMidnight(int year) {
+    return QDateTime(QDate(year, 1, 1), QTime(0, 0), QTimeZone::systemTimeZone());
+}
+
+qsizetype queryYears(const calstore::Store& store, int firstYear, int years) {
+    const auto predicate = calstore::Store::eventPredicateWithStartDateEndDateCalendars(
+        localMidnight(firstYear), localMidnight(firstYear + years), store.calendars());
+    return store.eventsWithPredicate(predicate).size();
+}
+
+void BM_OpenStore(benchmark::State& state) {
+    const QString root = sampleRoot(int(state.range(0)));
+    for (auto _ : state) {
+        auto store = calstore::Store::openAt(root);
+        benchmark::DoNotOptimize(store);
+    }
+}
+
+void BM_QueryOneYear(benchmark::State& state) {
+    const auto store = calstore::Store::openAt(sampleRoot(int(state.range(0))));
+    qsizetype found = 0;
+    for (auto _ : state) found = queryYears(*store, 2024, 1);
+    state.counters["occurrences"] = double(found);
+}
+
+void BM_QueryThreeYears(benchmark::State& state) {
+    const auto store = calstore::Store::openAt(sampleRoot(int(state.range(0))));
+    qsizetype found = 0;
+    for (auto _ : state) found = queryYears(*store, 2023, 3);
+    state.counters["occurrences"] = double(found);
+}
+
+void BM_OpenAndQueryOneYear(benchmark::State& state) {
+    const QString root = sampleRoot(int(state.range(0)));
+    for (auto _ : state) {
+        auto store = calstore::Store::openAt(root);
+        benchmark::DoNotOptimize(queryYears(*store, 2024, 1));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenStore)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QueryOneYear)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QueryThreeYears)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAndQueryOneYear)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
