@@ -278,6 +278,22 @@ void Application::route(View* view, Event e) {
         case EventType::EndGesture:
             view->endGestureWithEvent(e);
             break;
+        case EventType::Gesture:
+            if (view->acceptsTouchEvents()) {
+                for (unsigned phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended,
+                                       TouchPhase::Cancelled}) {
+                    if (!guard || e.touchesMatchingPhase(phase).empty()) continue;
+                    if (phase == TouchPhase::Began)
+                        view->touchesBeganWithEvent(e);
+                    else if (phase == TouchPhase::Moved)
+                        view->touchesMovedWithEvent(e);
+                    else if (phase == TouchPhase::Ended)
+                        view->touchesEndedWithEvent(e);
+                    else
+                        view->touchesCancelledWithEvent(e);
+                }
+            }
+            break;
         default:
             break;
     }

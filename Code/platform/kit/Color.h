@@ -5,7 +5,7 @@
 namespace kit {
 
 // Colours as the views describe them: RGB, white level and HSB components from 0
-// to 1 with alpha, the named colours of the platform palette, and the component
+// to 1 with alpha, the named colours of the system palette, and the component
 // arithmetic the drawing code does. Colours themselves are plain QColor values.
 class Color final {
 public:

@@ -1,6 +1,7 @@
 #include "platform/kit/Responder.h"
 
 #include "platform/kit/Event.h"
+#include "platform/kit/Perform.h"
 
 namespace kit {
 
@@ -58,5 +59,13 @@ void Responder::keyDown(const Event& e) {
 }
 
 void Responder::noResponderFor(const Event&) {}
+
+bool Responder::tryToPerform(const char* name, QObject* sender) {
+    for (Responder* r = this; r; r = r->nextResponder()) {
+        QObject* o = r->responderObject();
+        if (o && respondsTo(o, name) && perform(o, name, sender)) return true;
+    }
+    return false;
+}
 
 }  // namespace kit

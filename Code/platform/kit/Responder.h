@@ -57,6 +57,9 @@ public:
     // The QObject this responder is, for operations performed by name (null when
     // it is none).
     virtual QObject* responderObject() { return nullptr; }
+    // Performs the operation `name` with `sender` on the first responder of the
+    // chain from this one that has it; false when none has.
+    bool tryToPerform(const char* name, QObject* sender);
 
     // Expires when the responder is destroyed; lets others hold it weakly.
     std::weak_ptr<int> lifeToken() const { return life_; }

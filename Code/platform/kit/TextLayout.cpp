@@ -149,8 +149,8 @@ void TextLayout::layout(const QPaintDevice* device) const {
             l.height = lineH;
             l.x = unboundedWidth ? 0.0 : natural.x();
             l.width = natural.width();
+            // An elided line stands for its whole paragraph.
             l.characters = elided ? (end - start) : line.textLength();
-            if (index == 0 && elided) l.characters = end - start;
             lines_.push_back(l);
             y = lineY + lineH;
         }

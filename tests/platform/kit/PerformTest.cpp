@@ -1,6 +1,7 @@
 // Operations performed by name, now, after the current event and on the main thread.
 
 #include "platform/kit/Perform.h"
+#include "platform/kit/View.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -28,7 +29,26 @@ public:
     QList<int> years;
 };
 
+class Handler : public kit::View {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void cmiShowNotes(QObject* sender) { senders << sender; }
+    QList<QObject*> senders;
+};
+
 }  // namespace
+
+TEST(Perform, TryToPerformWalksTheResponderChain) {
+    Handler top;
+    auto* middle = new kit::View;
+    auto* leaf = new kit::View;
+    top.addSubview(middle);
+    middle->addSubview(leaf);
+    QObject sender;
+    EXPECT_TRUE(leaf->tryToPerform("cmiShowNotes", &sender));
+    EXPECT_EQ(top.senders, QList<QObject*>({&sender}));
+    EXPECT_FALSE(leaf->tryToPerform("cmiHideNotes", &sender));
+}
 
 TEST(Perform, CallsOperationsByNameAndAnswersWhetherTheTargetResponded) {
     Owner o;
