@@ -7,8 +7,11 @@
 #include "platform/kit/Geometry.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/TextLayout.h"
+#include "platform/kit/Window.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -324,4 +327,58 @@ TEST(Gallery, BackgroundThreadDrawsTheSameImageFromModelData) {
     saveForInspection(onJob, "gallery-background-thread");
     EXPECT_EQ(onMain, onJob);
     EXPECT_GE(kittest::inkBox(onJob).top, 0);
+}
+
+TEST(Gallery, PlainQtWidgetsInsideAViewAreRenderedWhereTheyStand) {
+    DrawingView v(QRectF(0, 0, 120, 60), false,
+                  [](Graphics& g) { whiteBackground(g, QRectF(0, 0, 120, 60)); });
+    auto* block = new QWidget(&v);
+    block->setGeometry(10, 5, 30, 20);  // pixels from the view's top left corner
+    block->setAutoFillBackground(true);
+    QPalette pal = block->palette();
+    pal.setColor(QPalette::Window, kBlue);
+    block->setPalette(pal);
+    auto* label = new QLabel("Ty", &v);
+    label->setGeometry(60, 30, 50, 25);
+    label->setStyleSheet("color: black; font-size: 18px");
+    block->show();
+    label->show();
+    const QImage img = v.renderToImage();
+    saveForInspection(img, "gallery-qt-widgets");
+    EXPECT_TRUE(colorNear(pixel(img, 25, 15), kBlue));
+    EXPECT_TRUE(colorNear(pixel(img, 25, 30), kWhite));
+    const kittest::InkBox ink = kittest::inkBox(img);
+    EXPECT_GE(ink.top, 30);  // the label's text, not mirrored into the upper half
+    EXPECT_GE(ink.left, 60);
+}
+
+TEST(Gallery, OnScreenPaintingMatchesTheOffscreenRendering) {
+    Window window(QRectF(100, 100, 120, 80));
+    auto* content = new DrawingView(QRectF(0, 0, 120, 80), false,
+                                    [](Graphics& g) { whiteBackground(g, QRectF(0, 0, 120, 80)); });
+    window.setContentView(content);
+    auto* flipped = new DrawingView(QRectF(10, 20, 60, 40), true, [](Graphics& g) {
+        g.setFillColor(kRed);
+        g.fillRect(QRectF(0, 0, 60, 10));
+        g.drawString("Hi", QPointF(5, 15), TextAttributes(Font::systemFont(13), Color::black()));
+    });
+    auto* fractional = new DrawingView(QRectF(80.5, 10, 30, 30), false, [](Graphics& g) {
+        g.setFillColor(kBlue);
+        g.fillOval(QRectF(0, 0, 30, 30));
+    });
+    content->addSubview(flipped);
+    content->addSubview(fractional);
+    window.orderFront();
+    QCoreApplication::processEvents();
+    const QImage onScreen =
+        window.widget()->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage offscreen = content->renderToImage();
+    saveForInspection(onScreen, "gallery-on-screen");
+    ASSERT_EQ(onScreen.size(), offscreen.size());
+    int differing = 0;
+    for (int y = 0; y < onScreen.height(); ++y)
+        for (int x = 0; x < onScreen.width(); ++x)
+            differing += !colorNear(onScreen.pixelColor(x, y), offscreen.pixelColor(x, y), 40);
+    EXPECT_LT(differing, 10);  // at most a few edge pixels blended differently
+    EXPECT_TRUE(colorNear(pixel(onScreen, 30, 22), kRed));  // the flipped view's top band
 }
