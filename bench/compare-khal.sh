@@ -68,7 +68,8 @@ khal -c "$WORK/khal.conf" list --format "{uid}|{start}|{end}" --day-format "" "$
     >"$WORK/khal.txt" 2>"$WORK/khal.err"
 t2=$(now)
 
-# khal lists an event on every day it covers: one line per occurrence is kept.
+# khal lists an event on every day it covers, so both lists are compared as sets
+# of distinct uid|start|end lines.
 cut -d'|' -f1-3 "$WORK/zolt.txt" | sort -u >"$WORK/zolt.norm"
 grep '|' "$WORK/khal.txt" | cut -d'|' -f1-3 | sort -u >"$WORK/khal.norm"
 

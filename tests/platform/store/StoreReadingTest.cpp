@@ -458,3 +458,43 @@ TEST_F(StoreReading, TasksAreReadFromTaskCalendars) {
     // A task calendar gives no events.
     EXPECT_TRUE(query(store, berlin(2000, 1, 1), berlin(2100, 1, 1)).isEmpty());
 }
+
+TEST_F(StoreReading, LookUpsAndExclusionsWrittenInOtherForms) {
+    StoreDir dir;
+    dir.addCalendar(QStringLiteral("cal"));
+    // The start itself is excluded: the first occurrence is the next one.
+    dir.write(QStringLiteral("cal"), QStringLiteral("a.ics"),
+              eventFile(QStringLiteral("a"),
+                        {QStringLiteral("DTSTART;TZID=Europe/Berlin:20240101T100000"),
+                         QStringLiteral("RRULE:FREQ=DAILY;COUNT=5"),
+                         QStringLiteral("EXDATE;TZID=Europe/Berlin:20240101T100000")}));
+    // An EXDATE in UTC, one as a plain date, and an RDATE the rule gives anyway.
+    dir.write(QStringLiteral("cal"), QStringLiteral("b.ics"),
+              eventFile(QStringLiteral("b"),
+                        {QStringLiteral("DTSTART;TZID=Europe/Berlin:20240101T100000"),
+                         QStringLiteral("RRULE:FREQ=DAILY;COUNT=5"),
+                         QStringLiteral("EXDATE:20240102T090000Z"),
+                         QStringLiteral("EXDATE;VALUE=DATE:20240104"),
+                         QStringLiteral("RDATE;TZID=Europe/Berlin:20240105T100000")}));
+    // Exclusions of an all-day series, one as a date-time.
+    dir.write(QStringLiteral("cal"), QStringLiteral("c.ics"),
+              eventFile(QStringLiteral("c"),
+                        {QStringLiteral("DTSTART;VALUE=DATE:20240101"),
+                         QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=4"),
+                         QStringLiteral("EXDATE;VALUE=DATE:20240108"),
+                         QStringLiteral("EXDATE;TZID=Europe/Berlin:20240115T000000")}));
+    const auto store = dir.open();
+    EXPECT_EQ(store->eventWithUIDOccurrence(QStringLiteral("a"), QDateTime())->startDate(),
+              berlin(2024, 1, 2, 10));
+    EXPECT_EQ(startsOf(query(store, berlin(2024, 1, 1), berlin(2024, 2, 1), QStringLiteral("b"))),
+              (QStringList{QStringLiteral("2024-01-01 10:00"), QStringLiteral("2024-01-03 10:00"),
+                           QStringLiteral("2024-01-05 10:00")}));
+    EXPECT_EQ(
+        startsOf(query(store, berlin(2024, 1, 1), berlin(2024, 2, 1), QStringLiteral("c"))),
+        (QStringList{QStringLiteral("2024-01-01 00:00"), QStringLiteral("2024-01-22 00:00")}));
+    // An all-day occurrence is found by the midnight it starts at.
+    const auto c = store->eventWithUIDOccurrence(QStringLiteral("c"), berlin(2024, 1, 22));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->isAllDay());
+    EXPECT_EQ(c->endDate(), berlin(2024, 1, 22, 23, 59, 59));
+}
