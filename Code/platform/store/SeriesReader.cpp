@@ -71,6 +71,19 @@ QDateTime utcDateTime(const icaltimetype& t) {
     return QDateTime::fromSecsSinceEpoch(wallOf(t), Qt::UTC);
 }
 
+// Zone names are looked up as files of the system's zone database, so a TZID
+// from a file only gets there when it is a plain name ("Europe/Berlin",
+// "Etc/GMT+5"): nothing that climbs out of the database or names a device.
+bool looksLikeZoneName(const QByteArray& id) {
+    if (id.isEmpty() || id.size() > 64 || id.startsWith('/') || id.contains("..")) return false;
+    for (char c : id) {
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                        (c >= '0' && c <= '9') || c == '/' || c == '_' || c == '-' || c == '+';
+        if (!ok) return false;
+    }
+    return true;
+}
+
 // The zones of one file: TZIDs resolve to the system's zone of that name when
 // it has one, else to the file's own VTIMEZONE, else to a known zone hidden in
 // the TZID (prefixed names, Windows names). Resolutions are cached process-wide.
@@ -121,7 +134,7 @@ private:
         }
         std::shared_ptr<const ZoneTable> table;
         const QByteArray ianaId = id.toUtf8();
-        if (!ianaId.isEmpty()) {
+        if (looksLikeZoneName(ianaId)) {
             if (ianaId == "UTC" || ianaId == "Etc/UTC" || ianaId == "GMT" || ianaId == "Z") {
                 table = ZoneTable::utc();
             } else {

@@ -6,6 +6,8 @@
 
 #include <QRandomGenerator>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace calstore;
@@ -222,4 +224,23 @@ TEST_F(TimeZones, UntilIsAnInstantAndEndsMayUseAnotherZone) {
                            ->recurrenceRule();
     ASSERT_TRUE(until && until->recurrenceEnd() && until->recurrenceEnd()->usesEndDate());
     EXPECT_EQ(until->recurrenceEnd()->endDate(), berlin(2024, 3, 18, 9));
+}
+
+// A TZID is never opened as a path: one pointing at a pipe would block the reading.
+TEST_F(TimeZones, ZoneNamesThatArePathsAreUnknownZones) {
+    StoreDir dir;
+    dir.addCalendar(QStringLiteral("cal"));
+    const QString fifo = dir.path(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString climbing = QStringLiteral("../../../..") + fifo;
+    for (const QString& tzid : {climbing, fifo, QStringLiteral("Europe/../../..") + fifo}) {
+        dir.write(QStringLiteral("cal"), QStringLiteral("p.ics"),
+                  eventFile(QStringLiteral("p"), {QStringLiteral("DTSTART;TZID=") + tzid +
+                                                  QStringLiteral(":20240301T120000")}));
+        foundation::LogCapture log;
+        const auto events = query(dir.open(), berlin(2024, 1, 1), berlin(2025, 1, 1));
+        ASSERT_EQ(events.size(), 1);
+        EXPECT_EQ(inZone(events[0]->startDate()).left(16), QStringLiteral("2024-03-01 12:00"));
+        EXPECT_TRUE(log.contains(QStringLiteral("unknown time zone")));
+    }
 }
