@@ -96,7 +96,6 @@ struct Series {
     qint64 highWall = 0;
 
     bool isRecurring() const { return !rules.empty() || !extraDates.empty(); }
-    bool isAllDay() const { return master ? master->start.isDate() : false; }
 
     // Every occurrence that overlaps [fromUtc, toUtc), in no particular order.
     // Floating times and dates are read on `local`. At most `cap` come from the

@@ -40,7 +40,10 @@ struct StoreSnapshot {
     // Files that cannot be used are logged ("WARNING: ...") and listed, never touched.
     static std::shared_ptr<const StoreSnapshot> load(const QString& root);
 
-    // The file of our own calendar attributes inside each calendar folder.
+    // The file of our own calendar attributes inside each calendar folder, a JSON
+    // object other vdir tools ignore: "type" (the calendar's type text), "notes",
+    // "order" (its place among the calendars) and "items" ("events" or "tasks";
+    // without it a folder holding only to-dos is a task list).
     static QString attributesFileName();
 };
 
