@@ -88,6 +88,7 @@ void Application::registerWindow(Window* w) {
 void Application::unregisterWindow(Window* w) {
     windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end());
     if (keyWindow_ == w) keyWindow_ = nullptr;
+    if (mainWindow_ == w) mainWindow_ = nullptr;
     for (Event& e : current_)
         if (e.window() == w) e.setWindow(nullptr);
     for (Queued& q : queue_)
@@ -95,7 +96,22 @@ void Application::unregisterWindow(Window* w) {
 }
 
 void Application::setKeyWindow(Window* w) {
+    if (w == keyWindow_) return;
+    QPointer<Window> old(keyWindow_), now(w);
     keyWindow_ = w;
+    // The windows' delegates may change the key window again while told.
+    if (old) old->keyStatusChanged(false);
+    if (!now || keyWindow_ != now) return;
+    now->keyStatusChanged(true);
+    if (now && keyWindow_ == now && now->canBecomeMainWindow()) setMainWindow(now);
+}
+
+void Application::setMainWindow(Window* w) {
+    if (w == mainWindow_) return;
+    QPointer<Window> old(mainWindow_), now(w);
+    mainWindow_ = w;
+    if (old) old->mainStatusChanged(false);
+    if (now && mainWindow_ == now) now->mainStatusChanged(true);
 }
 
 void Application::sendEvent(const Event& event) {

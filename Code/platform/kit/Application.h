@@ -34,6 +34,8 @@ public:
     Event currentEvent() const;
 
     Window* keyWindow() const { return keyWindow_; }
+    // The window the user works in: the last key window that can become main.
+    Window* mainWindow() const { return mainWindow_; }
     const std::vector<Window*>& windows() const { return windows_; }
 
     // A monitor sees every event of `mask` before it is routed; it answers the
@@ -73,6 +75,7 @@ private:
     void registerWindow(Window* w);
     void unregisterWindow(Window* w);
     void setKeyWindow(Window* w);
+    void setMainWindow(Window* w);
     void dispatch(const Event& event, View* qtTarget, bool runMonitors = true);
     // Runs the monitors; false when one consumed the event (`event` is updated).
     bool runMonitors(Event& event);
@@ -99,6 +102,7 @@ private:
 
     std::vector<Window*> windows_;
     Window* keyWindow_ = nullptr;
+    Window* mainWindow_ = nullptr;
     std::vector<Event> current_;
     std::vector<MonitorEntry> monitors_;
     quint64 nextMonitor_ = 1;

@@ -6,6 +6,7 @@
 #include "platform/kit/Window.h"
 
 #include <QMenu>
+#include <QPointer>
 
 namespace kit {
 
@@ -21,7 +22,11 @@ ContextMenu::Handler& handler() {
 void ContextMenu::popUp(QMenu* menu, const Event& event, View* view) {
     if (!menu) return;
     if (handler()) {
+        // The menu opens and closes around the handler as around a real showing.
+        QPointer<QMenu> alive(menu);
+        emit menu->aboutToShow();
         handler()(menu, event, view);
+        if (alive) emit menu->aboutToHide();
         return;
     }
     QPointF global;

@@ -1,17 +1,23 @@
 #include "platform/kit/Window.h"
 
+#include "platform/foundation/Defaults.h"
+#include "platform/kit/Action.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Color.h"
 #include "platform/kit/ContextMenu.h"
 #include "platform/kit/Geometry.h"
+#include "platform/kit/Perform.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/Toolbar.h"
 #include "platform/kit/TrackingArea.h"
 #include "platform/kit/View.h"
+#include "platform/kit/ViewAnimation.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,11 +50,11 @@ protected:
     void closeEvent(QCloseEvent* e) override {
         // Closing hides the window; its owner decides when it goes away.
         e->ignore();
-        window_->orderOut();
+        window_->performClose(nullptr);
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange) {
-            if (isActiveWindow())
+            if (isActiveWindow() && window_->canBecomeKeyWindow())
                 Application::shared().setKeyWindow(window_);
             else if (Application::shared().keyWindow() == window_)
                 Application::shared().setKeyWindow(nullptr);
@@ -146,9 +152,14 @@ View* Window::setContentView(View* view) {
 }
 
 void Window::layoutContentView() {
+    barsHeight_ = layoutBars();
     if (!contentView_) return;
-    contentView_->setFrame(QRectF(0, 0, frame_.width(), frame_.height()));
+    contentView_->setFrame(contentRect());
     contentView_->syncGeometry();
+}
+
+QRectF Window::contentRect() const {
+    return QRectF(0, 0, frame_.width(), std::max(0.0, frame_.height() - barsHeight_));
 }
 
 // -- Geometry
@@ -158,6 +169,8 @@ void Window::setFrame(const QRectF& frame, bool display) {
                       std::clamp(frame.height(), minSize_.height(), maxSize_.height()));
     const QRectF f(frame.topLeft(), size);
     if (equalRects(f, frame_)) return;
+    const bool moved = !equalPoints(f.topLeft(), frame_.topLeft());
+    const bool resized = !equalSizes(f.size(), frame_.size());
     frame_ = f;
     settingGeometry_ = true;
     widget_->setGeometry(qtGeometry(frame_));
@@ -165,6 +178,7 @@ void Window::setFrame(const QRectF& frame, bool display) {
     expectedSize_ = widget_->size();
     layoutContentView();
     if (display && widget_->isVisible()) widget_->repaint();
+    frameDidChange(moved, resized);
 }
 
 void Window::setFrameOrigin(const QPointF& origin) {
@@ -210,6 +224,10 @@ void Window::widgetResized(const QSize& size) {
         frame_ = Screen::fromQtRect(QRectF(widget_->geometry()));
         if (!inLiveResize_) beginLiveResize();
         liveResizeTimer_->start(300);
+        expectedSize_ = QSize();
+        layoutContentView();
+        frameDidChange(false, true);
+        return;
     }
     expectedSize_ = QSize();
     layoutContentView();
@@ -218,7 +236,9 @@ void Window::widgetResized(const QSize& size) {
 void Window::widgetMoved() {
     if (settingGeometry_) return;
     const QRectF g = Screen::fromQtRect(QRectF(widget_->geometry()));
+    if (equalPoints(g.topLeft(), frame_.topLeft())) return;
     frame_.moveTo(g.topLeft());
+    frameDidChange(true, false);
 }
 
 // -- Appearance and ordering
@@ -247,6 +267,7 @@ bool Window::isVisible() const {
 }
 
 void Window::orderFront() {
+    closed_ = false;
     widget_->show();
     if (!offscreen()) widget_->raise();
 }
@@ -254,6 +275,7 @@ void Window::orderFront() {
 void Window::orderOut() {
     widget_->hide();
     if (Application::shared().keyWindow() == this) Application::shared().setKeyWindow(nullptr);
+    if (Application::shared().mainWindow() == this) Application::shared().setMainWindow(nullptr);
 }
 
 void Window::makeKeyWindow() {
@@ -272,7 +294,35 @@ bool Window::isKeyWindow() const {
 }
 
 void Window::close() {
+    if (closed_ || closing_) return;
+    closing_ = true;
+    QPointer<Window> alive(this);
+    tellDelegate("windowWillClose");
+    if (!alive) return;
+    closed_ = true;
     orderOut();
+    closing_ = false;
+}
+
+void Window::performClose(QObject*) {
+    if (closed_ || closing_) return;
+    if (delegate_ && respondsTo(delegate_, "windowShouldClose")) {
+        QVariant answer;
+        if ((performWithArguments(delegate_, "windowShouldClose",
+                                  {QVariant::fromValue<QObject*>(this)}, &answer) ||
+             performWithArguments(delegate_, "windowShouldClose", {}, &answer)) &&
+            answer.isValid() && !answer.toBool())
+            return;
+    }
+    close();
+}
+
+bool Window::isMainWindow() const {
+    return Application::shared().mainWindow() == this;
+}
+
+void Window::makeMainWindow() {
+    if (canBecomeMainWindow()) Application::shared().setMainWindow(this);
 }
 
 void Window::display() {
@@ -656,6 +706,172 @@ void Window::endLiveResize() {
     liveResizeTimer_->stop();
     inLiveResize_ = false;
     eachView(contentView_, [](View* v) { v->viewDidEndLiveResize(); });
+}
+
+// -- Frame changes, animation, placement
+
+void Window::setFrameDisplayAnimate(const QRectF& frame, bool display, bool animate) {
+    if (!animate || !isVisible() || equalRects(frame, frame_)) {
+        setFrame(frame, display);
+        return;
+    }
+    ViewAnimation a({ViewAnimation::Entry{this, frame_, frame}});
+    a.setDuration(0.2);
+    a.setAnimationBlockingMode(Animation::BlockingMode::Blocking);
+    a.startAnimation();
+    setFrame(frame, display);  // the exact end, whatever the steps did
+}
+
+void Window::center() {
+    QRectF screen = screenFrame();
+    if (screen.isEmpty()) screen = Screen::visibleFrame();
+    const double x = screen.x() + (screen.width() - frame_.width()) / 2.0;
+    // A little above the middle, where a window looks centred.
+    const double y = screen.y() + (screen.height() - frame_.height()) * 2.0 / 3.0;
+    setFrameOrigin(QPointF(std::floor(x), std::floor(y)));
+}
+
+QRectF Window::screenFrame() const {
+    const QRectF qtFrame = Screen::toQtRect(frame_);
+    QRectF best;
+    double bestArea = 0;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRectF common = qtFrame.intersected(QRectF(s->geometry()));
+        const double area = common.width() * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = QRectF(s->geometry());
+        }
+    }
+    return bestArea > 0 ? Screen::fromQtRect(best) : QRectF();
+}
+
+void Window::frameDidChange(bool moved, bool resized) {
+    if (!autosaveName_.isEmpty() && !restoringFrame_) saveFrameUsingName(autosaveName_);
+    if (resized) tellDelegate("windowDidResize");
+    if (moved) tellDelegate("windowDidMove");
+}
+
+// -- Frame autosave
+
+QString Window::frameDefaultsKey(const QString& name) {
+    return QStringLiteral("NSWindow Frame ") + name;
+}
+
+bool Window::setFrameAutosaveName(const QString& name) {
+    autosaveName_ = name;
+    if (name.isEmpty()) return false;
+    if (setFrameUsingName(name)) return true;
+    saveFrameUsingName(name);
+    return false;
+}
+
+void Window::saveFrameUsingName(const QString& name) const {
+    if (name.isEmpty()) return;
+    foundation::Defaults::standard().setObject(frameDefaultsKey(name), stringFromRect(frame_));
+}
+
+bool Window::setFrameUsingName(const QString& name) {
+    if (name.isEmpty()) return false;
+    const QVariant saved = foundation::Defaults::standard().objectForKey(frameDefaultsKey(name));
+    if (saved.typeId() != QMetaType::QString) return false;
+    const QRectF r = rectFromString(saved.toString());
+    // A frame that cannot be a window (garbled or zero) is not applied.
+    if (r.width() < 1 || r.height() < 1) return false;
+    restoringFrame_ = true;
+    setFrame(r);
+    restoringFrame_ = false;
+    return true;
+}
+
+// -- Key and main state
+
+void Window::keyStatusChanged(bool key) {
+    if (Toolbar* t = toolbar(); key && t && t->isVisible()) t->validateVisibleItems();
+    tellDelegate(key ? "windowDidBecomeKey" : "windowDidResignKey");
+}
+
+void Window::mainStatusChanged(bool main) {
+    tellDelegate(main ? "windowDidBecomeMain" : "windowDidResignMain");
+}
+
+void Window::tellDelegate(const char* name) {
+    if (delegate_) Action::performWithSender(delegate_, name, this);
+}
+
+// -- Bars
+
+QWidget* Window::menuBarWidget() const {
+    return menuBar_;
+}
+
+void Window::setMenuBarWidget(QWidget* bar) {
+    if (bar == menuBar_) return;
+    if (menuBar_) menuBar_->deleteLater();
+    menuBar_ = bar;
+    if (bar) {
+        bar->setParent(widget_);
+        bar->show();
+    }
+    barsChanged();
+}
+
+Toolbar* Window::toolbar() const {
+    return static_cast<Toolbar*>(toolbar_.data());
+}
+
+void Window::setToolbar(Toolbar* toolbar) {
+    Toolbar* old = this->toolbar();
+    if (old == toolbar) return;
+    toolbar_ = toolbar;
+    if (old) old->setWindow(nullptr);
+    if (toolbar) toolbar->setWindow(this);
+    barsChanged();
+}
+
+void Window::toggleToolbarShown(QObject*) {
+    if (Toolbar* t = toolbar()) t->setVisible(!t->isVisible());
+}
+
+double Window::layoutBars() {
+    if (!widget_) return 0;
+    const int w = widget_->width();
+    int y = 0;
+    if (menuBar_ && !menuBar_->isHidden()) {
+        const int h = menuBar_->sizeHint().height();
+        menuBar_->setGeometry(0, y, w, h);
+        y += h;
+    }
+    Toolbar* t = toolbar();
+    if (QWidget* tw = t ? t->widget() : nullptr) {
+        if (t->isVisible()) {
+            const int h = tw->sizeHint().height();
+            tw->setGeometry(0, y, w, h);
+            tw->show();
+            y += h;
+        } else {
+            tw->hide();
+        }
+    }
+    return y;
+}
+
+void Window::barsChanged() {
+    const double before = barsHeight_;
+    const double after = layoutBars();
+    const double grow = after - before;
+    const bool fixed = widget_->isMaximized() || widget_->isFullScreen();
+    if (grow != 0 && !fixed) {
+        // Keep the content's size and the window's top edge.
+        const double h = std::clamp(frame_.height() + grow, minSize_.height(), maxSize_.height());
+        const QRectF f(frame_.x(), frame_.y() + frame_.height() - h, frame_.width(), h);
+        barsHeight_ = after;
+        if (!equalRects(f, frame_)) {
+            setFrame(f);
+            return;
+        }
+    }
+    layoutContentView();
 }
 
 }  // namespace kit

@@ -20,17 +20,18 @@ class QWidget;
 
 namespace kit {
 
+class Toolbar;
 class TrackingArea;
 class View;
 
-// A window: a top-level Qt widget holding one content view that fills it. Its
-// frame is in screen coordinates (y upwards) and is the area the content view
-// covers. It routes events as the system expects: mouse-downs to the view hit
-// under the pointer (which becomes first responder when it accepts), drags and
-// releases to the view that took the press, keys to the first responder, entered,
-// exited and moved to the owners of tracking areas, and it shows the cursor of
-// the cursor rectangle under the pointer. Windows, panels and sheets of the
-// application build on it. Main thread only.
+// A window: a top-level Qt widget holding one content view that fills it below
+// the window's bars (menu bar, toolbar) when it has any. Its frame is in screen
+// coordinates (y upwards) and covers the bars and the content view. It routes events as the system
+// expects: mouse-downs to the view hit under the pointer (which becomes first responder when it
+// accepts), drags and releases to the view that took the press, keys to the first responder,
+// entered, exited and moved to the owners of tracking areas, and it shows the cursor of the cursor
+// rectangle under the pointer. Windows, panels and sheets of the application build on it. Main
+// thread only.
 class Window : public QObject, public Responder {
     Q_OBJECT
 
@@ -60,6 +61,16 @@ public:
     // -- Geometry, in screen coordinates
     QRectF frame() const { return frame_; }
     void setFrame(const QRectF& frame, bool display = true);
+    // Moves and resizes the window over a short blocking animation when `animate`.
+    void setFrameDisplayAnimate(const QRectF& frame, bool display, bool animate);
+    // Places the window in the middle of its screen, a little above the centre.
+    void center();
+    // The frame of the screen that holds most of the window; empty when the
+    // window lies on no screen.
+    QRectF screenFrame() const;
+    // The part of the frame the content view covers, in window coordinates: all
+    // of it but the bars on top (menu bar, toolbar).
+    QRectF contentRect() const;
     void setFrameOrigin(const QPointF& origin);
     void setContentSize(const QSizeF& size);
     QSizeF minSize() const { return minSize_; }
@@ -70,6 +81,15 @@ public:
     QPointF convertPointFromScreen(const QPointF& p) const;
     QRectF convertRectToScreen(const QRectF& r) const;
     QRectF convertRectFromScreen(const QRectF& r) const;
+
+    // -- Frame autosave: a window with a name keeps its frame in the user defaults
+    // under "NSWindow Frame <name>" and takes the saved frame when named.
+    static QString frameDefaultsKey(const QString& name);
+    QString frameAutosaveName() const { return autosaveName_; }
+    // Answers whether a saved frame was applied.
+    bool setFrameAutosaveName(const QString& name);
+    void saveFrameUsingName(const QString& name) const;
+    bool setFrameUsingName(const QString& name);
 
     // -- Appearance and ordering
     QString title() const;
@@ -85,7 +105,37 @@ public:
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
     virtual bool canBecomeKeyWindow() const { return true; }
+    // The main window is the one the user works in: the key window, unless that
+    // one cannot become main (panels), in which case the main window stays.
+    bool isMainWindow() const;
+    virtual bool canBecomeMainWindow() const { return styleMask_ != Borderless; }
+    void makeMainWindow();
+    // Tells the delegate windowWillClose and orders the window out. Closing a
+    // closed window, or closing again while the delegate is being told, does
+    // nothing; ordering the window front opens it again.
     void close();
+    // The close button: asks the delegate windowShouldClose first.
+    Q_INVOKABLE void performClose(QObject* sender = nullptr);
+    bool isClosed() const { return closed_; }
+
+    // -- Delegate: performs by name, with the window as argument (or none),
+    // windowDidBecomeKey, windowDidResignKey, windowDidBecomeMain,
+    // windowDidResignMain, windowDidResize, windowDidMove and windowWillClose, and
+    // answers windowShouldClose (true when it has no such operation).
+    QObject* delegate() const { return delegate_; }
+    void setDelegate(QObject* delegate) { delegate_ = delegate; }
+
+    // -- Bars above the content view. Showing or hiding one keeps the content's
+    // size where the frame can change (the window grows or shrinks below its
+    // top edge); otherwise the content view takes the difference.
+    QWidget* menuBarWidget() const;
+    // The window takes `bar` (and drops the one it had).
+    void setMenuBarWidget(QWidget* bar);
+    Toolbar* toolbar() const;
+    void setToolbar(Toolbar* toolbar);
+    Q_INVOKABLE virtual void toggleToolbarShown(QObject* sender = nullptr);
+    // Called by the bars when they appear, disappear or change height.
+    void barsChanged();
     void display();
     void displayIfNeeded();
 
@@ -140,6 +190,11 @@ private:
     void widgetMoved();
     void mouseLeftWindow();
     void layoutContentView();
+    double layoutBars();
+    void frameDidChange(bool moved, bool resized);
+    void keyStatusChanged(bool key);
+    void mainStatusChanged(bool main);
+    void tellDelegate(const char* name);
 
     QWidget* widget_ = nullptr;
     View* contentView_ = nullptr;
@@ -166,6 +221,14 @@ private:
     Cursor cursor_;
     bool inLiveResize_ = false;
     QTimer* liveResizeTimer_ = nullptr;
+    QPointer<QObject> delegate_;
+    bool closed_ = false;
+    bool closing_ = false;
+    QString autosaveName_;
+    bool restoringFrame_ = false;
+    QPointer<QWidget> menuBar_;
+    QPointer<QObject> toolbar_;
+    double barsHeight_ = 0;
 };
 
 }  // namespace kit
