@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <typeinfo>
+
+// Anything that stands on a row of the source list: group headers, the spacer
+// rows between groups, calendars and markers. The rows are shared between the
+// model, the list and the background jobs, so they are held by shared_ptr and
+// told apart by their exact class.
+class SourceListItem : public std::enable_shared_from_this<SourceListItem> {
+public:
+    virtual ~SourceListItem() = default;
+
+protected:
+    SourceListItem() = default;
+    SourceListItem(const SourceListItem&) = delete;
+    SourceListItem& operator=(const SourceListItem&) = delete;
+};
+
+using SourceListItemPtr = std::shared_ptr<SourceListItem>;
+
+// The item as a T when it is exactly of class T (not of a subclass); else null.
+template <class T>
+std::shared_ptr<T> sourceItemAs(const SourceListItemPtr& item) {
+    if (!item || typeid(*item) != typeid(T)) return nullptr;
+    return std::static_pointer_cast<T>(item);
+}
