@@ -1,5 +1,7 @@
 #include "platform/store/Calendar.h"
 
+#include "platform/store/ManagedObjectContext.h"
+
 #include <QUuid>
 
 namespace calstore {
@@ -8,6 +10,16 @@ std::shared_ptr<Calendar> Calendar::calendar() {
     auto c = std::make_shared<Calendar>();
     c->setUid(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
     return c;
+}
+
+ManagedObjectID Calendar::managedObjectID() const {
+    if (uid_.isEmpty()) return {};
+    return ManagedObjectID{ManagedObjectID::Entity::Calendar, uid_, uid_, {}};
+}
+
+ManagedObjectPtr Calendar::findManagedObject(
+    const std::shared_ptr<ManagedObjectContext>& context) const {
+    return context ? context->objectWithID(managedObjectID()) : nullptr;
 }
 
 }  // namespace calstore

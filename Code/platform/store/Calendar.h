@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/store/ManagedObject.h"
+
 #include <QColor>
 #include <QString>
 
 #include <memory>
 
 namespace calstore {
+
+class ManagedObjectContext;
 
 // The kinds of calendar the store knows (the calendar's type text).
 inline const QString CalendarTypeLocal = QStringLiteral("local");
@@ -40,6 +44,13 @@ public:
 
     // The identifier is the calendar's folder name; set by the store when reading.
     void setUid(const QString& uid) { uid_ = uid; }
+
+    // What the calendar holds: 1 events, 2 tasks.
+    int calendarItemTypes() const { return holdsTasks_ ? 2 : 1; }
+    // For the store's managed-object layer: the calendar's ID, and its managed
+    // object in a context (none when the store has no such calendar).
+    ManagedObjectID managedObjectID() const;
+    ManagedObjectPtr findManagedObject(const std::shared_ptr<ManagedObjectContext>& context) const;
 
 private:
     QString uid_;

@@ -1,5 +1,7 @@
 #include "platform/store/Event.h"
 
+#include "platform/store/Series.h"
+
 #include <QUuid>
 
 namespace calstore {
@@ -8,6 +10,12 @@ std::shared_ptr<Event> Event::event() {
     auto e = std::make_shared<Event>();
     e->uid_ = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     return e;
+}
+
+ManagedObjectID Event::managedObjectID() const {
+    if (!series_) return {};
+    return ManagedObjectID{ManagedObjectID::Entity::Event, series_->calendarUid, series_->uid,
+                           detached_ ? occurrence_ : QDateTime()};
 }
 
 }  // namespace calstore

@@ -2,6 +2,7 @@
 
 #include "platform/store/Attendee.h"
 #include "platform/store/Calendar.h"
+#include "platform/store/ManagedObject.h"
 #include "platform/store/RecurrenceRule.h"
 
 #include <QDateTime>
@@ -17,6 +18,7 @@ namespace calstore {
 namespace detail {
 struct Series;
 class EventAccess;
+struct StoreWriter;
 }  // namespace detail
 
 // One event as the store hands it out: a copy, so changing it changes nothing
@@ -64,8 +66,14 @@ public:
     void setAttendees(const QList<AttendeePtr>& attendees) { attendees_ = attendees; }
     void setRecurrenceRule(const std::optional<RecurrenceRule>& rule) { rule_ = rule; }
 
+    // For the store's managed-object layer: the component of the store this
+    // event stands for (the series, or its changed occurrence); null for an
+    // event that is not in the store.
+    ManagedObjectID managedObjectID() const;
+
 private:
     friend class detail::EventAccess;
+    friend struct detail::StoreWriter;
 
     QString uid_;
     CalendarPtr calendar_;

@@ -2,6 +2,8 @@
 
 #include "platform/store/Calendar.h"
 #include "platform/store/Event.h"
+#include "platform/store/Group.h"
+#include "platform/store/ManagedObjectContext.h"
 #include "platform/store/Predicate.h"
 #include "platform/store/Task.h"
 
@@ -12,13 +14,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
+
+class QObject;
 
 namespace calstore {
 
 namespace detail {
 struct StoreSnapshot;
-}
+struct StoreWriter;
+}  // namespace detail
+
+// Which occurrences of a repeating event a save or removal affects (the
+// store's span codes). A single event is always affected as a whole.
+enum class Span : int {
+    ThisEvent = 0,     // this occurrence only
+    FutureEvents = 1,  // this and every later occurrence
+    AllEvents = 2,     // the whole series
+};
 
 // The calendar store: a vdir on disk (one folder per calendar, one .ics file per
 // event series, the calendar's title and colour in "displayname" and "color",
@@ -29,8 +43,34 @@ struct StoreSnapshot;
 // copies; each occurrence of a repeating event is an event of its own. Files
 // the store cannot use are skipped with a "WARNING: " line naming them and are
 // never changed.
-class Store final {
+//
+// Writes are atomic and one at a time. A file that changed on disk since the
+// store read it is never overwritten: the write fails and says so. What the
+// model does not hold (alarms, unknown properties, attendee parameters ...)
+// survives every save. Saves and removals answer success, with a readable
+// reason in `error` on failure, and log the failure; they throw StoreError only
+// for a fault they cannot report that way.
+//
+// Changes that other programs make to the files are found by watching the
+// folders and rescanning; they update the index and are posted (see the
+// notifications below) on the main thread with the store as sender. The store's
+// own writes are never reported as such changes.
+class Store final : public std::enable_shared_from_this<Store> {
 public:
+    // Posted on the main thread, sender: the store, when other programs changed
+    // events (tasks, calendars). User information: the UIDs under
+    // insertedRecordsKey, updatedRecordsKey and deletedRecordsKey (QStringList
+    // each; always all three, possibly empty).
+    static inline const QString eventsChangedExternallyNotification =
+        QStringLiteral("Store Events Changed");
+    static inline const QString tasksChangedExternallyNotification =
+        QStringLiteral("Store Tasks Changed");
+    static inline const QString calendarsChangedExternallyNotification =
+        QStringLiteral("Store Calendars Changed");
+    static inline const QString insertedRecordsKey = QStringLiteral("inserted");
+    static inline const QString updatedRecordsKey = QStringLiteral("updated");
+    static inline const QString deletedRecordsKey = QStringLiteral("deleted");
+
     // The store of the process, rooted at defaultRootPath(), opened on first use.
     static std::shared_ptr<Store> defaultStore();
     static std::shared_ptr<Store> defaultCalendarStore() { return defaultStore(); }
@@ -38,6 +78,9 @@ public:
     static QString defaultRootPath();
     // Opens (reads) the store rooted at `rootPath`; a missing folder is an empty store.
     static std::shared_ptr<Store> openAt(const QString& rootPath);
+    // Makes `store` the process's store (tests and tools); nullptr forgets it, so
+    // that the next defaultStore() opens defaultRootPath() again.
+    static void setDefaultStore(const std::shared_ptr<Store>& store);
 
     QString rootPath() const;
 
@@ -68,17 +111,85 @@ public:
     // The files the last reading could not use.
     QStringList skippedFiles() const;
 
+    // --- Writing ---------------------------------------------------------------
+
+    // Creates the calendar (a new folder, in the local group) or changes its
+    // title, colour, notes, type, kind of items and order.
+    bool saveCalendar(const CalendarPtr& calendar, QString* error = nullptr);
+    // Removes the calendar with its events. Files in its folder that the store
+    // could not read are not deleted: the folder is then kept aside, hidden.
+    bool removeCalendar(const CalendarPtr& calendar, QString* error = nullptr);
+
+    // Saves the event in its calendar with the span. A new event is added under
+    // its UID (a fresh one when it has none); an event whose calendar changed
+    // moves there. On success the event reflects what was stored (all-day
+    // events, for instance, come back as whole days).
+    bool saveEvent(const EventPtr& event, Span span, QString* error = nullptr);
+    bool removeEvent(const EventPtr& event, Span span, QString* error = nullptr);
+    bool saveTask(const TaskPtr& task, QString* error = nullptr);
+    bool removeTask(const TaskPtr& task, QString* error = nullptr);
+
+    // --- Account groups --------------------------------------------------------
+
+    // The account groups: the local group always, and the groups the calendars
+    // name. Copies.
+    QList<GroupPtr> groups() const;
+    GroupPtr groupWithUID(const QString& uid) const;
+    // Stores the title, server URLs, e-mail address and full name of a group the
+    // store has.
+    bool saveGroup(const GroupPtr& group, QString* error = nullptr);
+    // Forgets a group's details; its calendars move to the local group (which
+    // cannot be removed).
+    bool removeGroup(const GroupPtr& group, QString* error = nullptr);
+    // The UID of the local group.
+    static QString localGroupUID();
+
+    // --- Managed-object layer ----------------------------------------------------
+
+    // The calling thread's context of the managed-object layer for this store.
+    ManagedObjectContextPtr managedObjectContextForCurrentThread();
+    // The managed object an ID names as the store holds it now; none when it
+    // does not exist. Used by the contexts.
+    ManagedObjectPtr managedObjectWithID(const ManagedObjectID& id) const;
+    // Gives one event component exactly these attendees. Used by the contexts.
+    bool writeAttendees(const ManagedObjectID& id, const QList<AttendeePtr>& attendees,
+                        QString* error = nullptr);
+
+    // --- Changes from other programs -------------------------------------------
+
+    // Watches the root and the calendar folders for changes by other programs
+    // (on the main thread, which must have an event loop) and rescans after
+    // each burst of them and now and then. The default store does this itself.
+    void startWatching();
+    // Compares the files on disk with the index now: takes in what other
+    // programs added, changed or removed, and posts the change notifications.
+    // Answers whether anything changed.
+    bool rescan();
+
     // How many occurrences one series may give to one query; a rule producing
     // more (a runaway rule) is cut there and reported once.
     static constexpr int kMaxOccurrencesPerQuery = 20000;
 
     explicit Store(const QString& rootPath);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
 
 private:
-    std::shared_ptr<const detail::StoreSnapshot> snapshot() const;
+    friend struct detail::StoreWriter;
 
-    mutable foundation::Lock lock_;
+    std::shared_ptr<const detail::StoreSnapshot> snapshot() const;
+    void setSnapshot(std::shared_ptr<const detail::StoreSnapshot> snapshot);
+    bool fail(QString* error, const QString& what, const QString& why) const;
+    void scheduleRescan();
+
+    mutable foundation::Lock lock_;  // guards snapshot_
     std::shared_ptr<const detail::StoreSnapshot> snapshot_;
+    // Held by every write and rescan, so that the index always knows what the
+    // store itself wrote before a rescan looks at the files.
+    mutable foundation::Lock writeLock_;
+    QObject* watchContext_ = nullptr;  // lives on the main thread; owns the watcher
+    std::atomic<bool> rescanQueued_{false};
 };
 
 using StorePtr = std::shared_ptr<Store>;

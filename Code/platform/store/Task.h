@@ -12,7 +12,8 @@ namespace calstore {
 
 namespace detail {
 class TaskAccess;
-}
+struct StoreWriter;
+}  // namespace detail
 
 // One task (to-do) of a reminders calendar; a copy, like events.
 class Task final {
@@ -42,6 +43,7 @@ public:
 
 private:
     friend class detail::TaskAccess;
+    friend struct detail::StoreWriter;
 
     QString uid_;
     CalendarPtr calendar_;
