@@ -1,5 +1,6 @@
 #include "platform/kit/Application.h"
 
+#include "platform/kit/ModalSession.h"
 #include "platform/kit/View.h"
 #include "platform/kit/Window.h"
 
@@ -226,6 +227,10 @@ void Application::dispatch(const Event& event, View* qtTarget, bool monitored) {
     Window* w = e.window();
     if (!w && qtTarget) w = qtTarget->window();
     if (!w && !qtTarget) w = keyWindow_;
+    // A window held back by a modal loop or a sheet takes no input.
+    if (w && e.type() != EventType::MouseEntered && e.type() != EventType::MouseExited &&
+        ModalSession::blocksInputTo(w))
+        return;
     if (w && std::find(windows_.begin(), windows_.end(), w) != windows_.end()) {
         w->dispatchEvent(e, qtTarget);
         return;

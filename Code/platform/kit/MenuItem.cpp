@@ -183,15 +183,15 @@ void MenuItem::setKeyEquivalentModifierMask(unsigned mask) {
 }
 
 void MenuItem::updateShortcut() {
-    if (keyEquivalent_.isEmpty()) {
-        setShortcut(QKeySequence());
-        return;
-    }
-    const QChar c = keyEquivalent_.at(0);
-    unsigned flags = keyMask_;
+    setShortcut(keySequenceFor(keyEquivalent_, keyMask_));
+}
+
+QKeySequence MenuItem::keySequenceFor(const QString& key, unsigned modifierMask) {
+    if (key.isEmpty()) return QKeySequence();
+    const QChar c = key.at(0);
+    unsigned flags = modifierMask;
     if (c.isLetter() && c.isUpper()) flags |= ModifierFlags::Shift;
-    setShortcut(
-        QKeySequence(QKeyCombination(Event::qtModifiersFromFlags(flags), Qt::Key(qtKeyFor(c)))));
+    return QKeySequence(QKeyCombination(Event::qtModifiersFromFlags(flags), Qt::Key(qtKeyFor(c))));
 }
 
 void MenuItem::setEnabled(bool enabled) {

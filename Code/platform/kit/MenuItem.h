@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QImage>
+#include <QKeySequence>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
@@ -65,6 +66,8 @@ public:
     void setKeyEquivalent(const QString& key);
     unsigned keyEquivalentModifierMask() const { return keyMask_; }
     void setKeyEquivalentModifierMask(unsigned mask);
+    // The Qt shortcut of a key equivalent (also used by buttons).
+    static QKeySequence keySequenceFor(const QString& key, unsigned modifierMask);
 
     // -- Enabling. setEnabled sets the state the item keeps where it is not
     // validated; isEnabled answers the state shown now.

@@ -1,0 +1,68 @@
+#include "platform/kit/Panel.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace kit {
+
+Panel::Panel(const QRectF& contentRect, unsigned styleMask)
+    : Window(contentRect, styleMask), canBecomeKey_((styleMask & Titled) != 0) {
+    if (styleMask & NonactivatingPanel) widget()->setAttribute(Qt::WA_ShowWithoutActivating);
+    applyFlags();
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &Panel::applicationStateChanged);
+}
+
+void Panel::setCanBecomeKeyWindow(bool can) {
+    if (can == canBecomeKey_) return;
+    canBecomeKey_ = can;
+    applyFlags();
+}
+
+void Panel::setFloatingPanel(bool floating) {
+    if (floating == floating_) return;
+    floating_ = floating;
+    applyFlags();
+}
+
+void Panel::setHidesOnDeactivate(bool hides) {
+    hidesOnDeactivate_ = hides;
+    if (!hides) hiddenByDeactivation_ = false;
+}
+
+void Panel::setHasShadow(bool shadow) {
+    if (shadow == shadow_) return;
+    shadow_ = shadow;
+    applyFlags();
+}
+
+void Panel::applyFlags() {
+    QWidget* w = widget();
+    Qt::WindowFlags flags = floating_ ? (Qt::Tool | Qt::WindowStaysOnTopHint) : Qt::Window;
+    if (!(styleMask() & Titled)) flags |= Qt::FramelessWindowHint;
+    if (!shadow_) flags |= Qt::NoDropShadowWindowHint;
+    // A panel that must not become key must not take the keyboard either.
+    if (!canBecomeKey_ || (styleMask() & NonactivatingPanel)) flags |= Qt::WindowDoesNotAcceptFocus;
+    if (flags == w->windowFlags()) return;
+    const bool visible = w->isVisible();
+    const QRect geometry = w->geometry();
+    w->setWindowFlags(flags);  // hides the widget
+    w->setGeometry(geometry);
+    if (visible) w->show();
+}
+
+void Panel::applicationStateChanged(Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive) {
+        if (hiddenByDeactivation_) {
+            hiddenByDeactivation_ = false;
+            orderFront();
+        }
+        return;
+    }
+    if (hidesOnDeactivate_ && isVisible()) {
+        hiddenByDeactivation_ = true;
+        orderOut();
+    }
+}
+
+}  // namespace kit
