@@ -1,14 +1,145 @@
 #pragma once
 
-// The one owner of every calendar, marker and calendar group, held by the
-// application delegate. Loading and configuration are filled in with the model.
-class CalendarSources {
-public:
-    CalendarSources() = default;
-    virtual ~CalendarSources() = default;
+#include "data/Calendar.h"
+#include "data/CalendarGroup.h"
+#include "data/EMarker.h"
+#include "data/SourceListItem.h"
+#include "data/appPref.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Threads.h"
+#include "platform/store/Store.h"
 
-    // Reads the calendars of the store into the model.
-    virtual void loadCalendarsFromICal();
-    // Reads the marker definitions of "AppPref Markers".
-    virtual void loadMarkers();
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+class SourceListOutline;
+
+// The one owner of every Calendar, EMarker and CalendarGroup, made by the
+// application delegate at start-up and held for the life of the application.
+// It sorts the store's calendars into the groups of the source list, restores
+// and saves their settings ("AppPref Calendars") and the marker definitions
+// ("AppPref Markers"), and answers the look-ups of the loaders, views, sheets
+// and the setup assistant.
+//
+// The object's lock guards its lists; every change to them and both
+// configuration saves hold it, so a save started on a background thread by a
+// selection change reads a consistent picture while the main thread edits the
+// groups. Hold it by shared_ptr: the background saves keep it alive.
+class CalendarSources final : public std::enable_shared_from_this<CalendarSources> {
+public:
+    // The settings groups this object reads and writes.
+    static inline const QString kGeneralPrefs = QStringLiteral("AppPref General");
+    static inline const QString kCalendarsPrefs = QStringLiteral("AppPref Calendars");
+    static inline const QString kMarkersPrefs = QStringLiteral("AppPref Markers");
+    static inline const QString kShowReminders = QStringLiteral("Show Reminders");
+
+    // Posted by the source list when calendars or markers are shown or hidden,
+    // and when a calendar's type or colour changed.
+    static inline const QString calendarSelectionChangedNotification =
+        QStringLiteral("Calendar Selection Changed");
+    static inline const QString markerSelectionChangedNotification =
+        QStringLiteral("Marker Selection Changed");
+    static inline const QString calendarTypeOrColorChangedNotification =
+        QStringLiteral("Calendar TypeOrColor Changed");
+
+    // The key of the reminders group among allCalendarGroups(), and the short
+    // name of the markers group.
+    static inline const QString kRemindersGroupKey = QStringLiteral("Reminders");
+    static inline const QString kMarkersGroupName = QStringLiteral("MARKERS");
+
+    CalendarSources();  // takes the store's default store object
+    ~CalendarSources();
+    CalendarSources(const CalendarSources&) = delete;
+    CalendarSources& operator=(const CalendarSources&) = delete;
+
+    // --- Loading, once, in this order --------------------------------------------
+    // Builds the groups and sorts every store calendar into them with its saved
+    // settings; saves "AppPref Calendars".
+    void loadCalendarsFromICal();
+    // Builds the markers group from "AppPref Markers" and saves it again.
+    void loadMarkers();
+    // Puts a calendar into its group (also for calendars that appear later).
+    void sortCalendarIntoGroups(const CalendarPtr& calendar);
+
+    // --- Configuration -------------------------------------------------------------
+    // Replace the two records whole. New calendars without a store calendar are
+    // not written.
+    void saveCalendarConfig();
+    void saveMarkerConfig();
+    // The observers of the two selection notifications: each starts its save on a
+    // new background thread and returns at once.
+    void calendarSelectionChange(const foundation::Notification& notification);
+    void markerSelectionChange(const foundation::Notification& notification);
+    // Re-reads "Show Reminders" and shows or hides the reminders group.
+    void checkShowReminders();
+
+    // --- Look-ups --------------------------------------------------------------------
+    QList<CalendarPtr> allCalendars() const;
+    QStringList configuredMarkerNames() const;
+    QStringList configuredCalendarNames() const;
+    // Identifier to title of every marker store.
+    QMap<QString, QString> allMarkerCalendars() const;
+    CalendarPtr calendarWithUID(const QString& uid) const;
+    CalendarPtr calendarWithName(const QString& name) const;
+    CalendarGroupPtr groupOfCalendar(const CalendarPtr& calendar) const;
+    // The default calendar for new events.
+    CalendarPtr firstCalendarInList() const;
+    CalendarPtr firstMarkerCalendar() const;
+    EMarkerPtr markerWithName(const QString& name) const;
+    EMarkerPtr markerWithUID(const QString& uid) const;
+    // The local group's name, then the long name of every other calendar group.
+    QStringList knownCalendarGroupNames() const;
+    // Every group but the local and the markers group, by key.
+    QMap<QString, CalendarGroupPtr> allCalendarGroups() const;
+
+    // The source list's selection.
+    CalendarPtr selectedCalendar() const;
+    bool calendarIsSelected() const;
+    int typeOfSelectedCalendar() const;  // 0 without a selected calendar
+    bool markerIsSelected() const;
+    void ensureCalendarIsSelected(const SourceListItemPtr& item);
+
+    // --- What the source list and the later parts of the model work on --------------
+    void setOutlineView(SourceListOutline* view);
+    SourceListOutline* outlineView() const;
+    // The top-level rows: a spacer before each group.
+    QList<SourceListItemPtr> listOfSources() const;
+    CalendarGroupPtr localGroup() const;    // the local calendars
+    CalendarGroupPtr markersGroup() const;  // null until loadMarkers()
+    bool showReminderCalendars() const;
+    // Saved calendar identifiers matched by name at loading, to the calendars'
+    // current identifiers.
+    QHash<QString, QString> calIDtranslation() const;
+    calstore::StorePtr store() const { return iCalStore; }
+    // The object's lock (also guards the pending store changes).
+    foundation::Lock& lock() const { return lock_; }
+
+private:
+    void prepareCalendarGroups();
+    void restoreCalendarSettings(const CalendarPtr& calendar, appPref& saved,
+                                 const QSet<QString>& storeUIDs);
+    void finishLoadingCalendarsFromICal();
+    QList<CalendarGroupPtr> calendarGroupsLocalFirst() const;
+    SourceListItemPtr selectedItem() const;
+    static bool readShowReminders();
+
+    mutable foundation::Lock lock_;
+    QHash<QString, QString> calIDtranslation_;
+    SourceListOutline* theOutlineView = nullptr;
+    QList<SourceListItemPtr> listOfSources_;
+    CalendarGroupPtr iCalGroup;
+    CalendarGroupPtr markersGroup_;
+    QMap<QString, CalendarGroupPtr> allCalGroups;
+    QList<CalendarPtr> allCalendars_;
+    calstore::StorePtr iCalStore;
+    bool showReminderCalendars_ = false;
+    std::atomic<bool> observingCalendars_{false};
+    std::atomic<bool> observingMarkers_{false};
 };

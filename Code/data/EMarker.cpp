@@ -143,7 +143,9 @@ void EMarker::setCalendarUID(const QString& uid) {
     foundation::Guard guard(lock_);
     calendarUID_ = uid;
     if (uid.isEmpty())
-        errorMessage_ = foundation::localized(QStringLiteral("markerErrorNoCalendar"), QString());
+        errorMessage_ =
+            foundation::localized(QStringLiteral("markerErrorNoCalendar"),
+                                  QStringLiteral("This marker has no marker calendar."));
 }
 
 void EMarker::setErrorMsg(const QString& message) {

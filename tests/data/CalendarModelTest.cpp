@@ -6,6 +6,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QPainter>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,17 @@ TEST(CalendarTest, TypeBadgesAndTheErrorBadge) {
         c->setUpdateError(QString());
     }
     EXPECT_FALSE(error.isNull());
+    QImage sheet(4 * 32, 32, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(Qt::white);
+    {
+        QPainter p(&sheet);
+        int x = 0;
+        for (const QImage& badge : {error, badges.at(2), badges.at(3), badges.at(4)}) {
+            p.drawImage(QRectF(x, 0, 32, 32), badge);
+            x += 32;
+        }
+    }
+    testsupport::saveForInspection(sheet, QStringLiteral("calendar-type-badges"));
     auto birthday =
         std::make_shared<Calendar>(storeCalendar("b", "Birthdays", calstore::CalendarTypeBirthday));
     birthday->setUpdateError(QStringLiteral("failed"));
