@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
   xvfb xauth imagemagick fonts-dejavu-core
+  poppler-utils
 )
 
 missing=()
