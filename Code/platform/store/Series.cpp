@@ -300,4 +300,46 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
     return complete;
 }
 
+qint64 Series::recurrenceInstant(const Timing& recurrenceId, const ZoneTable& local) {
+    return recurrenceId.isDate() ? local.utcFromWall(recurrenceId.days() * kSecondsPerDay)
+                                 : recurrenceId.utc(local);
+}
+
+std::optional<Occurrence> Series::occurrenceAt(std::optional<qint64> occurrenceUtc,
+                                               const ZoneTable& local) const {
+    auto earliest = [](const std::vector<Occurrence>& list) {
+        return *std::min_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a.startUtc < b.startUtc;
+        });
+    };
+    std::vector<Occurrence> found;
+    // The changed occurrences wherever they are now, and the first start.
+    occurrencesIn(-kOpen, kOpen, local, 0, found);
+    if (!isRecurring() || !master) {
+        if (found.empty()) return std::nullopt;
+        if (occurrenceUtc)
+            for (const auto& o : found)
+                if (o.occurrenceUtc == *occurrenceUtc) return o;
+        return earliest(found);
+    }
+    const qint64 first = master->start.isDate()
+                             ? local.utcFromWall(master->start.days() * kSecondsPerDay)
+                             : master->start.utc(local);
+    const qint64 at = occurrenceUtc ? *occurrenceUtc : first;
+    for (const auto& o : found)
+        if (o.occurrenceUtc == at) return o;
+    found.clear();
+    occurrencesIn(at, at + 1, local, 20000, found);
+    for (const auto& o : found)
+        if (o.occurrenceUtc == at) return o;
+    if (occurrenceUtc) return std::nullopt;
+    // The first start is excluded: the earliest occurrence after it.
+    for (qint64 years = 1; years <= 256; years *= 4) {
+        found.clear();
+        occurrencesIn(first, first + years * 366 * kSecondsPerDay, local, 1, found);
+        if (!found.empty()) return earliest(found);
+    }
+    return std::nullopt;
+}
+
 }  // namespace calstore::detail

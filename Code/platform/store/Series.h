@@ -51,11 +51,20 @@ struct ExtraDate {
     std::optional<Duration> periodDuration;
 };
 
-// What the file was like when it was read, to notice later changes.
+// What the file was like when it was read (or written by the store), to notice
+// later changes: its identity on disk and a hash of its bytes.
 struct FileStamp {
-    qint64 modifiedMsecs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
     qint64 size = 0;
-    QByteArray hash;
+    qint64 modifiedNsecs = 0;
+    QByteArray hash;  // SHA-1 of the bytes
+
+    // Whether the file's identity on disk is the same (the hash is not compared).
+    bool sameIdentity(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modifiedNsecs == o.modifiedNsecs;
+    }
 };
 
 // One occurrence in a query span, before it becomes an Event.
@@ -102,6 +111,14 @@ struct Series {
     // rules; answers NO when the cap cut the list short.
     bool occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
                        std::vector<Occurrence>& out) const;
+
+    // The occurrence the rules gave `occurrenceUtc` as its start (also when it
+    // was changed and moved since); without one, the first occurrence. None
+    // when there is no such occurrence.
+    std::optional<Occurrence> occurrenceAt(std::optional<qint64> occurrenceUtc,
+                                           const ZoneTable& local) const;
+    // The instant a changed occurrence's recurrence identifier names.
+    static qint64 recurrenceInstant(const Timing& recurrenceId, const ZoneTable& local);
 
     // Lays out the counted rules and sets the bounds; called once the series is read.
     void prepare();

@@ -331,7 +331,9 @@ public:
             status = partstatText(icalparameter_get_partstat(ps));
         if (icalparameter* rp = icalproperty_get_first_parameter(p, ICAL_ROLE_PARAMETER))
             role = roleText(icalparameter_get_role(rp));
-        return std::make_shared<Attendee>(QUrl(address), name, status, role);
+        // "mailto:" alone stands for an attendee known only by name.
+        const bool noAddress = address.compare(QStringLiteral("mailto:"), Qt::CaseInsensitive) == 0;
+        return std::make_shared<Attendee>(noAddress ? QUrl() : QUrl(address), name, status, role);
     }
 
     struct EventParts {

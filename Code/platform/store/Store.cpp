@@ -1,7 +1,14 @@
 #include "platform/store/Store.h"
 
+#include "platform/store/Capabilities.h"
+#include "platform/store/EventAccess.h"
+#include "platform/store/ManagedCalendar.h"
+#include "platform/store/ManagedEvent.h"
+#include "platform/store/ManagedGroup.h"
 #include "platform/store/StoreSnapshot.h"
 #include "platform/store/StoreTime.h"
+#include "platform/store/StoreWatcher.h"
+#include "platform/store/StoreWriter.h"
 #include "platform/store/ZoneTable.h"
 
 #include "platform/foundation/Log.h"
@@ -14,68 +21,6 @@
 #include <mutex>
 
 namespace calstore {
-
-namespace detail {
-
-// Fills the fields of events and tasks that only the store sets.
-class EventAccess final {
-public:
-    static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
-                         const CalendarPtr& calendar, const QTimeZone& zone,
-                         const ZoneTable& local) {
-        auto e = std::make_shared<Event>();
-        const Details& d = o.component->details;
-        e->uid_ = series->uid;
-        e->calendar_ = calendar;
-        e->title_ = d.title;
-        e->location_ = d.location;
-        e->notes_ = d.notes;
-        e->url_ = d.url;
-        e->stamp_ = d.stamp;
-        e->hasAlarm_ = d.hasAlarm;
-        e->attendees_ = d.attendees;
-        e->allDay_ = o.allDay;
-        e->start_ = QDateTime::fromSecsSinceEpoch(o.startUtc, zone);
-        if (o.allDay) {
-            // All-day events end inside their last day.
-            const qint64 lastMidnight = local.wallFromUtc(o.endUtc);
-            e->end_ = QDateTime::fromSecsSinceEpoch(local.utcFromWall(lastMidnight - 1), zone);
-        } else {
-            e->end_ = QDateTime::fromSecsSinceEpoch(o.endUtc, zone);
-        }
-        e->occurrence_ = o.occurrenceUtc == o.startUtc
-                             ? e->start_
-                             : QDateTime::fromSecsSinceEpoch(o.occurrenceUtc, zone);
-        e->detached_ = o.detached;
-        e->rule_ = series->modelRule;
-        e->series_ = series;
-        return e;
-    }
-};
-
-class TaskAccess final {
-public:
-    static TaskPtr make(const TaskRecord& r, const CalendarPtr& calendar, const QTimeZone& zone,
-                        const ZoneTable& local) {
-        auto t = std::make_shared<Task>();
-        t->uid_ = r.uid;
-        t->calendar_ = calendar;
-        t->title_ = r.title;
-        t->notes_ = r.notes;
-        t->url_ = r.url;
-        t->priority_ = r.priority;
-        t->stamp_ = r.stamped;
-        if (r.due) t->due_ = QDateTime::fromSecsSinceEpoch(r.due->utc(local), zone);
-        if (r.completed)
-            t->completed_ = QDateTime::fromSecsSinceEpoch(r.completed->utc(local), zone);
-        else if (r.completedStatus)
-            t->completed_ =
-                r.stamped.isValid() ? r.stamped : QDateTime::fromSecsSinceEpoch(0, zone);
-        return t;
-    }
-};
-
-}  // namespace detail
 
 namespace {
 
@@ -102,17 +47,54 @@ QString Store::defaultRootPath() {
     return QDir::cleanPath(data + QStringLiteral("/zolt/calendars"));
 }
 
+namespace {
+
+struct DefaultHolder {
+    std::mutex mutex;
+    std::shared_ptr<Store> store;
+};
+
+DefaultHolder& defaultHolder() {
+    static auto* holder = new DefaultHolder;  // outlives every static destructor
+    return *holder;
+}
+
+}  // namespace
+
 std::shared_ptr<Store> Store::defaultStore() {
-    static std::mutex mutex;
-    static std::shared_ptr<Store> store;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!store) store = openAt(defaultRootPath());
+    auto& h = defaultHolder();
+    std::shared_ptr<Store> store;
+    {
+        std::lock_guard<std::mutex> lock(h.mutex);
+        if (h.store) return h.store;
+        h.store = openAt(defaultRootPath());
+        store = h.store;
+    }
+    store->startWatching();
     return store;
+}
+
+void Store::setDefaultStore(const std::shared_ptr<Store>& store) {
+    auto& h = defaultHolder();
+    std::lock_guard<std::mutex> lock(h.mutex);
+    h.store = store;
 }
 
 std::shared_ptr<const detail::StoreSnapshot> Store::snapshot() const {
     foundation::Guard guard(lock_);
     return snapshot_;
+}
+
+void Store::setSnapshot(std::shared_ptr<const detail::StoreSnapshot> snapshot) {
+    foundation::Guard guard(lock_);
+    snapshot_ = std::move(snapshot);
+}
+
+bool Store::fail(QString* error, const QString& what, const QString& why) const {
+    const QString text = QStringLiteral("Could not %1: %2.").arg(what, why);
+    foundation::log(QStringLiteral("ERROR: ") + text);
+    if (error) *error = text;
+    return false;
 }
 
 QString Store::rootPath() const {
@@ -214,43 +196,16 @@ EventPtr Store::eventWithUIDOccurrence(const QString& uid, const QDateTime& occu
     const auto s = snapshot();
     const QTimeZone zone = storeTimeZone();
     const auto local = ZoneTable::forTimeZone(zone);
-    constexpr qint64 kAll = std::numeric_limits<qint64>::max() / 4;
     for (const auto& folder : s->calendars) {
         const auto series = folder->seriesByUid.value(uid);
         if (!series) continue;
-        const auto calendar = std::make_shared<Calendar>(folder->calendar);
-        auto make = [&](const detail::Occurrence& o) {
-            return detail::EventAccess::make(series, o, calendar, zone, *local);
-        };
-        auto earliest = [](const std::vector<detail::Occurrence>& list) {
-            return *std::min_element(list.begin(), list.end(), [](const auto& a, const auto& b) {
-                return a.startUtc < b.startUtc;
-            });
-        };
-        std::vector<detail::Occurrence> found;
-        // The changed occurrences wherever they are now, and the first start.
-        series->occurrencesIn(-kAll, kAll, *local, 0, found);
-        if (!series->isRecurring()) return found.empty() ? nullptr : make(earliest(found));
-        const auto& start = series->master->start;
-        const qint64 first = start.isDate()
-                                 ? local->utcFromWall(start.days() * civil::kSecondsPerDay)
-                                 : start.utc(*local);
-        const qint64 at = occurrence.isValid() ? occurrence.toSecsSinceEpoch() : first;
-        for (const auto& o : found)
-            if (o.occurrenceUtc == at) return make(o);
-        found.clear();
-        series->occurrencesIn(at, at + 1, *local, kMaxOccurrencesPerQuery, found);
-        for (const auto& o : found)
-            if (o.occurrenceUtc == at) return make(o);
-        if (occurrence.isValid()) return nullptr;
-        // The first start is excluded: the earliest occurrence after it.
-        for (qint64 years = 1; years <= 256; years *= 4) {
-            found.clear();
-            series->occurrencesIn(first, first + years * 366 * civil::kSecondsPerDay, *local, 1,
-                                  found);
-            if (!found.empty()) return make(earliest(found));
-        }
-        return nullptr;
+        const auto o = series->occurrenceAt(
+            occurrence.isValid() ? std::optional<qint64>(occurrence.toSecsSinceEpoch())
+                                 : std::nullopt,
+            *local);
+        if (!o) return nullptr;
+        return detail::EventAccess::make(series, *o, std::make_shared<Calendar>(folder->calendar),
+                                         zone, *local);
     }
     return nullptr;
 }
@@ -319,6 +274,223 @@ TaskPtr Store::taskWithUID(const QString& uid) const {
                                             zone, *local);
     }
     return nullptr;
+}
+
+// --- Writing -------------------------------------------------------------------------
+
+namespace {
+
+QString quoted(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("the untitled item")
+                           : QStringLiteral("\"%1\"").arg(title);
+}
+
+}  // namespace
+
+bool Store::saveCalendar(const CalendarPtr& calendar, QString* error) {
+    if (!calendar)
+        return fail(error, QStringLiteral("save the calendar"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.saveCalendar(*calendar, &why)) return true;
+    return fail(error, QStringLiteral("save the calendar %1").arg(quoted(calendar->title())), why);
+}
+
+bool Store::removeCalendar(const CalendarPtr& calendar, QString* error) {
+    if (!calendar)
+        return fail(error, QStringLiteral("remove the calendar"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.removeCalendar(*calendar, &why)) return true;
+    return fail(error, QStringLiteral("remove the calendar %1").arg(quoted(calendar->title())),
+                why);
+}
+
+bool Store::saveEvent(const EventPtr& event, Span span, QString* error) {
+    if (!event)
+        return fail(error, QStringLiteral("save the event"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.saveEvent(*event, span, &why)) return true;
+    return fail(error, QStringLiteral("save the event %1").arg(quoted(event->title())), why);
+}
+
+bool Store::removeEvent(const EventPtr& event, Span span, QString* error) {
+    if (!event)
+        return fail(error, QStringLiteral("remove the event"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.removeEvent(*event, span, &why)) return true;
+    return fail(error, QStringLiteral("remove the event %1").arg(quoted(event->title())), why);
+}
+
+bool Store::saveTask(const TaskPtr& task, QString* error) {
+    if (!task)
+        return fail(error, QStringLiteral("save the task"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.saveTask(*task, &why)) return true;
+    return fail(error, QStringLiteral("save the task %1").arg(quoted(task->title())), why);
+}
+
+bool Store::removeTask(const TaskPtr& task, QString* error) {
+    if (!task)
+        return fail(error, QStringLiteral("remove the task"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.removeTask(*task, &why)) return true;
+    return fail(error, QStringLiteral("remove the task %1").arg(quoted(task->title())), why);
+}
+
+// --- Account groups ---------------------------------------------------------------------
+
+QString Store::localGroupUID() {
+    return detail::StoreSnapshot::defaultGroupUid(CalendarTypeLocal);
+}
+
+QList<GroupPtr> Store::groups() const {
+    QList<GroupPtr> out;
+    for (const auto& g : snapshot()->groups) out << std::make_shared<Group>(g.group);
+    return out;
+}
+
+GroupPtr Store::groupWithUID(const QString& uid) const {
+    const auto s = snapshot();
+    const auto* g = s->group(uid);
+    return g ? std::make_shared<Group>(g->group) : nullptr;
+}
+
+bool Store::saveGroup(const GroupPtr& group, QString* error) {
+    if (!group)
+        return fail(error, QStringLiteral("save the group"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.saveGroup(*group, &why)) return true;
+    return fail(error, QStringLiteral("save the group %1").arg(quoted(group->title())), why);
+}
+
+bool Store::removeGroup(const GroupPtr& group, QString* error) {
+    if (!group)
+        return fail(error, QStringLiteral("remove the group"), QStringLiteral("none was given"));
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.removeGroup(*group, &why)) return true;
+    return fail(error, QStringLiteral("remove the group %1").arg(quoted(group->title())), why);
+}
+
+// --- Managed-object layer -------------------------------------------------------------------
+
+ManagedObjectContextPtr Store::managedObjectContextForCurrentThread() {
+    // One context per thread and store, kept while both live.
+    struct Entry {
+        std::weak_ptr<Store> store;
+        ManagedObjectContextPtr context;
+    };
+    thread_local std::vector<Entry> contexts;
+    std::erase_if(contexts, [](const Entry& e) { return e.store.expired(); });
+    for (const auto& e : contexts)
+        if (e.store.lock().get() == this) return e.context;
+    auto context = std::make_shared<ManagedObjectContext>(weak_from_this());
+    contexts.push_back({weak_from_this(), context});
+    return context;
+}
+
+namespace {
+
+QString managedCalendarClass(const QString& type) {
+    if (type == CalendarTypeSubscription) return Capabilities::ManagedSubscribedCalendarClass;
+    if (type == CalendarTypeBirthday) return Capabilities::ManagedBirthdayCalendarClass;
+    if (type == CalendarTypeCalendarServer) return Capabilities::ManagedServerCalendarClass;
+    if (type == CalendarTypeMailServer) return Capabilities::ManagedMailCalendarClass;
+    return Capabilities::ManagedLocalCalendarClass;
+}
+
+ManagedGroupPtr managedGroup(const detail::GroupRecord& g) {
+    const ManagedObjectID id = g.group.managedObjectID();
+    const QString& type = g.group.type();
+    if (type == GroupTypeCalendarServer)
+        return std::make_shared<ManagedGroup>(id, Capabilities::ManagedPrincipalClass, g.principal);
+    if (type == GroupTypeSubscription)
+        return std::make_shared<ManagedGroup>(id, Capabilities::ManagedSubscriptionGroupClass);
+    if (type == GroupTypeMailServer)
+        return std::make_shared<ManagedGroup>(id, Capabilities::ManagedMailGroupClass);
+    if (type == GroupTypeLocal)
+        return std::make_shared<ManagedGroup>(id, Capabilities::ManagedLocalGroupClass);
+    return std::make_shared<ManagedGroup>(id, QStringLiteral("CalManagedGroup"));
+}
+
+}  // namespace
+
+ManagedObjectPtr Store::managedObjectWithID(const ManagedObjectID& id) const {
+    const auto s = snapshot();
+    switch (id.entity) {
+        case ManagedObjectID::Entity::Calendar: {
+            const auto* folder = s->calendar(id.uid);
+            if (!folder) return nullptr;
+            const auto* group = s->group(folder->groupUid);
+            return std::make_shared<ManagedCalendar>(id,
+                                                     managedCalendarClass(folder->calendar.type()),
+                                                     group ? managedGroup(*group) : nullptr);
+        }
+        case ManagedObjectID::Entity::Group: {
+            const auto* group = s->group(id.uid);
+            return group ? managedGroup(*group) : nullptr;
+        }
+        case ManagedObjectID::Entity::Event: {
+            const auto* folder = s->calendar(id.calendarUid);
+            const auto series = folder ? folder->seriesByUid.value(id.uid) : nullptr;
+            if (!series) return nullptr;
+            if (!id.recurrenceId.isValid())
+                return series->master
+                           ? std::make_shared<ManagedEvent>(id, series->master->details.attendees)
+                           : nullptr;
+            const auto local = ZoneTable::forTimeZone(storeTimeZone());
+            const qint64 at = id.recurrenceId.toSecsSinceEpoch();
+            for (const auto& c : series->overrides)
+                if (c.recurrenceId &&
+                    detail::Series::recurrenceInstant(*c.recurrenceId, *local) == at)
+                    return std::make_shared<ManagedEvent>(id, c.details.attendees);
+            return nullptr;
+        }
+        case ManagedObjectID::Entity::None:
+            break;
+    }
+    return nullptr;
+}
+
+bool Store::writeAttendees(const ManagedObjectID& id, const QList<AttendeePtr>& attendees,
+                           QString* error) {
+    foundation::Guard guard(writeLock_);
+    detail::StoreWriter writer(*this, snapshot());
+    QString why;
+    if (writer.writeAttendees(id, attendees, &why)) return true;
+    return fail(error, QStringLiteral("write the attendees of the event \"%1\"").arg(id.uid), why);
+}
+
+// --- Changes from other programs ----------------------------------------------------------
+
+Store::~Store() {
+    detail::StoreWatcher::stop(*this);
+}
+
+void Store::startWatching() {
+    detail::StoreWatcher::start(*this);
+}
+
+void Store::scheduleRescan() {
+    detail::StoreWatcher::schedule(*this);
+}
+
+bool Store::rescan() {
+    return detail::StoreWatcher::rescan(*this);
 }
 
 }  // namespace calstore

@@ -24,6 +24,7 @@ namespace calstore {
 namespace detail {
 struct StoreSnapshot;
 struct StoreWriter;
+class StoreWatcher;
 }  // namespace detail
 
 // Which occurrences of a repeating event a save or removal affects (the
@@ -177,6 +178,7 @@ public:
 
 private:
     friend struct detail::StoreWriter;
+    friend class detail::StoreWatcher;
 
     std::shared_ptr<const detail::StoreSnapshot> snapshot() const;
     void setSnapshot(std::shared_ptr<const detail::StoreSnapshot> snapshot);

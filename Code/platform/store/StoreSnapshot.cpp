@@ -6,10 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calstore::detail {
 
@@ -39,25 +45,176 @@ void warn(const QString& path, const QString& what) {
     foundation::log(QStringLiteral("WARNING: calendar file %1 %2").arg(path, what));
 }
 
+FileStamp stampOf(const struct stat& st) {
+    FileStamp s;
+    s.device = quint64(st.st_dev);
+    s.inode = quint64(st.st_ino);
+    s.size = qint64(st.st_size);
+    s.modifiedNsecs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+struct Listed {
+    QString path;
+    FileStamp stamp;  // identity only
+};
+
+// The calendar files of a folder by name: "*.ics" (any case), not hidden, so
+// that temporary files of atomic writers (".name.ics.tmp-…") and backups
+// ("name.ics~", "name.ics.bak") are never read.
+std::vector<Listed> listCalendarFiles(const QString& folder) {
+    std::vector<Listed> out;
+    const QByteArray encoded = QFile::encodeName(folder);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir) return out;
+    const int dfd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.') continue;
+        const size_t length = std::strlen(name);
+        if (length < 5 || qstrnicmp(name + length - 4, ".ics", 4) != 0) continue;
+        struct stat st {};
+        if (::fstatat(dfd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        out.push_back({folder + QLatin1Char('/') + QFile::decodeName(name), stampOf(st)});
+    }
+    ::closedir(dir);
+    std::sort(out.begin(), out.end(),
+              [](const Listed& a, const Listed& b) { return a.path < b.path; });
+    return out;
+}
+
 struct FileData {
     QString path;
     QByteArray bytes;
     FileStamp stamp;
 };
 
-std::shared_ptr<CalendarFolder> loadFolder(const QFileInfo& folderInfo, QStringList& skipped) {
+QString groupTypeOfCalendarType(const QString& type) {
+    if (type == CalendarTypeCalendarServer) return GroupTypeCalendarServer;
+    if (type == CalendarTypeMailServer) return GroupTypeMailServer;
+    if (type == CalendarTypeSubscription) return GroupTypeSubscription;
+    return GroupTypeLocal;
+}
+
+QString defaultGroupTitle(const QString& uid, const QString& type) {
+    if (type == GroupTypeLocal) return QStringLiteral("On This Computer");
+    if (type == GroupTypeSubscription) return QStringLiteral("Subscriptions");
+    if (uid == CalendarTypeCalendarServer) return QStringLiteral("Calendar Server");
+    if (uid == CalendarTypeMailServer) return QStringLiteral("Mail Server");
+    return uid;
+}
+
+GroupRecord groupFromJson(const QJsonObject& o, const QString& uid, const QString& fallbackType) {
+    GroupRecord r;
+    const QString type = o.value(QStringLiteral("type")).toString(fallbackType);
+    r.group = Group(uid, type.isEmpty() ? fallbackType : type);
+    r.group.setTitle(o.value(QStringLiteral("title")).toString(defaultGroupTitle(uid, type)));
+    r.group.setServerURL(QUrl(o.value(QStringLiteral("serverURL")).toString()));
+    r.group.setExternalServerURL(QUrl(o.value(QStringLiteral("externalServerURL")).toString()));
+    r.group.setEmailAddress(o.value(QStringLiteral("email")).toString());
+    r.group.setFullName(o.value(QStringLiteral("fullName")).toString());
+    r.principal.principalURL = QUrl(o.value(QStringLiteral("principalURL")).toString());
+    r.principal.calendarHomePushKey = o.value(QStringLiteral("calendarHomePushKey")).toString();
+    r.principal.defaultCalendarPath = o.value(QStringLiteral("defaultCalendarPath")).toString();
+    r.principal.calendarHomePath = o.value(QStringLiteral("calendarHomePath")).toString();
+    r.principal.isRemote = o.value(QStringLiteral("remote")).toBool(false);
+    r.principal.isRenameable = o.value(QStringLiteral("renameable")).toBool(true);
+    return r;
+}
+
+}  // namespace
+
+void CalendarFolder::putSeries(const std::shared_ptr<const Series>& s) {
+    removeSeries(s->uid);
+    seriesByUid.insert(s->uid, s);
+    auto at = std::lower_bound(series.begin(), series.end(), s->uid,
+                               [](const auto& a, const QString& uid) { return a->uid < uid; });
+    series.insert(at, s);
+}
+
+void CalendarFolder::removeSeries(const QString& uid) {
+    if (seriesByUid.remove(uid) == 0) return;
+    auto at = std::lower_bound(series.begin(), series.end(), uid,
+                               [](const auto& a, const QString& u) { return a->uid < u; });
+    if (at != series.end() && (*at)->uid == uid) series.erase(at);
+}
+
+void CalendarFolder::putTask(const std::shared_ptr<const TaskRecord>& t) {
+    removeTask(t->uid);
+    tasksByUid.insert(t->uid, t);
+    auto at = std::lower_bound(tasks.begin(), tasks.end(), t->uid,
+                               [](const auto& a, const QString& uid) { return a->uid < uid; });
+    tasks.insert(at, t);
+}
+
+void CalendarFolder::removeTask(const QString& uid) {
+    if (tasksByUid.remove(uid) == 0) return;
+    auto at = std::lower_bound(tasks.begin(), tasks.end(), uid,
+                               [](const auto& a, const QString& u) { return a->uid < u; });
+    if (at != tasks.end() && (*at)->uid == uid) tasks.erase(at);
+}
+
+void CalendarFolder::sortLists() {
+    series.clear();
+    series.reserve(size_t(seriesByUid.size()));
+    for (const auto& s : seriesByUid) series.push_back(s);
+    std::sort(series.begin(), series.end(),
+              [](const auto& a, const auto& b) { return a->uid < b->uid; });
+    tasks.clear();
+    tasks.reserve(size_t(tasksByUid.size()));
+    for (const auto& t : tasksByUid) tasks.push_back(t);
+    std::sort(tasks.begin(), tasks.end(),
+              [](const auto& a, const auto& b) { return a->uid < b->uid; });
+}
+
+const GroupRecord* StoreSnapshot::group(const QString& uid) const {
+    for (const auto& g : groups)
+        if (g.group.uid() == uid) return &g;
+    return nullptr;
+}
+
+bool StoreSnapshot::identityOf(const QString& path, FileStamp* stamp) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+    *stamp = stampOf(st);
+    return true;
+}
+
+bool StoreSnapshot::readFile(const QString& path, QByteArray* bytes, FileStamp* stamp) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    *bytes = f.read(SeriesReader::kMaxFileSize + 1);
+    const bool ok = f.error() == QFileDevice::NoError;
+    *stamp = stampOf(st);
+    stamp->size = bytes->size();
+    stamp->hash = QCryptographicHash::hash(*bytes, QCryptographicHash::Sha1);
+    return ok;
+}
+
+std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
+                                                          const CalendarFolder* previous) {
     auto folder = std::make_shared<CalendarFolder>();
-    const QString path = folderInfo.absoluteFilePath();
     folder->path = path;
     Calendar& calendar = folder->calendar;
-    calendar.setUid(folderInfo.fileName());
+    const QString name = QFileInfo(path).fileName();
+    calendar.setUid(name);
     const QString title = readSmallText(path + QStringLiteral("/displayname"));
-    calendar.setTitle(title.isEmpty() ? folderInfo.fileName() : title);
+    calendar.setTitle(title.isEmpty() ? name : title);
     const QColor color = parseColor(readSmallText(path + QStringLiteral("/color")));
     if (color.isValid()) calendar.setColor(color);
 
     bool tasksDeclared = false;
-    const QString attributesPath = path + QLatin1Char('/') + StoreSnapshot::attributesFileName();
+    const QString attributesPath = path + QLatin1Char('/') + attributesFileName();
     if (QFileInfo::exists(attributesPath)) {
         QFile f(attributesPath);
         QJsonParseError error;
@@ -65,9 +222,12 @@ std::shared_ptr<CalendarFolder> loadFolder(const QFileInfo& folderInfo, QStringL
                                       ? QJsonDocument::fromJson(f.read(1024 * 1024), &error)
                                       : QJsonDocument();
         if (!doc.isObject()) {
-            warn(attributesPath, QStringLiteral("cannot be read; the calendar keeps its defaults"));
+            if (!previous || !previous->attributes.isEmpty())
+                warn(attributesPath,
+                     QStringLiteral("cannot be read; the calendar keeps its defaults"));
         } else {
             const QJsonObject o = doc.object();
+            folder->attributes = o;
             const QString type = o.value(QStringLiteral("type")).toString();
             if (!type.isEmpty()) calendar.setType(type);
             calendar.setNotes(o.value(QStringLiteral("notes")).toString());
@@ -79,96 +239,160 @@ std::shared_ptr<CalendarFolder> loadFolder(const QFileInfo& folderInfo, QStringL
             }
         }
     }
+    folder->groupUid = folder->attributes.value(QStringLiteral("group")).toString();
+    if (folder->groupUid.isEmpty()) folder->groupUid = defaultGroupUid(calendar.type());
 
-    std::vector<FileData> files;
-    const QFileInfoList entries =
-        QDir(path).entryInfoList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
-    files.reserve(size_t(entries.size()));
-    for (const QFileInfo& info : entries) {
-        FileData file;
-        file.path = info.absoluteFilePath();
-        if (info.size() > SeriesReader::kMaxFileSize) {
-            warn(file.path, QStringLiteral("was skipped: it is larger than %1 bytes")
-                                .arg(SeriesReader::kMaxFileSize));
-            skipped << file.path;
-            continue;
-        }
-        QFile f(file.path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            warn(file.path, QStringLiteral("was skipped: it cannot be opened"));
-            skipped << file.path;
-            continue;
-        }
-        file.bytes = f.readAll();
-        file.stamp.modifiedMsecs = info.lastModified().toMSecsSinceEpoch();
-        file.stamp.size = file.bytes.size();
-        file.stamp.hash = QCryptographicHash::hash(file.bytes, QCryptographicHash::Sha1);
-        files.push_back(std::move(file));
+    // What the previous reading had at each path.
+    QHash<QString, std::shared_ptr<const Series>> previousSeries;
+    QHash<QString, std::shared_ptr<const TaskRecord>> previousTasks;
+    if (previous) {
+        for (const auto& s : previous->series) previousSeries.insert(s->path, s);
+        for (const auto& t : previous->tasks) previousTasks.insert(t->path, t);
     }
-    if (!tasksDeclared && !files.empty()) {
+
+    struct Item {
+        QString path;
+        std::shared_ptr<const Series> series;  // taken over
+        std::shared_ptr<const TaskRecord> task;
+        FileData data;  // read anew
+        bool read = false;
+    };
+    std::vector<Item> items;
+    bool todos = false, events = false;
+    for (const Listed& listed : listCalendarFiles(path)) {
+        Item item;
+        item.path = listed.path;
+        if (previous) {
+            if (auto s = previousSeries.value(listed.path);
+                s && s->stamp.sameIdentity(listed.stamp)) {
+                item.series = s;
+                events = true;
+                items.push_back(std::move(item));
+                continue;
+            }
+            if (auto t = previousTasks.value(listed.path);
+                t && t->stamp.sameIdentity(listed.stamp)) {
+                item.task = t;
+                todos = true;
+                items.push_back(std::move(item));
+                continue;
+            }
+            auto skipped = previous->skipped.constFind(listed.path);
+            if (skipped != previous->skipped.constEnd() && skipped->sameIdentity(listed.stamp)) {
+                folder->skipped.insert(listed.path, *skipped);  // still unusable, already reported
+                continue;
+            }
+        }
+        if (listed.stamp.size > SeriesReader::kMaxFileSize) {
+            warn(listed.path, QStringLiteral("was skipped: it is larger than %1 bytes")
+                                  .arg(SeriesReader::kMaxFileSize));
+            folder->skipped.insert(listed.path, listed.stamp);
+            continue;
+        }
+        item.data.path = listed.path;
+        if (!readFile(listed.path, &item.data.bytes, &item.data.stamp)) {
+            warn(listed.path, QStringLiteral("was skipped: it cannot be opened"));
+            folder->skipped.insert(listed.path, listed.stamp);
+            continue;
+        }
+        item.read = true;
+        todos = todos || item.data.bytes.contains("BEGIN:VTODO");
+        events = events || item.data.bytes.contains("BEGIN:VEVENT");
+        items.push_back(std::move(item));
+    }
+    if (!tasksDeclared && !items.empty()) {
         // A folder of another program without our attributes: it is a task list
         // when its files hold to-dos and no events.
-        bool todos = false, events = false;
-        for (const auto& f : files) {
-            todos = todos || f.bytes.contains("BEGIN:VTODO");
-            events = events || f.bytes.contains("BEGIN:VEVENT");
-        }
         calendar.setHoldsTasks(todos && !events);
     }
 
     QHash<QString, QString> fileOfUid;
-    for (const auto& file : files) {
-        auto result = SeriesReader::read(file.bytes, calendar.holdsTasks());
-        if (!result.problem.isEmpty()) {
-            warn(file.path, QStringLiteral("was skipped: it %1").arg(result.problem));
-            skipped << file.path;
-            continue;
+    for (auto& item : items) {
+        // A file taken over must still suit the calendar's kind of items.
+        if ((item.series && calendar.holdsTasks()) || (item.task && !calendar.holdsTasks())) {
+            item.read = readFile(item.path, &item.data.bytes, &item.data.stamp);
+            item.data.path = item.path;
+            item.series.reset();
+            item.task.reset();
+            if (!item.read) continue;
         }
-        for (const QString& note : result.notes)
-            warn(file.path, QStringLiteral("has an %1").arg(note));
-        const QString uid = result.series ? result.series->uid : result.task->uid;
+        if (item.read) {
+            auto result = SeriesReader::read(item.data.bytes, calendar.holdsTasks());
+            if (!result.problem.isEmpty()) {
+                warn(item.path, QStringLiteral("was skipped: it %1").arg(result.problem));
+                folder->skipped.insert(item.path, item.data.stamp);
+                continue;
+            }
+            for (const QString& note : result.notes)
+                warn(item.path, QStringLiteral("has an %1").arg(note));
+            if (result.series) {
+                result.series->calendarUid = calendar.uid();
+                result.series->path = item.path;
+                result.series->stamp = item.data.stamp;
+                item.series = result.series;
+            } else {
+                result.task->calendarUid = calendar.uid();
+                result.task->path = item.path;
+                result.task->stamp = item.data.stamp;
+                item.task = result.task;
+            }
+        }
+        const QString uid = item.series ? item.series->uid : item.task->uid;
         auto seen = fileOfUid.constFind(uid);
         if (seen != fileOfUid.constEnd()) {
-            warn(file.path, QStringLiteral("was skipped: it repeats the UID of %1").arg(*seen));
-            skipped << file.path;
+            if (item.read || !previous)
+                warn(item.path, QStringLiteral("was skipped: it repeats the UID of %1").arg(*seen));
+            folder->skipped.insert(item.path, item.series ? item.series->stamp : item.task->stamp);
             continue;
         }
-        fileOfUid.insert(uid, file.path);
-        if (result.series) {
-            result.series->calendarUid = calendar.uid();
-            result.series->path = file.path;
-            result.series->stamp = file.stamp;
-            folder->seriesByUid.insert(uid, result.series);
-            folder->series.push_back(result.series);
-        } else {
-            result.task->calendarUid = calendar.uid();
-            result.task->path = file.path;
-            result.task->stamp = file.stamp;
-            folder->tasksByUid.insert(uid, result.task);
-            folder->tasks.push_back(result.task);
-        }
+        fileOfUid.insert(uid, item.path);
+        if (item.series)
+            folder->seriesByUid.insert(uid, item.series);
+        else
+            folder->tasksByUid.insert(uid, item.task);
     }
+    folder->sortLists();
     return folder;
 }
-
-}  // namespace
 
 QString StoreSnapshot::attributesFileName() {
     return QStringLiteral("zolt-calendar.json");
 }
 
-std::shared_ptr<const StoreSnapshot> StoreSnapshot::load(const QString& root) {
+QString StoreSnapshot::groupsFileName() {
+    return QStringLiteral("zolt-groups.json");
+}
+
+QString StoreSnapshot::defaultGroupUid(const QString& calendarType) {
+    if (calendarType == CalendarTypeSubscription) return QStringLiteral("subscriptions");
+    if (calendarType == CalendarTypeCalendarServer) return CalendarTypeCalendarServer;
+    if (calendarType == CalendarTypeMailServer) return CalendarTypeMailServer;
+    return QStringLiteral("local");
+}
+
+QJsonObject StoreSnapshot::readGroupsFile(const QString& root) {
+    const QString path = root + QLatin1Char('/') + groupsFileName();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QJsonDocument doc = QJsonDocument::fromJson(f.read(1024 * 1024));
+    if (!doc.isObject()) {
+        foundation::log(
+            QStringLiteral("WARNING: calendar file %1 cannot be read; the groups keep their "
+                           "defaults")
+                .arg(path));
+        return {};
+    }
+    return doc.object();
+}
+
+std::shared_ptr<StoreSnapshot> StoreSnapshot::assemble(
+    const QString& root, std::vector<std::shared_ptr<const CalendarFolder>> folders,
+    const QJsonObject& groupsFile) {
     auto snapshot = std::make_shared<StoreSnapshot>();
     snapshot->root = root;
-    const QFileInfoList folders =
-        QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    std::vector<std::shared_ptr<CalendarFolder>> loaded;
-    for (const QFileInfo& info : folders) {
-        if (info.fileName().startsWith(QLatin1Char('.'))) continue;
-        loaded.push_back(loadFolder(info, snapshot->skippedFiles));
-    }
+    snapshot->groupsFile = groupsFile;
     // Calendars with a place of their own first, then by title, then by folder name.
-    std::stable_sort(loaded.begin(), loaded.end(), [](const auto& a, const auto& b) {
+    std::stable_sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
         const int oa = a->calendar.order(), ob = b->calendar.order();
         if ((oa >= 0) != (ob >= 0)) return oa >= 0;
         if (oa != ob) return oa < ob;
@@ -177,11 +401,47 @@ std::shared_ptr<const StoreSnapshot> StoreSnapshot::load(const QString& root) {
         if (byTitle != 0) return byTitle < 0;
         return a->calendar.uid() < b->calendar.uid();
     });
-    for (auto& folder : loaded) {
+    for (auto& folder : folders) {
         snapshot->calendarIndex.insert(folder->calendar.uid(), int(snapshot->calendars.size()));
+        for (auto it = folder->skipped.constBegin(); it != folder->skipped.constEnd(); ++it)
+            snapshot->skippedFiles << it.key();
         snapshot->calendars.push_back(std::move(folder));
     }
+    snapshot->skippedFiles.sort();
+
+    // The local group always; the others as the calendars name them.
+    QHash<QString, QJsonObject> records;
+    for (const QJsonValue& v : groupsFile.value(QStringLiteral("groups")).toArray()) {
+        const QJsonObject o = v.toObject();
+        const QString uid = o.value(QStringLiteral("uid")).toString();
+        if (!uid.isEmpty() && !records.contains(uid)) records.insert(uid, o);
+    }
+    const QString local = defaultGroupUid(CalendarTypeLocal);
+    snapshot->groups.push_back(groupFromJson(records.value(local), local, GroupTypeLocal));
+    std::vector<GroupRecord> others;
+    QStringList seen{local};
+    for (const auto& folder : snapshot->calendars) {
+        if (seen.contains(folder->groupUid)) continue;
+        seen << folder->groupUid;
+        others.push_back(groupFromJson(records.value(folder->groupUid), folder->groupUid,
+                                       groupTypeOfCalendarType(folder->calendar.type())));
+    }
+    std::stable_sort(others.begin(), others.end(), [](const auto& a, const auto& b) {
+        return QString::compare(a.group.title(), b.group.title(), Qt::CaseInsensitive) < 0;
+    });
+    for (auto& g : others) snapshot->groups.push_back(std::move(g));
     return snapshot;
+}
+
+std::shared_ptr<const StoreSnapshot> StoreSnapshot::load(const QString& root) {
+    const QFileInfoList entries =
+        QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    std::vector<std::shared_ptr<const CalendarFolder>> folders;
+    for (const QFileInfo& info : entries) {
+        if (info.fileName().startsWith(QLatin1Char('.'))) continue;
+        folders.push_back(loadFolder(info.absoluteFilePath(), nullptr));
+    }
+    return assemble(root, std::move(folders), readGroupsFile(root));
 }
 
 }  // namespace calstore::detail

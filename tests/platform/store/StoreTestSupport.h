@@ -8,6 +8,8 @@
 #include "support/TestSupport.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTimeZone>
 
@@ -49,6 +51,21 @@ public:
     }
     calstore::StorePtr open() const { return calstore::Store::openAt(dir.path()); }
     QString path(const QString& relative) const { return dir.file(relative); }
+    // The calendar files of a folder by name, and everything in it.
+    QStringList files(const QString& folder) const {
+        return QDir(dir.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    // The text of the one file of the folder that holds the UID; empty when none does.
+    QByteArray textOf(const QString& folder, const QString& uid) const {
+        for (const QString& name : files(folder)) {
+            if (!name.endsWith(QStringLiteral(".ics"))) continue;
+            const QByteArray text = dir.read(folder + QLatin1Char('/') + name);
+            if (text.contains("\nUID:" + uid.toUtf8() + "\r\n") ||
+                text.contains("\nUID:" + uid.toUtf8() + "\n"))
+                return text;
+        }
+        return {};
+    }
 
     testsupport::TempDir dir;
 };

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/store/Event.h"
+#include "platform/store/Series.h"
+#include "platform/store/SeriesReader.h"
+#include "platform/store/Task.h"
+
+#include <QTimeZone>
+
+namespace calstore {
+
+namespace detail {
+
+// Fills the fields of events and tasks that only the store sets.
+class EventAccess final {
+public:
+    static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
+                         const CalendarPtr& calendar, const QTimeZone& zone,
+                         const ZoneTable& local) {
+        auto e = std::make_shared<Event>();
+        const Details& d = o.component->details;
+        e->uid_ = series->uid;
+        e->calendar_ = calendar;
+        e->title_ = d.title;
+        e->location_ = d.location;
+        e->notes_ = d.notes;
+        e->url_ = d.url;
+        e->stamp_ = d.stamp;
+        e->hasAlarm_ = d.hasAlarm;
+        e->attendees_ = d.attendees;
+        e->allDay_ = o.allDay;
+        e->start_ = QDateTime::fromSecsSinceEpoch(o.startUtc, zone);
+        if (o.allDay) {
+            // All-day events end inside their last day.
+            const qint64 lastMidnight = local.wallFromUtc(o.endUtc);
+            e->end_ = QDateTime::fromSecsSinceEpoch(local.utcFromWall(lastMidnight - 1), zone);
+        } else {
+            e->end_ = QDateTime::fromSecsSinceEpoch(o.endUtc, zone);
+        }
+        e->occurrence_ = o.occurrenceUtc == o.startUtc
+                             ? e->start_
+                             : QDateTime::fromSecsSinceEpoch(o.occurrenceUtc, zone);
+        e->detached_ = o.detached;
+        e->rule_ = series->modelRule;
+        e->series_ = series;
+        return e;
+    }
+};
+
+class TaskAccess final {
+public:
+    static TaskPtr make(const TaskRecord& r, const CalendarPtr& calendar, const QTimeZone& zone,
+                        const ZoneTable& local) {
+        auto t = std::make_shared<Task>();
+        t->uid_ = r.uid;
+        t->calendar_ = calendar;
+        t->title_ = r.title;
+        t->notes_ = r.notes;
+        t->url_ = r.url;
+        t->priority_ = r.priority;
+        t->stamp_ = r.stamped;
+        if (r.due) t->due_ = QDateTime::fromSecsSinceEpoch(r.due->utc(local), zone);
+        if (r.completed)
+            t->completed_ = QDateTime::fromSecsSinceEpoch(r.completed->utc(local), zone);
+        else if (r.completedStatus)
+            t->completed_ =
+                r.stamped.isValid() ? r.stamped : QDateTime::fromSecsSinceEpoch(0, zone);
+        return t;
+    }
+};
+
+}  // namespace detail
+
+}  // namespace calstore
