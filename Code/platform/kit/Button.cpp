@@ -50,9 +50,9 @@ Button::Button(const QRectF& frame, Type type) : Control(frame), type_(type) {
             b = new MixedCheckBox;
             break;
         case Type::Disclosure: {
+            // The arrow shows the state; the button itself never stays down.
             auto* t = new QToolButton;
             t->setAutoRaise(true);
-            t->setCheckable(true);
             b = t;
             break;
         }
@@ -157,7 +157,6 @@ void Button::updateLook() {
         c->setCheckState(qtState(state_));
     }
     if (auto* t = qobject_cast<QToolButton*>(b)) {
-        t->setChecked(state_ == On);
         t->setArrowType(state_ == On ? Qt::DownArrow : Qt::RightArrow);
     }
 }

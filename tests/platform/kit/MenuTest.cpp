@@ -110,6 +110,12 @@ TEST(Menu, FindsItemsByTitleTagAndRepresentedObjectAndKeepsOrderOnInsertAndRemov
     EXPECT_EQ(menu.indexOfItemWithTag(42), 2);
     EXPECT_EQ(menu.itemWithTag(42)->title(), "Holidays");
     EXPECT_EQ(menu.indexOfItemWithRepresentedObject(QStringLiteral("uid-birthdays")), 3);
+    // Model objects shared by pointer are found by identity.
+    const auto calendar = std::make_shared<int>(7);
+    menu.itemAtIndex(4)->setRepresentedObject(QVariant::fromValue(calendar));
+    EXPECT_EQ(menu.indexOfItemWithRepresentedObject(QVariant::fromValue(calendar)), 4);
+    EXPECT_EQ(menu.indexOfItemWithRepresentedObject(QVariant::fromValue(std::make_shared<int>(7))),
+              -1);
     EXPECT_EQ(menu.indexOfItemWithTitle("Missing"), -1);
     EXPECT_EQ(menu.itemWithTag(7), nullptr);
     EXPECT_EQ(menu.itemAtIndex(99), nullptr);

@@ -265,6 +265,12 @@ TEST(Panel, FloatsRefusesKeyAndHidesWhileTheApplicationIsInactive) {
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_FALSE(panel.isVisible());
     main.orderOut();
+
+    // A non-activating panel shows without taking the focus from the main window.
+    Panel quiet(QRectF(0, 0, 100, 100), Panel::Borderless | Panel::NonactivatingPanel);
+    EXPECT_TRUE(quiet.widget()->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(quiet.widget()->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(quiet.widget()->windowFlags() & Qt::FramelessWindowHint);
 }
 
 TEST(Alert, RunsModallyAndAnswersTheButtonClicked) {
