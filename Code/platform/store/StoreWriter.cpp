@@ -863,7 +863,10 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                     for (auto& [o, c] : file.overrides) file.calendar->removeComponent(o);
                     resultOccurrence.reset();
                 } else {
+                    // A new repetition: what was changed or left out of the old one goes.
                     comp->set("RRULE", e.recurrenceRule()->iCalendarText(t.allDay).toUtf8());
+                    comp->removeAll("EXDATE");
+                    for (auto& [o, c] : file.overrides) file.calendar->removeComponent(o);
                 }
             }
             stampComponent(*comp, now);
