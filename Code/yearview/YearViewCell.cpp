@@ -724,7 +724,7 @@ void YearViewCell::drawMarkersInFrame(kit::Graphics& graphics, const QRectF& fra
     for (const EventDayPtr& record : *list) {
         if (!record->isMark()) continue;
         if (!record->calendar() || !record->calendar()->isSelected()) continue;
-        std::shared_ptr<EMarker> marker = markerWithUID(locationOf(record).mid(5));
+        std::shared_ptr<EMarker> marker = markerWithUID(record->markerID());
         if (!marker || !marker->isSelected()) continue;
         const int level = sortLevelForMarkerType(marker->markerType());
         marker->setSortLevel(level);
