@@ -21,7 +21,11 @@ void Control::setObjectValue(const QVariant& value) {
 
 void Control::setHostedWidget(QWidget* widget) {
     if (widget == hosted_) return;
-    delete hosted_.data();
+    if (hosted_) {
+        // Later: the old widget may be the one whose signal is being handled.
+        hosted_->hide();
+        hosted_->deleteLater();
+    }
     hosted_ = widget;
     if (!widget) return;
     widget->setParent(this);

@@ -4,6 +4,7 @@
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Window.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kit {
@@ -35,7 +36,9 @@ void MenuBar::setMainMenu(Menu* menu) {
 MenuBar* MenuBar::attachToWindow(Window* window) {
     if (!window) return nullptr;
     auto* bar = new MenuBar(mainMenu());
-    bars().push_back(bar);
+    auto& list = bars();
+    list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
+    list.push_back(bar);
     window->setMenuBarWidget(bar);
     return bar;
 }

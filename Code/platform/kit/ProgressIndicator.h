@@ -11,10 +11,11 @@ namespace kit {
 // A progress bar over a Qt progress bar: determinate (a value between a minimum
 // and a maximum) or indeterminate (a busy bar while animated).
 //
-// Threads: background jobs drive it. Every setter may be called on any thread:
-// off the main thread it hands the change to the main thread without waiting,
-// so changes take effect in the order they were made, a moment later. The
-// getters answer the state on the main thread and are for the main thread only.
+// Threads: background jobs drive it. Every setter may be called on any thread
+// while the indicator lives: off the main thread it hands the change to the main
+// thread without waiting, so changes take effect in the order they were made, a
+// moment later. The getters answer the state on the main thread and are for the
+// main thread only.
 class ProgressIndicator : public View {
     Q_OBJECT
 

@@ -77,7 +77,10 @@ Toolbar::~Toolbar() {
     list.erase(std::remove_if(list.begin(), list.end(),
                               [this](const QPointer<Toolbar>& t) { return !t || t == this; }),
                list.end());
-    if (Window* w = window(); w && w->toolbar() == this) w->setToolbar(nullptr);
+    if (Window* w = window(); w && w->toolbar() == this) {
+        setParent(nullptr);  // going now: nothing left for the window to drop
+        w->setToolbar(nullptr);
+    }
     delete bar_.data();
 }
 

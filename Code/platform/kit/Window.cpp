@@ -824,8 +824,14 @@ void Window::setToolbar(Toolbar* toolbar) {
     Toolbar* old = this->toolbar();
     if (old == toolbar) return;
     toolbar_ = toolbar;
-    if (old) old->setWindow(nullptr);
-    if (toolbar) toolbar->setWindow(this);
+    if (old) {
+        old->setWindow(nullptr);
+        if (old->parent() == this) old->deleteLater();
+    }
+    if (toolbar) {
+        toolbar->setParent(this);
+        toolbar->setWindow(this);
+    }
     barsChanged();
 }
 

@@ -132,6 +132,7 @@ public:
     // The window takes `bar` (and drops the one it had).
     void setMenuBarWidget(QWidget* bar);
     Toolbar* toolbar() const;
+    // The window takes `toolbar` (and drops the one it had).
     void setToolbar(Toolbar* toolbar);
     Q_INVOKABLE virtual void toggleToolbarShown(QObject* sender = nullptr);
     // Called by the bars when they appear, disappear or change height.
