@@ -51,6 +51,7 @@ YearView::YearView(const MyDatePtr& firstDayInYear)
     YearViewModel::refreshToday();
     YV_flippedY = false;
     quickLoadPreferences();
+    registerForDraggedTypes({kDragType});
     setAcceptsTouchEvents(true);
     setPostsFrameChangedNotifications(true);
     auto& center = foundation::NotificationCenter::defaultCenter();

@@ -5,6 +5,8 @@
 #include "data/MyDate.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
+#include "platform/kit/DragDestination.h"
+#include "platform/kit/DragSource.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/View.h"
 #include "yearview/YearViewModel.h"
@@ -24,14 +26,15 @@ class appPref;
 // One year page of the year area: 12 month columns by 31 day rows of day cells
 // for one calendar year. It lays itself out and fits its fonts to its size,
 // takes day selections by mouse and keyboard, opens the day popup, the notes
-// editor and the notes hover for its days, starts drags of marks, and is filled
-// by the loader jobs through its threaded interface.
+// editor and the notes hover for its days, starts drags of marks (and is where
+// they are dropped), and is filled by the loader jobs through its threaded
+// interface.
 //
 // The page's data (cells, loaded state, drawing state, offscreen picture) lives
 // in its YearViewModel, which jobs and offscreen renderings hold on their own;
 // the threaded operations here forward to it. Everything else runs on the main
 // thread.
-class YearView : public kit::View {
+class YearView : public kit::View, public kit::DragSource, public kit::DragDestination {
     Q_OBJECT
 
 public:
@@ -77,10 +80,6 @@ public:
         std::function<void(const std::vector<MyDatePtr>&, YearView*)> startRemovingAllMarksFromDays;
         std::function<void(const std::vector<MyDatePtr>&, const QString&, YearView*)>
             startDeletingEventsFromDays;
-        // Starts the platform drag of a day's marks (image, its position in the
-        // page, the mouse-down); the drop side is the page's own.
-        std::function<void(YearView*, const QImage&, const QPointF&, const kit::Event&)>
-            startMarksDrag;
     };
     static void setServices(Services services);
     static const Services& services();

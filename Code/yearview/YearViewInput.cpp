@@ -5,6 +5,8 @@
 
 #include "data/MyDateOps.h"
 #include "data/appPref.h"
+#include "platform/kit/DragSession.h"
+#include "platform/kit/Pasteboard.h"
 #include "platform/kit/TrackingArea.h"
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
@@ -140,9 +142,14 @@ void YearView::startDraggingMarks(const GridHit& hit, const YearViewCellPtr& cel
     dayClicked_ = true;
     if (!cell) return;
     draggedYVCell_ = cell;
-    if (const auto& drag = services().startMarksDrag)
-        drag(this, dragImageForDayAndMonth(hit.day, hit.month),
-             dragImagePosForDayAndMonth(hit.day, hit.month), event);
+    // The drag carries no data: the page keeps the source cell itself, so marks
+    // are dragged within the page only.
+    const auto board = kit::Pasteboard::dragPasteboard();
+    board->declareTypes({kDragType}, this);
+    board->setData(QByteArray(), kDragType);
+    kit::DragSession::dragImage(dragImageForDayAndMonth(hit.day, hit.month),
+                                dragImagePosForDayAndMonth(hit.day, hit.month), this, event, board,
+                                this, true);
 }
 
 // A selecting drag extends the selection from the anchor; a drag that began by

@@ -5,6 +5,8 @@
 #include "YearViewPageWorld.h"
 
 #include "platform/kit/Application.h"
+#include "platform/kit/DragSession.h"
+#include "platform/kit/Pasteboard.h"
 
 #include <QCoreApplication>
 
@@ -281,25 +283,48 @@ TEST_F(YearViewInputTest, AContextClickSelectsAnUnselectedDayOnly) {
 }
 
 TEST_F(YearViewInputTest, OptionOrAltShiftClicksDragTheDaysMarks) {
+    struct Drag {
+        QStringList types;
+        QObject* source = nullptr;
+        QImage image;
+        QPointF imageOnScreen;
+    };
+    std::vector<Drag> drags;
+    kit::DragSession::setDriverForTesting([&](kit::DragSession& session) {
+        const kit::DraggingInfo& info = session.draggingInfo();
+        drags.push_back({info.draggingPasteboard()->types(), info.draggingSource(),
+                         info.draggedImage(), session.imageLocationOnScreen()});
+        session.cancel();
+    });
     click(page, 3, 3);
     for (const unsigned flags : {unsigned(Flags::Option), unsigned(Flags::Option | Flags::Shift)}) {
         SCOPED_TRACE(flags);
-        const int before = log->count("startMarksDrag");
+        const size_t before = drags.size();
         click(page, 11, 6, flags);
-        EXPECT_EQ(log->count("startMarksDrag"), before + 1);
+        ASSERT_EQ(drags.size(), before + 1);
+        EXPECT_EQ(drags.back().types, QStringList{YearView::kDragType});
+        EXPECT_EQ(drags.back().source, page);
+        EXPECT_EQ(kit::Image::sizeInPoints(drags.back().image),
+                  QSizeF(YearViewCell::width() + 1, YearViewCell::height() + 1));
+        EXPECT_EQ(
+            drags.back().imageOnScreen,
+            page->convertRectToScreen(QRectF(page->dragImagePosForDayAndMonth(11, 6), QSizeF(1, 1)))
+                .topLeft());
         EXPECT_EQ(page->dragSelectMode(), 2);
         EXPECT_EQ(page->draggedYVCell(), page->cellForDayAndMonth(11, 6));
         EXPECT_TRUE(selection().isEmpty());
-        EXPECT_EQ(log->lastPoint, page->dragImagePosForDayAndMonth(11, 6));
-        EXPECT_EQ(kit::Image::sizeInPoints(log->lastImage),
-                  QSizeF(YearViewCell::width() + 1, YearViewCell::height() + 1));
     }
+    EXPECT_EQ(page->dragImagePosForDayAndMonth(11, 6),
+              QPointF(page->innerFrame().x() + 5 * YearViewCell::width() - 2,
+                      page->innerFrame().y() - 11 * YearViewCell::height() + 1));
     // From a dateless cell: the selection is cleared, no drag starts.
     click(page, 3, 3);
     click(page, 31, 4, Flags::Option);
-    EXPECT_EQ(log->count("startMarksDrag"), 2);
+    EXPECT_EQ(drags.size(), 2u);
     EXPECT_TRUE(selection().isEmpty());
     EXPECT_EQ(page->dragSelectMode(), 2);
+    kit::DragSession::setDriverForTesting({});
+    EXPECT_EQ(page->registeredDraggedTypes(), QStringList{YearView::kDragType});
 }
 
 TEST_F(YearViewInputTest, TheDayPopupGetsTheFirstLookAtScrolling) {

@@ -140,11 +140,6 @@ inline YearView::Services recordingServices(const std::shared_ptr<ServiceLog>& l
         log->lastDays = days;
         log->lastText = t;
     };
-    s.startMarksDrag = [log](YearView*, const QImage& image, const QPointF& at, const kit::Event&) {
-        log->note("startMarksDrag");
-        log->lastImage = image;
-        log->lastPoint = at;
-    };
     return s;
 }
 
