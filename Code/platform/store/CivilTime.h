@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/CivilDate.h"
+
 #include <QtGlobal>
 
 namespace calstore::civil {
@@ -14,27 +16,15 @@ namespace calstore::civil {
 
 constexpr qint64 kSecondsPerDay = 86400;
 
-constexpr qint64 floorDiv(qint64 a, qint64 b) {
-    qint64 q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return q;
-}
-constexpr qint64 floorMod(qint64 a, qint64 b) {
-    return a - floorDiv(a, b) * b;
-}
-
-// Days since 1 January 1970 of a proleptic Gregorian date; any day number carries.
-qint64 daysFromCivil(qint64 year, int month, qint64 day);
-void civilFromDays(qint64 days, int* year, int* month, int* day);
-
-bool isLeapYear(qint64 year);
-int daysInMonth(qint64 year, int month);
-int daysInYear(qint64 year);
-
-// 1 Sunday .. 7 Saturday (1 January 1970 was a Thursday).
-inline int weekdayOfDays(qint64 days) {
-    return int(floorMod(days + 4, 7)) + 1;
-}
+// The calendar arithmetic itself is the foundation's.
+using foundation::civil::civilFromDays;
+using foundation::civil::daysFromCivil;
+using foundation::civil::daysInMonth;
+using foundation::civil::daysInYear;
+using foundation::civil::floorDiv;
+using foundation::civil::floorMod;
+using foundation::civil::isLeapYear;
+using foundation::civil::weekdayOfDays;
 
 inline qint64 daysOfWall(qint64 wall) {
     return floorDiv(wall, kSecondsPerDay);
