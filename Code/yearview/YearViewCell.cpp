@@ -785,11 +785,14 @@ void YearViewCell::drawHolidayTextInFrame(kit::Graphics& graphics, const QRectF&
     const EventDayPtr day = holiday();
     if (!day || !settingsSnapshot().showHolidayText) return;
     const QString title = titleOf(day);
-    const kit::TextAttributes attributes = holidayTextAttributes();
-    const double titleHeight = attributes.sizeOfString(title).height();
+    kit::TextAttributes attributes = holidayTextAttributes();
+    const QSizeF titleSize = attributes.sizeOfString(title);
     const double left = freeCellInsetX_;
-    const QRectF box(left, frame.y() + (frame.height() - titleHeight) / 2,
-                     frame.x() + frame.width() - left, titleHeight);
+    const QRectF box(left, frame.y() + (frame.height() - titleSize.height()) / 2,
+                     frame.x() + frame.width() - left, titleSize.height());
+    // A title too long for the box keeps its beginning and loses its end, rather
+    // than being pushed left under the day number.
+    if (titleSize.width() > box.width()) attributes.paragraph.alignment = kit::TextAlignment::Left;
     graphics.drawString(title, box, attributes);
 }
 
