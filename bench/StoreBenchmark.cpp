@@ -1,11 +1,16 @@
 // Opening the calendar store and querying one and three years of all its
-// calendars, on generated stores of 1k, 10k and 50k event series.
+// calendars, on generated stores of 1k, 10k and 50k event series; rescanning
+// an unchanged store (what the store does now and then to find changes by
+// other programs), and saving events into a copy of a sample store.
 #include "SampleStore.h"
 
 #include "platform/store/Store.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <benchmark/benchmark.h>
@@ -72,11 +77,54 @@ void BM_OpenAndQueryOneYear(benchmark::State& state) {
     }
 }
 
+void BM_RescanUnchanged(benchmark::State& state) {
+    const auto store = calstore::Store::openAt(sampleRoot(int(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(store->rescan());
+}
+
+// A copy of a sample store to write into, so that the shared samples stay as made.
+bool copyTree(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!QFile::copy(path, target)) return false;
+    }
+    return true;
+}
+
+void BM_SaveEvent(benchmark::State& state) {
+    QTemporaryDir copy;
+    if (!copyTree(sampleRoot(int(state.range(0))), copy.path())) {
+        state.SkipWithError("cannot copy the sample store");
+        return;
+    }
+    const auto store = calstore::Store::openAt(copy.path());
+    const auto predicate = calstore::Store::eventPredicateWithStartDateEndDateCalendars(
+        localMidnight(2024), localMidnight(2024).addDays(14), store->calendars());
+    const auto events = store->eventsWithPredicate(predicate);
+    if (events.isEmpty()) {
+        state.SkipWithError("no events to save");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state) {
+        const auto& event = events[i++ % events.size()];
+        event->setTitle(QStringLiteral("Saved %1").arg(i));
+        if (!store->saveEvent(event, calstore::Span::AllEvents))
+            state.SkipWithError("a save failed");
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_OpenStore)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QueryOneYear)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QueryThreeYears)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndQueryOneYear)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_RescanUnchanged)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEvent)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

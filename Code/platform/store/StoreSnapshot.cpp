@@ -193,7 +193,9 @@ bool StoreSnapshot::readFile(const QString& path, QByteArray* bytes, FileStamp* 
         ::close(fd);
         return false;
     }
-    *bytes = f.read(SeriesReader::kMaxFileSize + 1);
+    // Never more than the store reads at all (a file growing meanwhile included).
+    *bytes = st.st_size > SeriesReader::kMaxFileSize ? f.read(SeriesReader::kMaxFileSize + 1)
+                                                     : f.readAll();
     const bool ok = f.error() == QFileDevice::NoError;
     *stamp = stampOf(st);
     stamp->size = bytes->size();
