@@ -109,3 +109,23 @@ private:
     mutable std::atomic<int> cachedHourNum{-1};
     mutable std::atomic<int> cachedMinuteNum{-1};
 };
+
+// A date that one thread replaces while others read it (the application's
+// "today", which the minute timer moves on at midnight while offscreen drawing
+// reads it). Reads give a MyDatePtr of their own.
+class AtomicDatePtr final {
+public:
+    AtomicDatePtr() = default;
+    AtomicDatePtr(MyDatePtr date) : date_(std::move(date)) {}  // NOLINT: implicit on purpose
+    AtomicDatePtr& operator=(MyDatePtr date) {
+        date_.store(std::move(date));
+        return *this;
+    }
+    MyDatePtr load() const { return date_.load(); }
+    operator MyDatePtr() const { return date_.load(); }  // NOLINT
+    MyDatePtr operator->() const { return date_.load(); }
+    explicit operator bool() const { return date_.load() != nullptr; }
+
+private:
+    std::atomic<MyDatePtr> date_;
+};

@@ -94,8 +94,9 @@ void AppDelegate::minuteTick() {
         minuteTicks = 0;
     }
     const MyDatePtr now = clock_();
-    if (!today || now->dayNum() != today->dayNum() || now->monthNum() != today->monthNum() ||
-        now->yearNum() != today->yearNum()) {
+    const MyDatePtr seen = today;
+    if (!seen || now->dayNum() != seen->dayNum() || now->monthNum() != seen->monthNum() ||
+        now->yearNum() != seen->yearNum()) {
         today = now;
         foundation::NotificationCenter::defaultCenter().post(kCurrentDateChanged, this);
     }

@@ -95,7 +95,7 @@ public:
     foundation::Timer minuteTimer;
     int minuteTicks = 0;
     QString externalConfigModTime;  // null until start-up looked, "" when no file
-    MyDatePtr today;
+    AtomicDatePtr today;  // replaced at midnight, read from any thread
     std::shared_ptr<CalendarSources> calendarSources;
     foundation::Updater* sparkleUpdater = nullptr;
 

@@ -50,3 +50,12 @@ QColor pixel(const QImage& image, int x, int y);
 QString saveForInspection(const QImage& image, const QString& name);
 
 }  // namespace testsupport
+
+// Readable failure messages for Qt's text types.
+#include <ostream>
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '{';
+    for (qsizetype i = 0; i < l.size(); ++i) *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
+    *os << '}';
+}
