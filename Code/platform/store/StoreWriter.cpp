@@ -463,7 +463,6 @@ bool openSeries(const Series& series, const std::shared_ptr<const ZoneTable>& lo
         out->form.kind = Timing::Kind::Zoned;
         out->form.zone = local;
     }
-    if (out->form.kind == Timing::Kind::Date) out->form.kind = Timing::Kind::Floating;
     return true;
 }
 
@@ -664,8 +663,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
     const CalendarFolder* resultFolder = target;
     std::optional<qint64> resultOccurrence;
 
-    auto newFile = [&](const QString& uid, const CompPtr& calendarComp, const QByteArray& text) {
-        (void)calendarComp;
+    auto newFile = [&](const QString& uid, const QByteArray& text) {
         FileChange c;
         c.calendarUid = target->calendar.uid();
         c.path = target->path + QLatin1Char('/') + fileNameFor(uid, target->path);
@@ -757,7 +755,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         if (e.recurrenceRule())
             ev->set("RRULE", e.recurrenceRule()->iCalendarText(t.allDay).toUtf8());
         cal->addComponent(ev);
-        changes.push_back(newFile(e.uid_, cal, textOf(cal)));
+        changes.push_back(newFile(e.uid_, textOf(cal)));
         resultUid = e.uid_;
         resultOccurrence = t.start;
     } else {
@@ -790,7 +788,8 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         const qint64 storedStart = stored ? stored->startUtc : occ;
         const bool wasAllDay =
             current->master ? current->master->start.isDate() : (stored && stored->allDay);
-        const TimeForm newForm = file.form;  // timed events keep their clock
+        // Timed events keep their clock; an all-day series made timed takes the user's zone.
+        const TimeForm newForm = file.form.kind == Timing::Kind::Date ? defaultForm() : file.form;
         auto shift = [&](qint64 utc) {
             // The same wall-clock move as this occurrence's start.
             const qint64 delta =
@@ -886,7 +885,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                                .arg(current->uid, target->calendar.title());
                     return false;
                 }
-                changes.push_back(newFile(current->uid, nullptr, text));
+                changes.push_back(newFile(current->uid, text));
                 changes.push_back(existingFile(*current, {}, true));
             } else {
                 changes.push_back(existingFile(*current, text, false));
@@ -939,7 +938,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                 auto cal = newCalendar(file.calendar);
                 if (!t.allDay) ensureZone(*cal, newForm);
                 cal->addComponent(single);
-                changes.push_back(newFile(QString::fromLatin1(uid), cal, textOf(cal)));
+                changes.push_back(newFile(QString::fromLatin1(uid), textOf(cal)));
                 if (existing) file.calendar->removeComponent(existing);
                 const TimeValue x = formatTime(file.form, occ, wasAllDay, *local);
                 auto exdate = std::make_shared<IcsDocument::Property>();
@@ -1039,7 +1038,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
             if (!t.allDay) ensureZone(*cal, newForm);
             cal->addComponent(masterCopy);
             for (const auto& m : moved) cal->addComponent(m);
-            changes.push_back(newFile(QString::fromLatin1(uid), cal, textOf(cal)));
+            changes.push_back(newFile(QString::fromLatin1(uid), textOf(cal)));
             changes.push_back(existingFile(*current, file.doc.serialize(), false));
             resultUid = QString::fromLatin1(uid);
             resultOccurrence = t.start;

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 using namespace calstore;
 using namespace storetest;
@@ -457,4 +459,91 @@ TEST_F(StoreWriting, TasksAreSavedAndRemoved) {
     ASSERT_TRUE(t.store->removeTask(task, &error));
     EXPECT_FALSE(t.dir.open()->taskWithUID(task->uid()));
     EXPECT_FALSE(t.store->removeTask(task, &error));
+}
+
+TEST_F(StoreWriting, LongTextIsFoldedWithoutSplittingCharacters) {
+    Sample t;
+    QString title;
+    for (int i = 0; i < 40; ++i) title += QStringLiteral("Grüße, ");
+    title += QStringLiteral("🙂; done\nsecond line");
+    auto e = t.newEvent(QStringLiteral("home"), title, at(2024, 4, 2, 9), at(2024, 4, 2, 10));
+    QString error;
+    ASSERT_TRUE(t.store->saveEvent(e, Span::AllEvents, &error)) << error.toStdString();
+    const QByteArray text = t.dir.textOf(QStringLiteral("home"), e->uid());
+    for (const QByteArray& line : text.split('\n')) {
+        EXPECT_LE(line.size(), 76) << line.toStdString();  // 75 octets and the CR
+        EXPECT_TRUE(QString::fromUtf8(line).toUtf8() == line) << "a character was split";
+    }
+    EXPECT_EQ(t.dir.open()->eventWithUIDOccurrence(e->uid(), {})->title(), title);
+}
+
+TEST_F(StoreWriting, ARepeatingSeriesBecomesAllDayAndBack) {
+    Sample t;
+    t.dir.write(QStringLiteral("home"), QStringLiteral("r.ics"),
+                eventFile(QStringLiteral("r"),
+                          {QStringLiteral("DTSTART;TZID=Europe/Berlin:20240304T090000"),
+                           QStringLiteral("DTEND;TZID=Europe/Berlin:20240304T100000"),
+                           QStringLiteral("RRULE:FREQ=DAILY;COUNT=4"),
+                           QStringLiteral("EXDATE;TZID=Europe/Berlin:20240305T090000")}));
+    t.store->rescan();
+    auto e = t.store->eventWithUIDOccurrence(QStringLiteral("r"), at(2024, 3, 6, 9));
+    ASSERT_TRUE(e);
+    e->setIsAllDay(true);
+    QString error;
+    ASSERT_TRUE(t.store->saveEvent(e, Span::AllEvents, &error)) << error.toStdString();
+    const QByteArray text = t.dir.textOf(QStringLiteral("home"), QStringLiteral("r"));
+    EXPECT_TRUE(text.contains("DTSTART;VALUE=DATE:20240304\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("EXDATE;VALUE=DATE:20240305\r\n")) << text.toStdString();
+    auto days = query(t.dir.open(), at(2024, 3, 1), at(2024, 4, 1), QStringLiteral("r"));
+    QStringList starts;
+    for (const auto& d : days) starts << inZone(d->startDate()).left(16);
+    EXPECT_EQ(starts,
+              (QStringList{QStringLiteral("2024-03-04 00:00"), QStringLiteral("2024-03-06 00:00"),
+                           QStringLiteral("2024-03-07 00:00")}));
+    // Back to 8:00 on the same days, in the user's zone.
+    e = t.store->eventWithUIDOccurrence(QStringLiteral("r"), at(2024, 3, 6));
+    ASSERT_TRUE(e);
+    e->setIsAllDay(false);
+    e->setStartDate(at(2024, 3, 6, 8));
+    e->setEndDate(at(2024, 3, 6, 9));
+    ASSERT_TRUE(t.store->saveEvent(e, Span::AllEvents, &error)) << error.toStdString();
+    days = query(t.dir.open(), at(2024, 3, 1), at(2024, 4, 1), QStringLiteral("r"));
+    starts.clear();
+    for (const auto& d : days) starts << inZone(d->startDate()).left(16);
+    EXPECT_EQ(starts,
+              (QStringList{QStringLiteral("2024-03-04 08:00"), QStringLiteral("2024-03-06 08:00"),
+                           QStringLiteral("2024-03-07 08:00")}));
+    EXPECT_TRUE(t.dir.textOf(QStringLiteral("home"), QStringLiteral("r"))
+                    .contains("DTSTART;TZID=Europe/Berlin:20240304T080000\r\n"));
+}
+
+TEST_F(StoreWriting, SavesFromSeveralThreadsWhileOthersRead) {
+    Sample t;
+    std::atomic<int> failures{0};
+    std::atomic<bool> done{false};
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 4; ++w) {
+        threads.emplace_back([&, w] {
+            for (int i = 0; i < 15; ++i) {
+                auto e = t.newEvent(w % 2 ? QStringLiteral("home") : QStringLiteral("work"),
+                                    QStringLiteral("w%1-%2").arg(w).arg(i),
+                                    at(2024, 6, 1 + i, 8 + w), at(2024, 6, 1 + i, 9 + w));
+                if (!t.store->saveEvent(e, Span::AllEvents)) ++failures;
+                e->setNotes(QStringLiteral("again"));
+                if (!t.store->saveEvent(e, Span::AllEvents)) ++failures;
+            }
+        });
+    }
+    std::thread reader([&] {
+        while (!done) {
+            const auto n = Sample::all(t.store).size();
+            if (n < 2 || n > 62) ++failures;
+        }
+    });
+    for (auto& th : threads) th.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(Sample::all(t.store).size(), 62);
+    EXPECT_EQ(Sample::all(t.dir.open()).size(), 62);
 }
