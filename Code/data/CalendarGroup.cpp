@@ -13,19 +13,19 @@ CalendarGroup::CalendarGroup(const QString& name, int type, const QString& origN
     longName_ = origName;
 }
 
-QList<SourceListItemPtr> CalendarGroup::elements() const {
+const QList<SourceListItemPtr> CalendarGroup::elements() const {
     foundation::Guard guard(lock_);
-    return elements_;
+    return unsharedCopy(elements_);
 }
 
-QList<CalendarPtr> CalendarGroup::calendars() const {
+const QList<CalendarPtr> CalendarGroup::calendars() const {
     QList<CalendarPtr> result;
     for (const auto& element : elements())
         if (auto calendar = sourceItemAs<Calendar>(element)) result.append(calendar);
     return result;
 }
 
-QList<EMarkerPtr> CalendarGroup::markers() const {
+const QList<EMarkerPtr> CalendarGroup::markers() const {
     QList<EMarkerPtr> result;
     for (const auto& element : elements())
         if (auto marker = sourceItemAs<EMarker>(element)) result.append(marker);

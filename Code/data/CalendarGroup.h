@@ -40,7 +40,9 @@ public:
     QString shortName() const { return shortName_; }
     QString longName() const { return longName_; }
     QImage icon() const { return icon_; }
-    QList<SourceListItemPtr> elements() const;  // a copy
+    // A copy. Const, so that iterating it never detaches from the group's list
+    // while another thread changes that.
+    const QList<SourceListItemPtr> elements() const;
     int type() const { return type_; }
 
     // The titles of the calendars or markers in order; empty for other types.
@@ -75,8 +77,8 @@ public:
     bool holdsMarkers() const { return type_ == kTypeMarkers; }
 
     // The calendars (or markers) among the elements, in order.
-    QList<std::shared_ptr<Calendar>> calendars() const;
-    QList<std::shared_ptr<EMarker>> markers() const;
+    const QList<std::shared_ptr<Calendar>> calendars() const;
+    const QList<std::shared_ptr<EMarker>> markers() const;
 
 private:
     const QString shortName_;

@@ -353,7 +353,7 @@ void CalendarSources::checkShowReminders() {
 
 // --- Look-ups ---------------------------------------------------------------------------
 
-QList<CalendarGroupPtr> CalendarSources::calendarGroupsLocalFirst() const {
+const QList<CalendarGroupPtr> CalendarSources::calendarGroupsLocalFirst() const {
     Guard guard(lock_);
     QList<CalendarGroupPtr> groups;
     if (iCalGroup) groups.append(iCalGroup);
@@ -361,9 +361,9 @@ QList<CalendarGroupPtr> CalendarSources::calendarGroupsLocalFirst() const {
     return groups;
 }
 
-QList<CalendarPtr> CalendarSources::allCalendars() const {
+const QList<CalendarPtr> CalendarSources::allCalendars() const {
     Guard guard(lock_);
-    return allCalendars_;
+    return unsharedCopy(allCalendars_);
 }
 
 QStringList CalendarSources::configuredMarkerNames() const {
@@ -439,7 +439,10 @@ QStringList CalendarSources::knownCalendarGroupNames() const {
 
 QMap<QString, CalendarGroupPtr> CalendarSources::allCalendarGroups() const {
     Guard guard(lock_);
-    return allCalGroups;
+    QMap<QString, CalendarGroupPtr> copy;
+    for (auto it = allCalGroups.cbegin(); it != allCalGroups.cend(); ++it)
+        copy.insert(it.key(), it.value());
+    return copy;
 }
 
 SourceListItemPtr CalendarSources::selectedItem() const {
@@ -483,9 +486,9 @@ SourceListOutline* CalendarSources::outlineView() const {
     return theOutlineView;
 }
 
-QList<SourceListItemPtr> CalendarSources::listOfSources() const {
+const QList<SourceListItemPtr> CalendarSources::listOfSources() const {
     Guard guard(lock_);
-    return listOfSources_;
+    return unsharedCopy(listOfSources_);
 }
 
 CalendarGroupPtr CalendarSources::localGroup() const {
@@ -505,5 +508,8 @@ bool CalendarSources::showReminderCalendars() const {
 
 QHash<QString, QString> CalendarSources::calIDtranslation() const {
     Guard guard(lock_);
-    return calIDtranslation_;
+    QHash<QString, QString> copy;
+    for (auto it = calIDtranslation_.cbegin(); it != calIDtranslation_.cend(); ++it)
+        copy.insert(it.key(), it.value());
+    return copy;
 }

@@ -31,7 +31,9 @@ class SourceListOutline;
 // The object's lock guards its lists; every change to them and both
 // configuration saves hold it, so a save started on a background thread by a
 // selection change reads a consistent picture while the main thread edits the
-// groups. Hold it by shared_ptr: the background saves keep it alive.
+// groups. The lists are handed out as const copies, which never detach from the
+// shared originals while they are iterated. Hold the object by shared_ptr: the
+// background saves keep it alive.
 class CalendarSources final : public std::enable_shared_from_this<CalendarSources> {
 public:
     // The settings groups this object reads and writes.
@@ -81,7 +83,7 @@ public:
     void checkShowReminders();
 
     // --- Look-ups --------------------------------------------------------------------
-    QList<CalendarPtr> allCalendars() const;
+    const QList<CalendarPtr> allCalendars() const;
     QStringList configuredMarkerNames() const;
     QStringList configuredCalendarNames() const;
     // Identifier to title of every marker store.
@@ -110,7 +112,7 @@ public:
     void setOutlineView(SourceListOutline* view);
     SourceListOutline* outlineView() const;
     // The top-level rows: a spacer before each group.
-    QList<SourceListItemPtr> listOfSources() const;
+    const QList<SourceListItemPtr> listOfSources() const;
     CalendarGroupPtr localGroup() const;    // the local calendars
     CalendarGroupPtr markersGroup() const;  // null until loadMarkers()
     bool showReminderCalendars() const;
@@ -126,7 +128,7 @@ private:
     void restoreCalendarSettings(const CalendarPtr& calendar, appPref& saved,
                                  const QSet<QString>& storeUIDs);
     void finishLoadingCalendarsFromICal();
-    QList<CalendarGroupPtr> calendarGroupsLocalFirst() const;
+    const QList<CalendarGroupPtr> calendarGroupsLocalFirst() const;
     SourceListItemPtr selectedItem() const;
     static bool readShowReminders();
 

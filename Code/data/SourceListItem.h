@@ -19,6 +19,18 @@ protected:
 
 using SourceListItemPtr = std::shared_ptr<SourceListItem>;
 
+// A list with a buffer of its own. The model's lists are copied out this way,
+// never as implicitly shared copies: a shared buffer would be read by one thread
+// while the owner's next change decides, without synchronisation, whether it
+// may still write it in place.
+template <class List>
+List unsharedCopy(const List& list) {
+    List copy;
+    copy.reserve(list.size());
+    for (const auto& item : list) copy.append(item);
+    return copy;
+}
+
 // The item as a T when it is exactly of class T (not of a subclass); else null.
 template <class T>
 std::shared_ptr<T> sourceItemAs(const SourceListItemPtr& item) {
