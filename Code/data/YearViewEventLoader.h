@@ -1,0 +1,214 @@
+#pragma once
+
+#include "data/Calendar.h"
+#include "data/EMarker.h"
+#include "data/LoaderProgressSink.h"
+#include "data/MyDate.h"
+#include "data/YearViewTarget.h"
+#include "platform/foundation/Threads.h"
+#include "platform/foundation/UserCalendar.h"
+#include "platform/store/Event.h"
+#include "platform/store/Predicate.h"
+#include "platform/store/Store.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class CalendarSources;
+class YearViewEventLoader;
+using YearViewEventLoaderPtr = std::shared_ptr<YearViewEventLoader>;
+
+// The one reader of store events for the year pages, and the frame in which
+// every background job on the events of a year runs. One loader stands for one
+// calendar year: it fills a year page with the events of its year, adds or
+// removes the events of whole calendars, and re-reads single events after
+// changes; the jobs on marks and days run in the same frame.
+//
+// A job is started by an operation whose name begins with "start": it stores
+// its arguments in the loader and runs its worker on one new thread, holding
+// the loader; it returns at once. The worker changes the page only through
+// its threaded interface (YearViewTarget), writes the store through the store
+// bridge, and reports progress through the class-wide task counts, which drive
+// the main window's progress strip (always on the main thread, never waited
+// for).
+//
+// Loaders of years are cached (eventLoaderForYear); one-off jobs run on loaders
+// of their own (newEventLoaderForYear). A loader runs one population at a time:
+// a new population start asks the running one to stop and begins once it has
+// ended; the starter itself never waits.
+class YearViewEventLoader final : public std::enable_shared_from_this<YearViewEventLoader> {
+public:
+    // Event change codes of the single-event updates.
+    static constexpr int kEventInserted = 1;
+    static constexpr int kEventChanged = 2;
+    static constexpr int kEventDeleted = 3;
+
+    // How many loaders the cache keeps between uses.
+    static constexpr int kMaxCachedLoaders = 6;
+
+    // --- Loaders of years --------------------------------------------------------
+    // The cached loader of the year; made and cached on a miss. When the cache
+    // then holds more than six loaders, the one cached first is dropped (asked
+    // to stop its population). Looking a loader up does not renew it.
+    static YearViewEventLoaderPtr eventLoaderForYear(int year);
+    // A new loader of the year that is not cached, for one-off jobs.
+    static YearViewEventLoaderPtr newEventLoaderForYear(int year);
+
+    // --- The model the jobs work on ----------------------------------------------
+    // The application's one CalendarSources, handed over by the application
+    // delegate once it has made it; the jobs look calendars up there.
+    static void setCalendarSources(const std::shared_ptr<CalendarSources>& sources);
+    static std::shared_ptr<CalendarSources> calendarSources();
+
+    // --- Progress of all jobs (class-wide) ----------------------------------------
+    // The main window's progress strip with its indicator and text field; held
+    // for the activity and task operations below. Null forgets it.
+    static void setProgressIndicatorAndTextField(const std::shared_ptr<LoaderProgressSink>& sink);
+    // A job begins: the strip is raised and shows the counts (a busy bar while
+    // no task is announced).
+    static void beginActivity();
+    // A job ends: when no announced task is outstanding the strip is lowered,
+    // even while other jobs still run (there is no count of running jobs).
+    static void endActivity();
+    // A job announces `count` tasks; the indicator shows the share done.
+    static void addTasksToDo(int count);
+    // A job finished `count` tasks. Reaching (or passing) the announced number
+    // returns both counts to 0 and the indicator to a busy bar.
+    static void tasksDone(int count);
+    struct TaskCounts {
+        int toDo = 0;
+        int done = 0;
+    };
+    static TaskCounts taskCounts();
+
+    ~YearViewEventLoader();
+    YearViewEventLoader(const YearViewEventLoader&) = delete;
+    YearViewEventLoader& operator=(const YearViewEventLoader&) = delete;
+
+    int year() const { return year_; }
+    // 1 January of the loader's year, 00:00 in the user's calendar.
+    MyDatePtr firstDayInYear() const { return firstDayInYear_; }
+    // A job of this loader has been started and has not finished.
+    bool isRunning() const { return runningJobs_.load() > 0; }
+    // A stop of the population has been asked for and no population has begun since.
+    bool shouldStop() const { return shouldStop_.load(); }
+
+    // --- Populations: the whole year into a page ---------------------------------
+    // On a new thread: reads every calendar's events of the year and adds each to
+    // the days it covers (the page's old contents are replaced), then has the
+    // page redraw (threadedUpdateView). A running population of this loader is
+    // asked to stop first; the new one begins when it has ended.
+    void startPopulatingView(const YearViewTargetPtr& view);
+    // The same for a page that is not shown; ends with threadedUpdateViewOffscreen.
+    void startPopulatingOffscreen(const YearViewTargetPtr& view);
+    // The same on the calling thread, returning when the page is filled. Not for
+    // a thread that a running population could be waiting for.
+    void populateView(const YearViewTargetPtr& view);
+    // Asks the running population to stop at its next look; a stopped
+    // population empties its page and logs the stop.
+    void stopPopulating();
+
+    // --- Jobs on calendars and single events ---------------------------------------
+    // Drops the calendars' entries from every day of the page.
+    void startRemovingCalsFromView(const std::vector<CalendarPtr>& calendars,
+                                   const YearViewTargetPtr& view);
+    // Adds the calendars' events of the year to the page (keeping what it has),
+    // one task per event.
+    void startPopulatingFromCalsToView(const std::vector<CalendarPtr>& calendars,
+                                       const YearViewTargetPtr& view);
+    // Re-reads single events: UID to event change code (1 inserted: added;
+    // 2 changed: removed and added again; 3 deleted: removed), one task each.
+    void startUpdatingEventsFromView(const QVariantMap& updatedEvents,
+                                     const YearViewTargetPtr& view);
+
+    // --- The event-day walk every job that adds events uses -----------------------
+    // Adds the event with its calendar to every day of the loader's year that it
+    // covers, from its start day to the day of its last second (an event ending
+    // at midnight is not on the day that midnight begins; one ending before it
+    // starts is on its start day only); days of other years are never added.
+    // Answers the number of days it was added to.
+    int walkEventDays(const YearViewTargetPtr& view, const calstore::EventPtr& event,
+                      const CalendarPtr& calendar, bool fullLoading,
+                      bool pauseAfterEachAdd = false) const;
+
+private:
+    explicit YearViewEventLoader(int year);  // initWithYear
+
+    enum class Population { View, Offscreen, Synchronous };
+
+    // --- Population
+    void startPopulation(Population kind, const YearViewTargetPtr& view);
+    // Waits for the population before it, then runs this one unless a later
+    // start has taken its place meanwhile.
+    void runPopulation(Population kind, unsigned ticket, const YearViewTargetPtr& view);
+    void populateYear(Population kind, const YearViewTargetPtr& view);
+
+    // --- Workers (on the job's thread, started by launchJob)
+    void removeCals();
+    void addCals();
+    void updateEvents();
+
+    // --- The job frame, shared by every job of the class
+    // Counts a job of this loader running and runs `worker` on a new thread that
+    // holds the loader, between beginActivity and endActivity; the job counts as
+    // finished after its endActivity. The starter has stored the job's fields.
+    void launchJob(void (YearViewEventLoader::*worker)());
+    // Runs a worker; whatever escapes it is logged, so that the job still ends.
+    void runWorker(void (YearViewEventLoader::*worker)());
+    // The span of the loader's year: 1 January 00:00 up to (not including)
+    // 1 January 00:00 of the next year.
+    QDateTime yearStart() const;
+    QDateTime yearEnd() const;
+    // One guarded store query: the events, or none after logging "ERROR:
+    // querying calendar failed with exception ..." when the store raised.
+    static std::optional<QList<calstore::EventPtr>> queryGuarded(
+        const calstore::EventPredicate& predicate);
+    // The calendar's events of the loader's year, guarded as above; none for a
+    // calendar that has no store calendar (yet).
+    std::optional<QList<calstore::EventPtr>> eventsOfCalendarInYear(
+        const CalendarPtr& calendar) const;
+    // One guarded store write each: a NO logs "ERROR: <words> failed!", an
+    // exception "ERROR: <words> failed with exception <reason>"; either answers NO.
+    static bool saveEventGuarded(const calstore::EventPtr& event, const QString& words,
+                                 calstore::Span span = calstore::Span::ThisEvent);
+    static bool removeEventGuarded(const calstore::EventPtr& event, const QString& words,
+                                   calstore::Span span = calstore::Span::AllEvents);
+    int walkEventDays(const YearViewTargetPtr& view, const calstore::EventPtr& event,
+                      const CalendarPtr& calendar, const foundation::UserCalendar& userCalendar,
+                      bool fullLoading, bool pauseAfterEachAdd) const;
+    // Lets other threads (the main thread drawing) run after a change of the page.
+    static void pauseAfterViewChange();
+
+    // --- Fields the starters set and the workers read
+    const MyDatePtr firstDayInYear_;
+    const int year_;
+    YearViewTargetPtr theView;
+    std::vector<CalendarPtr> calendars;
+    std::vector<EMarkerPtr> knownMarkers;
+    EMarkerPtr marker;
+    QVariantMap updatedEvents;
+    std::vector<MyDatePtr> selectedDays;
+    std::atomic<bool> shouldStop_{false};
+    std::atomic<int> runningJobs_{0};
+    MyDatePtr sourceDate;
+    MyDatePtr destDate;
+    bool createCopies = false;
+
+    // Covers stopPopulating and the hand-over from one population to the next.
+    mutable foundation::Lock lock_;
+    // Held by a population for the whole of its run, so populations of one
+    // loader never overlap (a stopped one has emptied its page before the next
+    // one adds).
+    std::mutex populationRun_;
+    // The latest population asked for (under lock_); an earlier one that has not
+    // begun yet when it is asked for is dropped.
+    unsigned populationTicket_ = 0;
+};

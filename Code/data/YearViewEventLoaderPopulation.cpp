@@ -1,0 +1,225 @@
+// The loader's jobs that read the store into a year page: populations of the
+// whole year, adding and removing whole calendars, and re-reading single events.
+
+#include "data/CalendarSources.h"
+#include "data/MyEventStore.h"
+#include "data/YearViewEventLoader.h"
+#include "platform/foundation/Log.h"
+#include "platform/store/StoreError.h"
+
+#include <exception>
+
+namespace {
+
+std::vector<CalendarPtr> allCalendarsOfModel() {
+    const auto sources = YearViewEventLoader::calendarSources();
+    if (!sources) return {};
+    const QList<CalendarPtr> all = sources->allCalendars();
+    return std::vector<CalendarPtr>(all.begin(), all.end());
+}
+
+}  // namespace
+
+// --- Populations ----------------------------------------------------------------------
+
+void YearViewEventLoader::startPopulatingView(const YearViewTargetPtr& view) {
+    startPopulation(Population::View, view);
+}
+
+void YearViewEventLoader::startPopulatingOffscreen(const YearViewTargetPtr& view) {
+    startPopulation(Population::Offscreen, view);
+}
+
+void YearViewEventLoader::populateView(const YearViewTargetPtr& view) {
+    startPopulation(Population::Synchronous, view);
+}
+
+void YearViewEventLoader::stopPopulating() {
+    foundation::Guard guard(lock_);
+    shouldStop_ = true;
+}
+
+// A population start never waits for the one running: it asks it to stop and
+// leaves the waiting to the new job's thread, so the main thread, which starts
+// most populations, is never held up by a loader. Only populateView waits, as
+// it fills the page on the calling thread.
+void YearViewEventLoader::startPopulation(Population kind, const YearViewTargetPtr& view) {
+    unsigned ticket = 0;
+    {
+        foundation::Guard guard(lock_);
+        ticket = ++populationTicket_;
+        if (isRunning()) shouldStop_ = true;
+        ++runningJobs_;
+    }
+    if (kind == Population::Synchronous) {
+        runPopulation(kind, ticket, view);
+        return;
+    }
+    foundation::startThread([self = shared_from_this(), kind, ticket, view] {
+        self->runPopulation(kind, ticket, view);
+    });
+}
+
+void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
+                                        const YearViewTargetPtr& view) {
+    std::lock_guard<std::mutex> run(populationRun_);
+    {
+        foundation::Guard guard(lock_);
+        const bool latest = ticket == populationTicket_;
+        // A later start took this one's place before it began: it would only be
+        // stopped at once. (The page filled on the calling thread is filled all
+        // the same; its caller waits for it.)
+        if (!latest && kind != Population::Synchronous) {
+            --runningJobs_;
+            return;
+        }
+        if (latest) shouldStop_ = false;
+        theView = view;
+    }
+    if (kind == Population::Synchronous) {
+        populateYear(kind, view);
+    } else {
+        beginActivity();
+        populateYear(kind, view);
+        endActivity();
+    }
+    --runningJobs_;
+}
+
+void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr& view) {
+    if (!view) return;
+    const bool polls = kind != Population::Synchronous;
+    const bool pauses = kind == Population::View;
+    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    calendars = allCalendarsOfModel();
+
+    int added = 0;
+    bool stopped = false;
+    for (const CalendarPtr& calendar : calendars) {
+        if (polls && shouldStop_) {
+            stopped = true;
+            break;
+        }
+        const auto events = eventsOfCalendarInYear(calendar);
+        if (!events) continue;
+        for (const calstore::EventPtr& event : *events) {
+            if (polls && shouldStop_) {
+                stopped = true;
+                break;
+            }
+            added += walkEventDays(view, event, calendar, userCalendar, true, pauses);
+        }
+        if (stopped) break;
+    }
+
+    if (stopped) {
+        view->invalidateEvents();
+        foundation::log(
+            kind == Population::Offscreen
+                ? QStringLiteral("oops, stopping offscreen event population for year %1")
+                      .arg(view->year())
+                : QStringLiteral("oops, stopping event population for year %1").arg(view->year()));
+        return;
+    }
+    // A full load replaces the page's contents with its first add; a year that
+    // has no events (any more) must not keep showing what it showed before.
+    if (added == 0) view->invalidateEvents();
+    if (kind == Population::Offscreen)
+        view->threadedUpdateViewOffscreen();
+    else
+        view->threadedUpdateView();
+}
+
+// --- Calendars ----------------------------------------------------------------------------
+
+void YearViewEventLoader::startRemovingCalsFromView(const std::vector<CalendarPtr>& cals,
+                                                    const YearViewTargetPtr& view) {
+    theView = view;
+    calendars = cals;
+    launchJob(&YearViewEventLoader::removeCals);
+}
+
+void YearViewEventLoader::startPopulatingFromCalsToView(const std::vector<CalendarPtr>& cals,
+                                                        const YearViewTargetPtr& view) {
+    theView = view;
+    calendars = cals;
+    launchJob(&YearViewEventLoader::addCals);
+}
+
+void YearViewEventLoader::removeCals() {
+    if (!theView) return;
+    for (const CalendarPtr& calendar : calendars)
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= 31; ++day)
+                theView->threadedRemoveCalendarForDayInMonth(calendar, day, month);
+    theView->threadedUpdateView();
+}
+
+void YearViewEventLoader::addCals() {
+    if (!theView) return;
+    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    for (const CalendarPtr& calendar : calendars) {
+        const auto events = eventsOfCalendarInYear(calendar);
+        if (!events) continue;
+        addTasksToDo(int(events->size()));
+        for (const calstore::EventPtr& event : *events) {
+            walkEventDays(theView, event, calendar, userCalendar, false, true);
+            tasksDone(1);
+        }
+    }
+    theView->threadedUpdateView();
+}
+
+// --- Single events --------------------------------------------------------------------------
+
+void YearViewEventLoader::startUpdatingEventsFromView(const QVariantMap& events,
+                                                      const YearViewTargetPtr& view) {
+    theView = view;
+    updatedEvents = events;
+    launchJob(&YearViewEventLoader::updateEvents);
+}
+
+void YearViewEventLoader::updateEvents() {
+    if (!theView) return;
+    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    const auto sources = calendarSources();
+    addTasksToDo(int(updatedEvents.size()));
+    for (auto it = updatedEvents.constBegin(); it != updatedEvents.constEnd(); ++it) {
+        const QString& uid = it.key();
+        const int code = it.value().toInt();
+        if (code == kEventChanged || code == kEventDeleted) {
+            for (int month = 1; month <= 12; ++month)
+                for (int day = 1; day <= 31; ++day)
+                    theView->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
+        }
+        if (code == kEventInserted || code == kEventChanged) {
+            std::optional<QList<calstore::EventPtr>> found;
+            QString reason;
+            try {
+                found = queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateUIDCalendars(
+                    yearStart(), yearEnd(), uid, MyEventStore::calendars()));
+            } catch (const calstore::StoreError& error) {
+                reason = error.reason();
+            } catch (const std::exception& error) {
+                reason = QString::fromUtf8(error.what());
+            }
+            if (!reason.isNull())
+                foundation::log(QStringLiteral("ERROR: querying calendar failed with exception ") +
+                                reason);
+            for (const calstore::EventPtr& event : found.value_or(QList<calstore::EventPtr>())) {
+                const calstore::CalendarPtr storeCalendar = event ? event->calendar() : nullptr;
+                const CalendarPtr calendar = sources && storeCalendar
+                                                 ? sources->calendarWithUID(storeCalendar->uid())
+                                                 : nullptr;
+                if (!calendar) {
+                    foundation::log(QStringLiteral(
+                        "oops, didn't find the calendar for this event to be updated/inserted!"));
+                    break;
+                }
+                walkEventDays(theView, event, calendar, userCalendar, false, true);
+            }
+        }
+        tasksDone(1);
+    }
+    theView->threadedUpdateView();
+}
