@@ -322,25 +322,44 @@ bool YearViewEventLoader::removeEventGuarded(const calstore::EventPtr& event, co
     });
 }
 
+YearViewEventLoader::YearDays::YearDays(int year, const foundation::UserCalendar& userCalendar) {
+    const QDate first(year, 1, 1);
+    const int count = first.daysInYear();
+    starts_.reserve(size_t(count) + 1);
+    days_.reserve(size_t(count));
+    for (int i = 0; i <= count; ++i) {
+        const QDate day = first.addDays(i);
+        starts_.push_back(userCalendar.dateFromComponents(day.year(), day.month(), day.day())
+                              .toMSecsSinceEpoch());
+        if (i < count) days_.push_back(day);
+    }
+}
+
+int YearViewEventLoader::YearDays::indexOf(qint64 msecsSinceEpoch) const {
+    // The first day beginning after the instant is the one after the instant's day.
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), msecsSinceEpoch);
+    return int(after - starts_.begin()) - 1;
+}
+
 int YearViewEventLoader::walkEventDays(const YearViewTargetPtr& view,
                                        const calstore::EventPtr& event, const CalendarPtr& calendar,
-                                       const foundation::UserCalendar& userCalendar,
-                                       bool fullLoading, bool pauseAfterEachAdd) const {
+                                       const YearDays& days, bool fullLoading,
+                                       bool pauseAfterEachAdd) const {
     if (!view || !event || !event->startDate().isValid()) return 0;
-    const QDateTime& start = event->startDate();
-    const QDateTime& end = event->endDate();
-    const QDate firstDay = userCalendar.localDate(start);
-    QDate lastDay = firstDay;
+    const qint64 startMs = event->startDate().toMSecsSinceEpoch();
+    const qint64 endMs =
+        event->endDate().isValid() ? event->endDate().toMSecsSinceEpoch() : startMs;
+    const int firstDay = days.indexOf(startMs);
     // The last day is the one holding the event's last second: an event that
     // ends at midnight is not on the day that midnight begins. An event that
     // ends before it starts is shown on its start day only.
-    if (end.isValid() && end > start)
-        lastDay = std::max(firstDay, userCalendar.localDate(end.addSecs(-1)));
-    // Days before the year are skipped, not walked.
-    const QDate from = std::max(firstDay, QDate(year_, 1, 1));
-    const QDate to = std::min(lastDay, QDate(year_, 12, 31));
+    const int lastDay = endMs > startMs ? std::max(firstDay, days.indexOf(endMs - 1000)) : firstDay;
+    // Only the days of the year are walked, however long before it the event began.
+    const int from = std::max(firstDay, 0);
+    const int to = std::min(lastDay, days.count() - 1);
     int added = 0;
-    for (QDate day = from; day <= to; day = day.addDays(1)) {
+    for (int index = from; index <= to; ++index) {
+        const QDate day = days.day(index);
         view->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day.day(),
                                                                      day.month(), fullLoading);
         ++added;
@@ -352,7 +371,8 @@ int YearViewEventLoader::walkEventDays(const YearViewTargetPtr& view,
 int YearViewEventLoader::walkEventDays(const YearViewTargetPtr& view,
                                        const calstore::EventPtr& event, const CalendarPtr& calendar,
                                        bool fullLoading, bool pauseAfterEachAdd) const {
-    return walkEventDays(view, event, calendar, foundation::UserCalendar::current(), fullLoading,
+    return walkEventDays(view, event, calendar,
+                         YearDays(year_, foundation::UserCalendar::current()), fullLoading,
                          pauseAfterEachAdd);
 }
 

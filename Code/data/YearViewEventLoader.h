@@ -11,6 +11,7 @@
 #include "platform/store/Predicate.h"
 #include "platform/store/Store.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -181,9 +182,25 @@ private:
                                  calstore::Span span = calstore::Span::ThisEvent);
     static bool removeEventGuarded(const calstore::EventPtr& event, const QString& words,
                                    calstore::Span span = calstore::Span::AllEvents);
+    // The days of the loader's year in the user's calendar, made once per job:
+    // where each day begins, so that the walk finds an instant's day without
+    // asking the time zone again.
+    class YearDays {
+    public:
+        YearDays(int year, const foundation::UserCalendar& userCalendar);
+        int count() const { return int(days_.size()); }
+        // The index of the day holding the instant; -1 before the year, count()
+        // after it.
+        int indexOf(qint64 msecsSinceEpoch) const;
+        QDate day(int index) const { return days_[size_t(index)]; }
+
+    private:
+        std::vector<qint64> starts_;  // each day's 00:00, then the next year's
+        std::vector<QDate> days_;
+    };
     int walkEventDays(const YearViewTargetPtr& view, const calstore::EventPtr& event,
-                      const CalendarPtr& calendar, const foundation::UserCalendar& userCalendar,
-                      bool fullLoading, bool pauseAfterEachAdd) const;
+                      const CalendarPtr& calendar, const YearDays& days, bool fullLoading,
+                      bool pauseAfterEachAdd) const;
     // Lets other threads (the main thread drawing) run after a change of the page.
     static void pauseAfterViewChange();
 

@@ -90,7 +90,7 @@ void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr&
     if (!view) return;
     const bool polls = kind != Population::Synchronous;
     const bool pauses = kind == Population::View;
-    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    const YearDays days(year_, foundation::UserCalendar::current());
     calendars = allCalendarsOfModel();
 
     int added = 0;
@@ -107,7 +107,7 @@ void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr&
                 stopped = true;
                 break;
             }
-            added += walkEventDays(view, event, calendar, userCalendar, true, pauses);
+            added += walkEventDays(view, event, calendar, days, true, pauses);
         }
         if (stopped) break;
     }
@@ -157,13 +157,13 @@ void YearViewEventLoader::removeCals() {
 
 void YearViewEventLoader::addCals() {
     if (!theView) return;
-    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    const YearDays days(year_, foundation::UserCalendar::current());
     for (const CalendarPtr& calendar : calendars) {
         const auto events = eventsOfCalendarInYear(calendar);
         if (!events) continue;
         addTasksToDo(int(events->size()));
         for (const calstore::EventPtr& event : *events) {
-            walkEventDays(theView, event, calendar, userCalendar, false, true);
+            walkEventDays(theView, event, calendar, days, false, true);
             tasksDone(1);
         }
     }
@@ -181,7 +181,7 @@ void YearViewEventLoader::startUpdatingEventsFromView(const QVariantMap& events,
 
 void YearViewEventLoader::updateEvents() {
     if (!theView) return;
-    const foundation::UserCalendar userCalendar = foundation::UserCalendar::current();
+    const YearDays days(year_, foundation::UserCalendar::current());
     const auto sources = calendarSources();
     addTasksToDo(int(updatedEvents.size()));
     for (auto it = updatedEvents.constBegin(); it != updatedEvents.constEnd(); ++it) {
@@ -216,7 +216,7 @@ void YearViewEventLoader::updateEvents() {
                         "oops, didn't find the calendar for this event to be updated/inserted!"));
                     break;
                 }
-                walkEventDays(theView, event, calendar, userCalendar, false, true);
+                walkEventDays(theView, event, calendar, days, false, true);
             }
         }
         tasksDone(1);

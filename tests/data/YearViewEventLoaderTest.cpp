@@ -180,6 +180,9 @@ TEST_F(LoaderTest, EventsAreAddedToEveryDayTheyCoverWithinTheLoadersYear) {
         {"toMidnight", false, "20300312T220000", "20300312T230000", {"03-12"}, kNone},
         // No length at midnight: the day it lies on.
         {"instant", false, "20300313T230000", "20300313T230000", {"03-14"}, kNone},
+        // The night the clocks go back (UTC+2 until 03:00 local, UTC+1 after).
+        {"dstNight", false, "20301027T223000", "20301027T233000", {"10-27", "10-28"}, kNone},
+        {"dstToMidnight", false, "20301027T210000", "20301027T230000", {"10-27"}, kNone},
         {"sameDay", false, "20300315T090000", "20300315T100000", {"03-15"}, kNone},
         {"allDay", true, "20300320", "20300321", {"03-20"}, kNone},
         {"threeDays", true, "20300401", "20300404", {"04-01", "04-02", "04-03"}, kNone},
