@@ -10,9 +10,11 @@
 
 namespace {
 
+// Never destroyed: an image that was painted on keeps its paint engine, and
+// destroying that engine at exit, after the application object is gone, crashes.
 const QImage& errorImage() {
-    static const QImage image = ModelImages::named(QStringLiteral("CalTypeError"));
-    return image;
+    static const QImage* image = new QImage(ModelImages::named(QStringLiteral("CalTypeError")));
+    return *image;
 }
 
 }  // namespace

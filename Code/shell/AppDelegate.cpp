@@ -1,6 +1,7 @@
 #include "shell/AppDelegate.h"
 
 #include "data/CalendarSources.h"
+#include "data/YearViewEventLoader.h"
 #include "data/appPref.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/CloudStore.h"
@@ -274,6 +275,7 @@ void AppDelegate::menuHelp(QObject*) {
 void AppDelegate::applicationWillFinishLaunching() {
     loadPreferences();
     calendarSources = std::make_shared<CalendarSources>();
+    YearViewEventLoader::setCalendarSources(calendarSources);
     calendarSources->loadCalendarsFromICal();
     calendarSources->loadMarkers();
 }

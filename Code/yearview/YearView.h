@@ -83,6 +83,10 @@ public:
     };
     static void setServices(Services services);
     static const Services& services();
+    // Points the loader entries of the services at the year event loaders (the
+    // cached loader of the page's year for populations, a new loader for each
+    // one-off job). Called once at start-up.
+    static void connectLoaderJobs();
 
     // -- Construction
     // The page of `year`.

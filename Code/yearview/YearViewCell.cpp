@@ -333,6 +333,17 @@ QString YearViewCell::dayName() const {
                                                                : QString();
 }
 
+// The list to change; the caller holds the lock. A list no reader holds is
+// changed in place (readers only take their snapshot under the lock, so none can
+// appear meanwhile); one that a reader holds is copied and replaced, and the
+// reader keeps walking the list it took. A day filled by a job thus costs one
+// copy per drawing that happens meanwhile, not one per added event.
+YearViewCell::EventList& YearViewCell::mutableEvents() {
+    if (!events_ || events_.use_count() > 1)
+        events_ = std::make_shared<EventList>(events_ ? *events_ : EventList());
+    return const_cast<EventList&>(*events_);
+}
+
 YearViewCell::EventListPtr YearViewCell::snapshot() const {
     foundation::Guard guard(lock_);
     return events_;
@@ -518,36 +529,30 @@ void YearViewCell::addEventFromCalendar(const calstore::EventPtr& event,
         hasBirthdays_ = true;
         if (calendar->isSelected()) hasVisibleBirthdays_ = true;
     }
-    auto list = events_ ? std::make_shared<EventList>(*events_) : std::make_shared<EventList>();
-    list->push_back(record);
-    events_ = std::move(list);
+    mutableEvents().push_back(record);
 }
 
 void YearViewCell::userAddedNewEvent(const EventDayPtr& record) {
     if (!date_ || !record) return;
     foundation::Guard guard(lock_);
-    auto list = events_ ? std::make_shared<EventList>(*events_) : std::make_shared<EventList>();
-    list->push_back(record);
-    events_ = std::move(list);
+    mutableEvents().push_back(record);
 }
 
 void YearViewCell::removeCalendar(const std::shared_ptr<Calendar>& calendar) {
     foundation::Guard guard(lock_);
     if (!events_ || events_->empty()) return;
-    auto list = std::make_shared<EventList>(*events_);
-    std::erase_if(*list, [&](const EventDayPtr& r) { return r->calendar() == calendar; });
-    if (list->size() != events_->size()) events_ = std::move(list);
+    std::erase_if(mutableEvents(),
+                  [&](const EventDayPtr& r) { return r->calendar() == calendar; });
 }
 
 void YearViewCell::removeEventWithUID(const QString& uid) {
     foundation::Guard guard(lock_);
     if (!events_ || events_->empty()) return;
-    auto list = std::make_shared<EventList>(*events_);
-    const size_t removed = std::erase_if(
-        *list, [&](const EventDayPtr& r) { return r->event() && r->event()->uid() == uid; });
+    const size_t removed = std::erase_if(mutableEvents(), [&](const EventDayPtr& r) {
+        return r->event() && r->event()->uid() == uid;
+    });
     if (removed == 0) return;
     hasNotes_ = -1;
-    events_ = std::move(list);
     rescanBirthdays(*events_);
     rescanHoliday(*events_);
     rescanNotes(*events_);

@@ -162,6 +162,7 @@ public:
 
 private:
     EventListPtr snapshot() const;
+    EventList& mutableEvents();
     // Rescans; the caller holds the lock.
     bool rescanHoliday(const EventList& list);
     bool rescanBirthdays(const EventList& list);

@@ -3,6 +3,7 @@
 #include "data/Calendar.h"
 #include "data/EventDay.h"
 #include "data/MyDate.h"
+#include "data/YearViewTarget.h"
 #include "platform/foundation/Threads.h"
 #include "platform/kit/TextAttributes.h"
 #include "platform/store/Event.h"
@@ -36,7 +37,8 @@ class View;
 // screen is handed to the main thread, where the page widget (held weakly, and
 // only looked at there) redraws; nothing here touches a widget off the main
 // thread. Drawing, on screen or offscreen, runs under the page's lock.
-class YearViewModel final : public std::enable_shared_from_this<YearViewModel> {
+class YearViewModel final : public YearViewTarget,
+                             public std::enable_shared_from_this<YearViewModel> {
 public:
     // Layout of a page, in points.
     static constexpr double kSideMargin = 40.0;
@@ -54,7 +56,7 @@ public:
     YearViewModel(const YearViewModel&) = delete;
     YearViewModel& operator=(const YearViewModel&) = delete;
 
-    int year() const { return theYear; }
+    int year() const override { return theYear; }
     MyDatePtr firstDayInYear() const { return firstDayInYear_; }
 
     // The widget that shows this page; set and read on the main thread only.
@@ -69,7 +71,7 @@ public:
     YearViewCellPtr cellForDayAndMonth(int day, int month) const;
     // The day's list as it stands (the cell's current snapshot); an empty list
     // for a day that does not exist. Never null.
-    YearViewCell::EventListPtr eventsForDayAndMonth(int day, int month) const;
+    YearViewCell::EventListPtr eventsForDayAndMonth(int day, int month) const override;
     // Runs `fn` on every cell, dated or not, month by month.
     void forEachCell(
         const std::function<void(const YearViewCellPtr&, int day, int month)>& fn) const;
@@ -78,18 +80,19 @@ public:
     void threadedAddEventFromCalendarForDayInMonthInFullLoading(const calstore::EventPtr& event,
                                                                 const CalendarPtr& calendar,
                                                                 int day, int month,
-                                                                bool fullLoading);
-    void threadedRemoveCalendarForDayInMonth(const CalendarPtr& calendar, int day, int month);
-    void threadedRemoveEventUIDFromDayInMonth(const QString& uid, int day, int month);
+                                                                bool fullLoading) override;
+    void threadedRemoveCalendarForDayInMonth(const CalendarPtr& calendar, int day,
+                                             int month) override;
+    void threadedRemoveEventUIDFromDayInMonth(const QString& uid, int day, int month) override;
     // A job finished changing the page: it counts as loaded, and the main thread
     // reloads the day popup, redraws the page, updates the week view and, unless
     // the redraw count says otherwise, starts loading the sibling pages.
-    void threadedUpdateView();
+    void threadedUpdateView() override;
     // An offscreen population finished: loaded, rendered anew on the main thread,
     // week view updated.
-    void threadedUpdateViewOffscreen();
+    void threadedUpdateViewOffscreen() override;
     // Every cell drops its entries; the page counts as not loaded.
-    void invalidateEvents();
+    void invalidateEvents() override;
 
     bool eventsLoaded() const { return isLoaded.load(); }
     bool initialRedrawDone() const { return initialRedrawDone_.load(); }

@@ -1045,10 +1045,13 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         }
     }
 
+    // The folder belongs to the snapshot that the commit replaces: keep its
+    // identity, not the pointer.
+    const QString resultCalendarUid = resultFolder->calendar.uid();
     if (!commit(changes, why)) return false;
 
     // The event as stored.
-    const CalendarFolder* folder = snap->calendar(resultFolder->calendar.uid());
+    const CalendarFolder* folder = snap->calendar(resultCalendarUid);
     const auto series = folder ? folder->seriesByUid.value(resultUid) : nullptr;
     if (series) {
         const auto o = series->occurrenceAt(resultOccurrence, *local);
@@ -1302,8 +1305,9 @@ bool StoreWriter::saveTask(Task& task, QString* why) {
             changes.push_back(r);
         }
     }
+    const QString targetCalendarUid = target->calendar.uid();  // target dies with the commit
     if (!commit(changes, why)) return false;
-    const CalendarFolder* folder = snap->calendar(target->calendar.uid());
+    const CalendarFolder* folder = snap->calendar(targetCalendarUid);
     if (const auto record = folder ? folder->tasksByUid.value(task.uid_) : nullptr)
         task =
             *TaskAccess::make(*record, std::make_shared<Calendar>(folder->calendar), zone, *local);
