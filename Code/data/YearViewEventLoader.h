@@ -140,6 +140,94 @@ public:
                       const CalendarPtr& calendar, bool fullLoading,
                       bool pauseAfterEachAdd = false) const;
 
+    // === Single-event writers (YearViewEventLoaderWriters.cpp) =====================
+    // What every editor and view uses to change one event: each runs at once on
+    // the calling thread, changes the given year page where it knows it (only
+    // the days of the page's year), writes the store, and tells the rest of the
+    // system what changed through "Event Data Changed" and/or a change report
+    // (UID to event change code) to the main window's eventsUpdated. Each
+    // answers whether its store write succeeded; a failed write is logged and is
+    // never announced as a change.
+
+    // Posted through the default notification centre, synchronously on the
+    // writing thread (which is not always the main thread: the find panel
+    // deletes found events from a thread of its own, and the merging of store
+    // changes delivers on the thread the store posts on). Observers that touch
+    // widgets must hop to the main thread themselves (foundation::onMain).
+    // Sender: notificationSender() for the writers, the CalendarSources object
+    // for merged store changes. User information:
+    //   "changes": "startDate", "endDate", "dates", "updated", "deleted" or "unknown"
+    //   "event":   the changed calstore::EventPtr; a null EventPtr with "updated"
+    //              and "deleted"
+    //   "uid":     the event's UID (with "updated" the new one); absent with
+    //              "startDate", "endDate" and "dates"
+    //   "old-uid": with "updated" only, the UID of the replaced event
+    static inline const QString eventDataChangedNotification = QStringLiteral("Event Data Changed");
+    static inline const QString kChangesKey = QStringLiteral("changes");
+    static inline const QString kEventKey = QStringLiteral("event");
+    static inline const QString kUIDKey = QStringLiteral("uid");
+    static inline const QString kOldUIDKey = QStringLiteral("old-uid");
+    // The sender of the writers' notifications (the class itself).
+    static const void* notificationSender();
+
+    // The location of a day's notes event (readers compare the whole text).
+    static inline const QString kNotesLocation = QStringLiteral("Zolt:Notes");
+
+    // Writes the notes of `date`'s day: changes the day's notes event (`event`,
+    // whose Calendar is looked up when `calendar` is null) or makes a new one in
+    // `calendar` (an all-day event titled "notesHeadline", location "Zolt:Notes",
+    // from the date to 23:59:59 of its day); empty notes remove the event. The
+    // page's day shows the result before the store is written. Posts nothing.
+    static bool updateNotesForEventOnCalOnDateOnView(const QString& notes,
+                                                     const calstore::EventPtr& event,
+                                                     const CalendarPtr& calendar,
+                                                     const MyDatePtr& date,
+                                                     const YearViewTargetPtr& view);
+    // A new start (end) from dragging in the week view: the page's days of the
+    // event are redone, the event saved (this occurrence) and, when that
+    // succeeded, "startDate" ("endDate") posted.
+    static bool updateStartTimeForEventOnCalOnView(const QDateTime& start,
+                                                   const calstore::EventPtr& event,
+                                                   const CalendarPtr& calendar,
+                                                   const YearViewTargetPtr& view);
+    static bool updateEndTimeForEventOnCalOnView(const QDateTime& end,
+                                                 const calstore::EventPtr& event,
+                                                 const CalendarPtr& calendar,
+                                                 const YearViewTargetPtr& view);
+    // Both dates after a move: saved (this occurrence), "dates" posted when that
+    // succeeded, and the event reported as changed (2) either way, so the pages
+    // show what the store holds.
+    static bool updateStartTimeAndEndTimeForEvent(const QDateTime& start, const QDateTime& end,
+                                                  const calstore::EventPtr& event);
+    // Replaces an edited event (all occurrences). With equal UIDs `newEvent` (a
+    // copy of `oldEvent` with the edits) is saved in place and reported as 2;
+    // with different UIDs `newEvent` is saved first and `oldEvent` removed only
+    // after that save succeeded, reported as {old: 3, new: 1}. Then "updated" is
+    // posted. When the save fails the old event stays and nothing is announced.
+    // When only the removal of the old event fails, both stay: the new one is
+    // announced and the answer is NO.
+    // Attendees are written only where the store's extended layer exists.
+    static bool updateEventWithEventAndAttendees(const calstore::EventPtr& oldEvent,
+                                                 const calstore::EventPtr& newEvent,
+                                                 const QList<calstore::AttendeePtr>& attendees);
+    static bool updateEventWithEvent(const calstore::EventPtr& oldEvent,
+                                     const calstore::EventPtr& newEvent);
+    // Removes the event of the record from the store (all occurrences), posts
+    // "deleted" and reports it as 3. A record that is new (not in the store yet)
+    // is only reported. A removal that fails posts nothing and reports the
+    // event as changed (2), so the pages keep showing it. Any thread.
+    static bool deleteEvent(const EventDayPtr& eventDay);
+    // The same for an event without a record (the editor closing).
+    static bool deleteEventC(const calstore::EventPtr& event);
+    // Saves an event the week view just created (this occurrence); the view
+    // shows it already, so nothing is changed or announced.
+    static bool storeNewlyCreatedEventOnCalOnView(const calstore::EventPtr& event,
+                                                  const CalendarPtr& calendar,
+                                                  const YearViewTargetPtr& view);
+    // Whether attendees can be written (the store's managed-object layer).
+    static bool canHandleAttendees();
+    // === End of the single-event writers =============================================
+
 private:
     explicit YearViewEventLoader(int year);  // initWithYear
 
