@@ -1,15 +1,12 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
-#include "data/YearViewEventLoader.h"
-#include "data/YearViewTarget.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "yearview/YearView.h"
-#include "yearview/YearViewModel.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -17,72 +14,9 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace {
-
-// A year page as the loader jobs change it: its shared page data, which a job
-// may hold while the page widget comes and goes.
-class YearPageTarget final : public YearViewTarget {
-public:
-    explicit YearPageTarget(std::shared_ptr<YearViewModel> model) : model_(std::move(model)) {}
-
-    int year() const override { return model_->year(); }
-    void threadedAddEventFromCalendarForDayInMonthInFullLoading(const calstore::EventPtr& event,
-                                                                const CalendarPtr& calendar,
-                                                                int day, int month,
-                                                                bool fullLoading) override {
-        model_->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day, month,
-                                                                       fullLoading);
-    }
-    void threadedRemoveCalendarForDayInMonth(const CalendarPtr& calendar, int day,
-                                             int month) override {
-        model_->threadedRemoveCalendarForDayInMonth(calendar, day, month);
-    }
-    void threadedRemoveEventUIDFromDayInMonth(const QString& uid, int day, int month) override {
-        model_->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
-    }
-    void threadedUpdateView() override { model_->threadedUpdateView(); }
-    void threadedUpdateViewOffscreen() override { model_->threadedUpdateViewOffscreen(); }
-    void invalidateEvents() override { model_->invalidateEvents(); }
-    EventListPtr eventsForDayAndMonth(int day, int month) const override {
-        return model_->eventsForDayAndMonth(day, month);
-    }
-
-private:
-    std::shared_ptr<YearViewModel> model_;
-};
-
-YearViewTargetPtr targetOf(YearView* page) {
-    return std::make_shared<YearPageTarget>(page->model());
-}
-
-YearViewEventLoaderPtr cachedLoaderOf(YearView* page) {
-    return YearViewEventLoader::eventLoaderForYear(page->year());
-}
-
-// The year pages fill themselves through the loaders of their years.
-void wireYearPages() {
-    YearView::Services pages;
-    pages.startPopulatingView = [](YearView* page) {
-        cachedLoaderOf(page)->startPopulatingView(targetOf(page));
-    };
-    pages.startPopulatingOffscreen = [](YearView* page) {
-        cachedLoaderOf(page)->startPopulatingOffscreen(targetOf(page));
-    };
-    pages.startPopulatingFromCals = [](const std::vector<CalendarPtr>& calendars, YearView* page) {
-        YearViewEventLoader::newEventLoaderForYear(page->year())
-            ->startPopulatingFromCalsToView(calendars, targetOf(page));
-    };
-    pages.startRemovingCals = [](const std::vector<CalendarPtr>& calendars, YearView* page) {
-        YearViewEventLoader::newEventLoaderForYear(page->year())
-            ->startRemovingCalsFromView(calendars, targetOf(page));
-    };
-    pages.startUpdatingEvents = [](const QVariantMap& changes, YearView* page) {
-        YearViewEventLoader::newEventLoaderForYear(page->year())
-            ->startUpdatingEventsFromView(changes, targetOf(page));
-    };
-    YearView::setServices(std::move(pages));
-}
 
 // Until the year area has its scroller, it holds the page of today's year.
 QPointer<YearView> wireMainWindow() {
@@ -134,12 +68,11 @@ int main(int argc, char** argv) {
 
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
-    wireYearPages();
+    YearView::connectLoaderJobs();
     const QPointer<YearView> yearPage = wireMainWindow();
 
     delegate.awakeFromNib();
     delegate.applicationWillFinishLaunching();
-    YearViewEventLoader::setCalendarSources(delegate.calendarSources);
     // The page reads its settings once they are loaded (a year scroller does
     // this itself when launching ends).
     if (yearPage) yearPage->loadPreferences();
