@@ -199,6 +199,7 @@ void CalendarSources::sortCalendarIntoGroups(const CalendarPtr& calendar) {
 void CalendarSources::finishLoadingCalendarsFromICal() {
     for (const auto& group : calendarGroupsLocalFirst()) group->sort();
     saveCalendarConfig();
+    startObservingStoreChanges();
 
     if (observingCalendars_.exchange(true)) return;
     foundation::NotificationCenter::defaultCenter().addObserver(

@@ -7,6 +7,7 @@
 #include "data/appPref.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Threads.h"
+#include "platform/foundation/Timer.h"
 #include "platform/store/Store.h"
 
 #include <QHash>
@@ -15,9 +16,12 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class SourceListOutline;
 
@@ -123,6 +127,38 @@ public:
     // The object's lock (also guards the pending store changes).
     foundation::Lock& lock() const { return lock_; }
 
+    // === Merging of store changes made by other programs (CalendarSourcesMerging.cpp)
+    // Event changes are merged per UID into one update list (1 inserted,
+    // 2 updated, 3 deleted; the latest change of a UID wins) and delivered
+    // kQuietPeriodSeconds after the last change that brought something: each
+    // as "Event Data Changed" (sender: this object) and all together to the main
+    // window's eventsUpdated. Calendar changes are applied to the groups at
+    // once. Both handlers work on the main thread (the store posts there; from
+    // another thread they hop to it).
+    static constexpr double kQuietPeriodSeconds = 1.5;
+    // Observes the store's event and calendar change notifications; called when
+    // loading finishes. Once only.
+    void startObservingStoreChanges();
+    void iCalEventChanges(const foundation::Notification& notification);
+    // Merges a batch (UID to code) into the update list, under the lock.
+    void addEventsToUpdateList(const QVariantMap& changes);
+    // Takes the update list away (a copy; the list is emptied). None before the
+    // first change ever arrived.
+    std::optional<QVariantMap> getUpdateList();
+    // The quiet period's end: announces and hands on what the list holds.
+    void delayedConsolidatedUpdate();
+    // Posts "Event Data Changed" for each UID: "deleted" for code 3; "unknown"
+    // with the event read again for codes 1 and 2, when the store has it within
+    // two years from the first day of the current year.
+    void updateOpenEventConfigDialogs(const QVariantMap& changes);
+    void iCalCalendarChanges(const foundation::Notification& notification);
+    // Takes the calendar of that UID out of whatever group holds it.
+    void removeICalendarWithUid(const QString& uid);
+    // Gives the calendar of that UID its store calendar as read again (the local
+    // group first, then the others); nothing when no group holds it.
+    void updateICalendarWithUidWithData(const QString& uid, const calstore::CalendarPtr& calendar);
+    // === End of the merging of store changes ==========================================
+
 private:
     void prepareCalendarGroups();
     void restoreCalendarSettings(const CalendarPtr& calendar, appPref& saved,
@@ -144,4 +180,18 @@ private:
     bool showReminderCalendars_ = false;
     std::atomic<bool> observingCalendars_{false};
     std::atomic<bool> observingMarkers_{false};
+    // --- Merging of store changes
+    // The pending one-shot timer of the quiet period (made on first use; main
+    // thread only, so no lock).
+    // Timers belong to the main thread; the last owner of this object may let
+    // it go on another one.
+    struct TimerOnMainDeleter {
+        void operator()(foundation::Timer* timer) const;
+    };
+    std::unique_ptr<foundation::Timer, TimerOnMainDeleter> delayedUpdateTimer;
+    // UID to event change code; none until the first change arrives. Under lock_.
+    std::optional<QVariantMap> consolidatedUpdateList;
+    std::atomic<bool> observingStore_{false};
+    // The calendar of that UID with the group holding it, whatever its group.
+    std::pair<CalendarGroupPtr, CalendarPtr> findCalendarWithUid(const QString& uid) const;
 };
