@@ -130,6 +130,79 @@ public:
     void startUpdatingEventsFromView(const QVariantMap& updatedEvents,
                                      const YearViewTargetPtr& view);
 
+    // === Jobs on marks and days (YearViewEventLoaderMarking.cpp, ...Days.cpp,
+    // ...Markers.cpp) ==================================================================
+    // Each starter answers whether it started its job. The job changes the page
+    // first (through its threaded interface) and asks for the redraw, then
+    // writes the store, one guarded call and one finished task per event. Jobs
+    // on marks and days run one after another in the order they were started
+    // (YearViewEventLoaderJobOrder); the calling thread never waits for them.
+    // Start each on a loader of its own (newEventLoaderForYear of the page's year).
+    //
+    // A mark is a marker event: an all-day event of one day in the marker's
+    // marker store, titled like the marker, whose location is "Zolt:" followed
+    // by the marker's identifier. Two markers are of one group when their
+    // marker types are equal, or one is of type 8 and the other of type 9.
+
+    // Which calendars a day deletion removes events from: every calendar of the
+    // model, or one calendar named by its identifier (titles are not unique).
+    struct DeletionCalendars {
+        static DeletionCalendars allCalendars() { return {true, QString()}; }
+        static DeletionCalendars calendarWithUID(const QString& uid) { return {false, uid}; }
+        bool all = false;
+        QString uid;
+    };
+
+    static bool markerTypesShareGroup(int markerType, int otherMarkerType);
+    // A new marker event (not saved) for the day of `day` in `calendar`.
+    static calstore::EventPtr newMarkerEventForDay(const EMarker& marker,
+                                                   const calstore::CalendarPtr& calendar,
+                                                   const MyDatePtr& day);
+
+    // Marks the days with the marker: on each day the marks of the marker's
+    // group give way to one new mark. The marker's applied span widens and is
+    // saved. No job when the marker's marker store is unknown.
+    bool startMarkingDaysWithMarkerFromView(const std::vector<MyDatePtr>& days,
+                                            const EMarkerPtr& marker,
+                                            const YearViewTargetPtr& view);
+    // Removes every "Zolt:" event of the days: marks of any marker, marks of
+    // markers no longer known, and the notes.
+    bool startRemovingAllMarksFromDaysFromView(const std::vector<MyDatePtr>& days,
+                                               const YearViewTargetPtr& view);
+    // Removes the marker's marks from the days. No job when the marker's marker
+    // store is unknown.
+    bool startRemovingMarksOfMarkerFromDaysFromView(const EMarkerPtr& marker,
+                                                    const std::vector<MyDatePtr>& days,
+                                                    const YearViewTargetPtr& view);
+    // Moves (or copies) the marks, events of one day of the page, to the
+    // destination day; a mark is not placed on a day that holds a mark of its
+    // group. Marks whose marker or calendar is unknown stay where they are.
+    bool startMovingEventsFromDayToDayCopyFromView(const QList<calstore::EventPtr>& events,
+                                                   const MyDatePtr& sourceDay,
+                                                   const MyDatePtr& destinationDay, bool copy,
+                                                   const YearViewTargetPtr& view);
+    // Removes every mark of the marker from every store calendar, searched over
+    // the marker's applied span in windows of three years. The page (may be
+    // null) loses those of its year.
+    bool startRemovingMarksFromView(const EMarkerPtr& marker, const YearViewTargetPtr& view);
+    // Moves every mark of the marker from its old marker store to the one the
+    // marker names now. No job without the old store; none, with a log line,
+    // when the new one does not exist.
+    bool startMovingMarksFromCalFromView(const EMarkerPtr& marker, const CalendarPtr& oldCalendar,
+                                         const YearViewTargetPtr& view);
+    // Deletes the events of the days (as the page shows them) that belong to
+    // the chosen calendars, each event once, with all its occurrences. No job,
+    // with a log line, when the calendar is unknown.
+    bool startDeletingEventsFromDaysFromCalendarFromView(const std::vector<MyDatePtr>& days,
+                                                         const DeletionCalendars& chosen,
+                                                         const YearViewTargetPtr& view);
+    // The consistency check: removes the marks of no known marker from every
+    // calendar over the 21 years around the loader's year. The page (may be
+    // null) loses those of its year.
+    bool startRemovingOrphanedMarksForMarkersAndView(const std::vector<EMarkerPtr>& markers,
+                                                     const YearViewTargetPtr& view);
+    // === End of the jobs on marks and days ============================================
+
     // --- The event-day walk every job that adds events uses -----------------------
     // Adds the event with its calendar to every day of the loader's year that it
     // covers, from its start day to the day of its last second (an event ending
@@ -245,6 +318,28 @@ private:
     void addCals();
     void updateEvents();
 
+    // --- Workers of the jobs on marks and days, and what they share
+    void markDays();
+    void removeMarksFromDays();
+    void removeMarksOfMarkerFromDays();
+    void moveMarksBetweenDays();
+    void removeMarks();
+    void moveMarks();
+    void deleteEventsFromDays();
+    void removeOrphanedMarks();
+    // Takes the job's turn and launches the worker.
+    void launchOrderedJob(void (YearViewEventLoader::*worker)());
+    // Removes the "Zolt:" entries of the selected days (only the job marker's
+    // when `onlyJobMarker`) from the page and then from the store.
+    void removeMarkEntriesFromDays(bool onlyJobMarker);
+    // The marks of the job marker over its applied span, in the given calendars
+    // (null: every store calendar, asked anew for each window); each once.
+    QList<calstore::EventPtr> marksOfMarkerInAppliedSpan(
+        const std::optional<QList<calstore::CalendarPtr>>& calendars) const;
+    // Removes the event as the store holds it now (found by its UID when the
+    // page's copy was never read from the store, or is out of date).
+    static bool removeStoredEventGuarded(const calstore::EventPtr& event, const QString& words);
+
     // --- The job frame, shared by every job of the class
     // Counts a job of this loader running and runs `worker` on a new thread that
     // holds the loader, between beginActivity and endActivity; the job counts as
@@ -306,6 +401,13 @@ private:
     MyDatePtr sourceDate;
     MyDatePtr destDate;
     bool createCopies = false;
+    // The jobs on marks and days: the marks to move between days, the marker
+    // store the marks go to (the marker's own, for marking), the one they
+    // leave, and the job's place in line.
+    QList<calstore::EventPtr> eventsToMove;
+    CalendarPtr markerCalendar;
+    calstore::CalendarPtr oldMarkerCalendar;
+    quint64 jobTurn_ = 0;
 
     // Covers stopPopulating and the hand-over from one population to the next.
     mutable foundation::Lock lock_;
