@@ -40,9 +40,14 @@ const MainWindowCtrl::Services& MainWindowCtrl::services() {
     return installedServices();
 }
 
-MainWindowCtrl::MainWindowCtrl() = default;
+MainWindowCtrl::MainWindowCtrl() {
+    // The writers and the store-change merging report to the controller; it is
+    // not owned through this pointer.
+    MainWindowHooks::setShared(std::shared_ptr<MainWindowHooks>(this, [](MainWindowHooks*) {}));
+}
 
 MainWindowCtrl::~MainWindowCtrl() {
+    if (MainWindowHooks::shared().get() == this) MainWindowHooks::setShared(nullptr);
     // The frame is kept as the user left it, not as the window's bars go away
     // while it is taken apart.
     if (isWindowLoaded()) window()->setFrameAutosaveName(QString());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/MainWindowHooks.h"
 #include "data/Calendar.h"
 #include "data/MyDate.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -53,7 +54,7 @@ class LoaderProgressSink;
 // commands that need them do nothing.
 //
 // Main thread only, except the operations that say otherwise.
-class MainWindowCtrl final : public kit::WindowController {
+class MainWindowCtrl final : public kit::WindowController, public MainWindowHooks {
     Q_OBJECT
 
 public:
@@ -187,13 +188,13 @@ public:
     Q_INVOKABLE kit::View* currentYearView() const;
     Q_INVOKABLE kit::View* futureYearView() const;
     Q_INVOKABLE kit::View* pastYearView() const;
-    Q_INVOKABLE kit::View* currentWeekView() const;
+    Q_INVOKABLE kit::View* currentWeekView() const override;
     // Forwarded to the year area; from another thread they go to the main
     // thread first.
     void calendarsAdded(const std::vector<CalendarPtr>& calendars);
-    void calendarsRemoved(const std::vector<CalendarPtr>& calendars);
+    void calendarsRemoved(const std::vector<CalendarPtr>& calendars) override;
     // Event UID to event change code (1 new, 2 changed, 3 deleted).
-    Q_INVOKABLE void eventsUpdated(const QVariantMap& updatedEvents);
+    Q_INVOKABLE void eventsUpdated(const QVariantMap& updatedEvents) override;
     Q_INVOKABLE void showWeekOfDay(const MyDatePtr& date);
     Q_INVOKABLE void ensureYearIsShown(int year);
 
@@ -207,7 +208,7 @@ public:
 
     // -- Events being created (any thread)
     Q_INVOKABLE void addCurrentCreationEventUID(const QString& uid);
-    Q_INVOKABLE bool isCurrentlyInCreation(const QString& uid) const;
+    Q_INVOKABLE bool isCurrentlyInCreation(const QString& uid) const override;
     Q_INVOKABLE void endCurrentCreatedEventUID(const QString& uid);
 
     // -- Progress strip. Raising and lowering run on the main thread; the
