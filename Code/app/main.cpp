@@ -7,6 +7,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "yearview/YearView.h"
+#include "yearview/YearViewScroller.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -18,16 +19,11 @@
 
 namespace {
 
-// Until the year area has its scroller, it holds the page of today's year.
-QPointer<YearView> wireMainWindow() {
-    auto page = std::make_shared<QPointer<YearView>>();
+// The year area is the year scroller with its three pages.
+void wireMainWindow() {
     MainWindowCtrl::Services window;
-    window.makeYearScroller = [page](const QRectF& frame) -> kit::View* {
-        YearView* view = YearView::initWithYearOffset(0);
-        view->setFrame(frame);
-        view->setIsVisible(true);
-        *page = view;
-        return view;
+    window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
+        return new YearViewScroller(frame);
     };
     window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
     window.startPopulatingView = [](kit::View* view) {
@@ -35,9 +31,7 @@ QPointer<YearView> wireMainWindow() {
             if (const auto& start = YearView::services().startPopulatingView) start(yearPage);
     };
     MainWindowCtrl::setServices(std::move(window));
-    // Made now, so that the page exists before the settings are loaded.
     MainWindowCtrl::sharedWinController();
-    return *page;
 }
 
 // Closing the main window ends the application (the window only hides itself
@@ -69,13 +63,10 @@ int main(int argc, char** argv) {
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
     YearView::connectLoaderJobs();
-    const QPointer<YearView> yearPage = wireMainWindow();
+    wireMainWindow();
 
     delegate.awakeFromNib();
     delegate.applicationWillFinishLaunching();
-    // The page reads its settings once they are loaded (a year scroller does
-    // this itself when launching ends).
-    if (yearPage) yearPage->loadPreferences();
     delegate.applicationDidFinishLaunching();
 
     // Closing the main window ends the application; a quit is never refused.

@@ -21,7 +21,7 @@
 class QMenu;
 class WsSplitView;
 class YearView;
-class YVPageIndicator;
+#include "yearview/YVPageIndicator.h"
 
 namespace kit {
 class ImageView;
