@@ -24,5 +24,29 @@ void YearView::connectLoaderJobs() {
         YearViewEventLoader::newEventLoaderForYear(view->year())
             ->startUpdatingEventsFromView(changes, view->model());
     };
+    // Jobs on marks and days run on a loader of their own.
+    s.startMarkingDays = [](const std::vector<MyDatePtr>& days,
+                            const std::shared_ptr<EMarker>& marker, YearView* view) {
+        YearViewEventLoader::newEventLoaderForYear(view->year())
+            ->startMarkingDaysWithMarkerFromView(days, marker, view->model());
+    };
+    s.startRemovingMarksOfMarker = [](const std::shared_ptr<EMarker>& marker,
+                                      const std::vector<MyDatePtr>& days, YearView* view) {
+        YearViewEventLoader::newEventLoaderForYear(view->year())
+            ->startRemovingMarksOfMarkerFromDaysFromView(marker, days, view->model());
+    };
+    s.startRemovingAllMarksFromDays = [](const std::vector<MyDatePtr>& days, YearView* view) {
+        YearViewEventLoader::newEventLoaderForYear(view->year())
+            ->startRemovingAllMarksFromDaysFromView(days, view->model());
+    };
+    // The calendar is named by its UID only: a text that names no calendar
+    // starts no job, so a title can never delete from the wrong calendar.
+    s.startDeletingEventsFromDays = [](const std::vector<MyDatePtr>& days,
+                                       const QString& calendarUid, YearView* view) {
+        YearViewEventLoader::newEventLoaderForYear(view->year())
+            ->startDeletingEventsFromDaysFromCalendarFromView(
+                days, YearViewEventLoader::DeletionCalendars::calendarWithUID(calendarUid),
+                view->model());
+    };
     setServices(std::move(s));
 }
