@@ -27,62 +27,20 @@ namespace {
 
 constexpr int kYear = 2024;
 
-// The sample store of a size, written once per machine under the temporary
-// folder and reused while its stamp matches (shared with the store benchmarks).
-QString sampleRoot(int events) {
-    static std::map<int, QString> roots;
-    auto it = roots.find(events);
-    if (it != roots.end()) return it->second;
-    const QString root = QDir::tempPath() + QStringLiteral("/zolt-bench-store-%1").arg(events);
-    const QByteArray stamp = "sample store v1\n";
-    QFile stampFile(root + QStringLiteral("/.stamp"));
-    if (!stampFile.open(QIODevice::ReadOnly) || stampFile.readAll() != stamp) {
-        if (!bench::SampleStore::write(root, events)) qFatal("cannot write the sample store");
-        QFile out(root + QStringLiteral("/.stamp"));
-        if (out.open(QIODevice::WriteOnly)) out.write(stamp);
-    }
-    roots[events] = root;
-    return root;
+QString sampleRoot(int events) { return bench::SampleStore::cachedRoot(events); }
+
+// A year page's data as the loader sees it: the page model itself.
+std::shared_ptr<YearViewModel> newPage(int year) {
+    return std::make_shared<YearViewModel>(MyDate::dateWithDayMonthYear(1, 1, year));
 }
 
-// A year page's data as the loader sees it.
-class ModelPage final : public YearViewTarget {
-public:
-    explicit ModelPage(int year)
-        : model(std::make_shared<YearViewModel>(MyDate::dateWithDayMonthYear(1, 1, year))) {}
-
-    int year() const override { return model->year(); }
-    void threadedAddEventFromCalendarForDayInMonthInFullLoading(const calstore::EventPtr& event,
-                                                                const CalendarPtr& calendar,
-                                                                int day, int month,
-                                                                bool fullLoading) override {
-        model->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day, month,
-                                                                      fullLoading);
-    }
-    void threadedRemoveCalendarForDayInMonth(const CalendarPtr& calendar, int day,
-                                             int month) override {
-        model->threadedRemoveCalendarForDayInMonth(calendar, day, month);
-    }
-    void threadedRemoveEventUIDFromDayInMonth(const QString& uid, int day, int month) override {
-        model->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
-    }
-    void threadedUpdateView() override { model->threadedUpdateView(); }
-    void threadedUpdateViewOffscreen() override { model->threadedUpdateViewOffscreen(); }
-    void invalidateEvents() override { model->invalidateEvents(); }
-    EventListPtr eventsForDayAndMonth(int day, int month) const override {
-        return model->eventsForDayAndMonth(day, month);
-    }
-
-    int entries() const {
-        int count = 0;
-        for (int month = 1; month <= 12; ++month)
-            for (int day = 1; day <= 31; ++day)
-                count += int(model->eventsForDayAndMonth(day, month)->size());
-        return count;
-    }
-
-    const std::shared_ptr<YearViewModel> model;
-};
+int entries(const YearViewModel& page) {
+    int count = 0;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 1; day <= 31; ++day)
+            count += int(page.eventsForDayAndMonth(day, month)->size());
+    return count;
+}
 
 // A page that only counts what it is given: the loader's own share of a population.
 class CountingPage final : public YearViewTarget {
@@ -118,8 +76,8 @@ void useSampleStore(int events) {
     current = events;
 }
 
-void waitUntilLoaded(const ModelPage& page) {
-    while (!page.model->eventsLoaded()) std::this_thread::yield();
+void waitUntilLoaded(const YearViewModel& page) {
+    while (!page.eventsLoaded()) std::this_thread::yield();
 }
 
 void runMainThreadWork() {
@@ -133,14 +91,14 @@ void BM_PopulateViewOnJobThread(benchmark::State& state) {
     int entries = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto page = std::make_shared<ModelPage>(kYear);
+        auto page = newPage(kYear);
         state.ResumeTiming();
         loader->startPopulatingView(page);
         waitUntilLoaded(*page);
         state.PauseTiming();
         while (loader->isRunning()) std::this_thread::yield();
         runMainThreadWork();
-        entries = page->entries();
+        entries = ::entries(*page);
         state.ResumeTiming();
     }
     state.counters["entries"] = entries;
@@ -152,7 +110,7 @@ void BM_PopulateOffscreen(benchmark::State& state) {
     const auto loader = YearViewEventLoader::newEventLoaderForYear(kYear);
     for (auto _ : state) {
         state.PauseTiming();
-        auto page = std::make_shared<ModelPage>(kYear);
+        auto page = newPage(kYear);
         state.ResumeTiming();
         loader->startPopulatingOffscreen(page);
         waitUntilLoaded(*page);
@@ -171,7 +129,7 @@ void BM_OpenStoreAndPopulate(benchmark::State& state) {
         auto sources = std::make_shared<CalendarSources>();
         sources->loadCalendarsFromICal();
         YearViewEventLoader::setCalendarSources(sources);
-        auto page = std::make_shared<ModelPage>(kYear);
+        auto page = newPage(kYear);
         YearViewEventLoader::newEventLoaderForYear(kYear)->populateView(page);
         state.PauseTiming();
         foundation::NotificationCenter::defaultCenter().removeObserver(sources.get());
@@ -201,7 +159,7 @@ void BM_PopulateIntoCountingPage(benchmark::State& state) {
 void BM_RestartPopulationStarterCost(benchmark::State& state) {
     useSampleStore(int(state.range(0)));
     const auto loader = YearViewEventLoader::newEventLoaderForYear(kYear);
-    auto page = std::make_shared<ModelPage>(kYear);
+    auto page = newPage(kYear);
     loader->startPopulatingView(page);
     for (auto _ : state) loader->startPopulatingView(page);
     while (loader->isRunning()) std::this_thread::yield();

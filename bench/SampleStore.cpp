@@ -1,10 +1,12 @@
 #include "SampleStore.h"
 
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 
+#include <map>
 #include <random>
 
 namespace bench {
@@ -271,6 +273,22 @@ bool SampleStore::write(const QString& root, int events, unsigned seed) {
         if (!writeFile(path, fileText(e))) return false;
     }
     return true;
+}
+
+QString SampleStore::cachedRoot(int events) {
+    static std::map<int, QString> roots;
+    auto it = roots.find(events);
+    if (it != roots.end()) return it->second;
+    const QString root = QDir::tempPath() + QStringLiteral("/zolt-bench-store-%1").arg(events);
+    const QByteArray stamp = "sample store v1\n";
+    QFile stampFile(root + QStringLiteral("/.stamp"));
+    if (!stampFile.open(QIODevice::ReadOnly) || stampFile.readAll() != stamp) {
+        if (!write(root, events)) qFatal("cannot write the sample store");
+        QFile out(root + QStringLiteral("/.stamp"));
+        if (out.open(QIODevice::WriteOnly)) out.write(stamp);
+    }
+    roots[events] = root;
+    return root;
 }
 
 }  // namespace bench

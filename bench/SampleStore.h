@@ -19,6 +19,9 @@ public:
     // Writes into `root` (made when missing; existing calendar folders of the same
     // names are replaced). Answers false when a file cannot be written.
     static bool write(const QString& root, int events, unsigned seed = 1);
+    // The sample store of a size under the temporary folder, written on first
+    // use and kept (reused while its stamp matches) for every benchmark run.
+    static QString cachedRoot(int events);
 };
 
 }  // namespace bench

@@ -19,23 +19,7 @@
 
 namespace {
 
-// The sample store of a size, written once per machine under the temporary
-// folder and reused while its stamp matches.
-QString sampleRoot(int events) {
-    static std::map<int, QString> roots;
-    auto it = roots.find(events);
-    if (it != roots.end()) return it->second;
-    const QString root = QDir::tempPath() + QStringLiteral("/zolt-bench-store-%1").arg(events);
-    const QByteArray stamp = "sample store v1\n";
-    QFile stampFile(root + QStringLiteral("/.stamp"));
-    if (!stampFile.open(QIODevice::ReadOnly) || stampFile.readAll() != stamp) {
-        if (!bench::SampleStore::write(root, events)) qFatal("cannot write the sample store");
-        QFile out(root + QStringLiteral("/.stamp"));
-        if (out.open(QIODevice::WriteOnly)) out.write(stamp);
-    }
-    roots[events] = root;
-    return root;
-}
+QString sampleRoot(int events) { return bench::SampleStore::cachedRoot(events); }
 
 QDateTime localMidnight(int year) {
     return QDateTime(QDate(year, 1, 1), QTime(0, 0), QTimeZone::systemTimeZone());
