@@ -236,18 +236,12 @@ bool CloudStore::setObject(const QString& key, const QVariant& value) {
         removeObject(key);
         return true;
     }
-    QString why;
-    const QVariant v = PropertyList::normalized(value, &why);
-    if (!v.isValid()) {
-        log(QStringLiteral("ERROR: cannot store cloud value \"%1\": %2").arg(key, why));
-        return false;
-    }
     Guard g(lock_);
-    if (auto it = values_.constFind(key);
-        it != values_.constEnd() && PropertyList::identical(*it, v))
-        return true;
-    values_.insert(key, v);
-    pending_.insert(key, v);
+    bool changed = false;
+    if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("cloud value"),
+                                      &changed))
+        return false;
+    if (changed) pending_.insert(key, values_.value(key));
     return true;
 }
 

@@ -255,18 +255,12 @@ bool Defaults::setObject(const QString& key, const QVariant& value) {
         removeObject(key);
         return true;
     }
-    QString why;
-    const QVariant v = PropertyList::normalized(value, &why);
-    if (!v.isValid()) {
-        log(QStringLiteral("ERROR: cannot store user default \"%1\": %2").arg(key, why));
-        return false;
-    }
     Guard g(lock_);
-    if (auto it = values_.constFind(key);
-        it != values_.constEnd() && PropertyList::identical(*it, v))
-        return true;
-    values_.insert(key, v);
-    ++generation_;
+    bool changed = false;
+    if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("user default"),
+                                      &changed))
+        return false;
+    if (changed) ++generation_;
     return true;
 }
 

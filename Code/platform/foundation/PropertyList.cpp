@@ -1,5 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/Log.h"
+
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Format.h"
 
@@ -959,6 +961,21 @@ QVariant PropertyList::fromData(const QByteArray& data, QString* error, Format* 
     setError(error, data.trimmed().isEmpty() ? QStringLiteral("the data is empty")
                                              : QStringLiteral("not a property list"));
     return {};
+}
+
+bool PropertyList::setStoredValue(QVariantMap& values, const QString& key,
+                                  const QVariant& value, const QString& what, bool* changed) {
+    *changed = false;
+    QString why;
+    const QVariant v = normalized(value, &why);
+    if (!v.isValid()) {
+        log(QStringLiteral("ERROR: cannot store %1 \"%2\": %3").arg(what, key, why));
+        return false;
+    }
+    if (auto it = values.constFind(key); it != values.constEnd() && identical(*it, v)) return true;
+    values.insert(key, v);
+    *changed = true;
+    return true;
 }
 
 QVariant PropertyList::normalized(const QVariant& value, QString* error) {

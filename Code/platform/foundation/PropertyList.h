@@ -48,6 +48,12 @@ public:
     // or an invalid QVariant and `error` when it cannot be stored.
     static QVariant normalized(const QVariant& value, QString* error = nullptr);
 
+    // Sets `key` of a settings dictionary to the stored form of `value`. Answers
+    // false, logging "ERROR: cannot store <what> "<key>": why", when the value
+    // cannot be stored; `changed` tells whether the dictionary now differs.
+    static bool setStoredValue(QVariantMap& values, const QString& key, const QVariant& value,
+                               const QString& what, bool* changed);
+
     // Equal values of the same kinds all the way down (QVariant's own comparison
     // takes the integer 1 and the real 1.0 as equal, which a file does not).
     static bool identical(const QVariant& a, const QVariant& b);

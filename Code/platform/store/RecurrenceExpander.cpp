@@ -357,10 +357,9 @@ void RecurrenceExpander::addMonthDays(int year, int month, bool limitByDay) {
     }
 }
 
-void RecurrenceExpander::addWeekdaysOfMonth(int year, int month) {
-    const int length = daysInMonth(year, month);
-    const qint64 first = daysFromCivil(year, month, 1);
-    const qint64 last = first + length - 1;
+// The rule's weekdays within the days first..last (a month or a year): every
+// such weekday, the nth from the start, or the nth from the end.
+void RecurrenceExpander::addWeekdaysBetween(qint64 first, qint64 last) {
     for (const auto& d : rule_.byDay) {
         const qint64 firstHit = first + floorMod(d.dayOfTheWeek - weekdayOfDays(first), 7);
         const qint64 lastHit = last - floorMod(weekdayOfDays(last) - d.dayOfTheWeek, 7);
@@ -376,22 +375,14 @@ void RecurrenceExpander::addWeekdaysOfMonth(int year, int month) {
     }
 }
 
+void RecurrenceExpander::addWeekdaysOfMonth(int year, int month) {
+    const qint64 first = daysFromCivil(year, month, 1);
+    addWeekdaysBetween(first, first + daysInMonth(year, month) - 1);
+}
+
 void RecurrenceExpander::addWeekdaysOfYear(int year) {
     const qint64 first = daysFromCivil(year, 1, 1);
-    const qint64 last = first + daysInYear(year) - 1;
-    for (const auto& d : rule_.byDay) {
-        const qint64 firstHit = first + floorMod(d.dayOfTheWeek - weekdayOfDays(first), 7);
-        const qint64 lastHit = last - floorMod(weekdayOfDays(last) - d.dayOfTheWeek, 7);
-        if (d.weekNumber == 0) {
-            for (qint64 day = firstHit; day <= last; day += 7) days_.push_back(day);
-        } else if (d.weekNumber > 0) {
-            const qint64 day = firstHit + 7 * (d.weekNumber - 1);
-            if (day <= last) days_.push_back(day);
-        } else {
-            const qint64 day = lastHit + 7 * (d.weekNumber + 1);
-            if (day >= first) days_.push_back(day);
-        }
-    }
+    addWeekdaysBetween(first, first + daysInYear(year) - 1);
 }
 
 // The candidate days of period k, following RFC 5545's table of which BY parts

@@ -70,6 +70,7 @@ private:
     qint64 periodForDay(qint64 day) const;
     void fillPeriod(qint64 k);
     void addMonthDays(int year, int month, bool limitByDay);
+    void addWeekdaysBetween(qint64 first, qint64 last);
     void addWeekdaysOfMonth(int year, int month);
     void addWeekdaysOfYear(int year);
     bool matchesDayLimits(qint64 day, int year, int month, int dayOfMonth) const;
