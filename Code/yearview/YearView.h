@@ -3,6 +3,7 @@
 #include "data/Calendar.h"
 #include "data/EventDay.h"
 #include "data/MyDate.h"
+#include "data/YearViewEventLoader.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
 #include "platform/kit/DragDestination.h"
@@ -78,8 +79,15 @@ public:
                            YearView*)>
             startRemovingMarksOfMarker;
         std::function<void(const std::vector<MyDatePtr>&, YearView*)> startRemovingAllMarksFromDays;
-        std::function<void(const std::vector<MyDatePtr>&, const QString&, YearView*)>
+        // The calendars are named by identity (a UID or all of them), never
+        // by a title, which two calendars may share.
+        std::function<void(const std::vector<MyDatePtr>&,
+                           const YearViewEventLoader::DeletionCalendars&, YearView*)>
             startDeletingEventsFromDays;
+        // Moves (copy false) or copies the marks to another day of the page.
+        std::function<void(const QList<calstore::EventPtr>&, const MyDatePtr& sourceDay,
+                           const MyDatePtr& destinationDay, bool copy, YearView*)>
+            startMovingEventsFromDayToDay;
     };
     static void setServices(Services services);
     static const Services& services();
@@ -172,9 +180,28 @@ public:
     void markSelectionAs(const QString& markerTitle);
     void removeMarksOf(const QString& markerTitle);
     void removeAllMarks();
-    void deleteEventsFromCalendar(const QString& title);
+    void deleteEventsFromCalendar(const YearViewEventLoader::DeletionCalendars& calendars);
     QImage dragImageForDayAndMonth(int day, int month);
     QPointF dragImagePosForDayAndMonth(int day, int month) const;
+
+    // -- Dragging marks between days (drops come only from this page's own drag)
+    // Tag of the "all marks" items of the Move/Copy menu; the marker items carry
+    // their marker's UID as represented object.
+    static constexpr int kAllMarksTag = 1;
+    unsigned draggingSourceOperationMaskForLocal(bool isLocal) override;
+    void draggedImageEndedAtOperation(const QImage& image, const QPointF& point,
+                                      unsigned operation) override;
+    unsigned draggingEntered(const kit::DraggingInfo& info) override;
+    unsigned draggingUpdated(const kit::DraggingInfo& info) override;
+    void draggingExited(const kit::DraggingInfo& info) override;
+    bool prepareForDragOperation(const kit::DraggingInfo& info) override;
+    bool performDragOperation(const kit::DraggingInfo& info) override;
+    void concludeDragOperation(const kit::DraggingInfo& info) override;
+    Q_INVOKABLE void cmiCopyMarks(QObject* sender);
+    Q_INVOKABLE void cmiMoveMarks(QObject* sender);
+    // Carries the source day's marks of the marker with `markerUID` (all of
+    // them when `allMarks`) to the target day.
+    void moveMarkCreateCopy(bool allMarks, const QString& markerUID, bool copy);
 
     // -- Drawing and live resize
     void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;
@@ -234,6 +261,8 @@ private:
     void startDraggingMarks(const GridHit& hit, const YearViewCellPtr& cell,
                             const kit::Event& event);
     std::vector<MyDatePtr> selectionCopy() const;
+    bool isOwnMarkDrag(const kit::DraggingInfo& info) const;
+    void clearDropTarget();
     // Arrow keys: moves or extends the selection (key code 123..126).
     void moveSelectionWithArrow(int keyCode, bool shift, int selectedBefore);
 

@@ -39,14 +39,21 @@ void YearView::connectLoaderJobs() {
         YearViewEventLoader::newEventLoaderForYear(view->year())
             ->startRemovingAllMarksFromDaysFromView(days, view->model());
     };
-    // The calendar is named by its UID only: a text that names no calendar
-    // starts no job, so a title can never delete from the wrong calendar.
+    // The calendar is named by identity (its UID or all of them): a UID that
+    // names no calendar starts no job, so a title can never delete from the
+    // wrong calendar.
     s.startDeletingEventsFromDays = [](const std::vector<MyDatePtr>& days,
-                                       const QString& calendarUid, YearView* view) {
+                                       const YearViewEventLoader::DeletionCalendars& calendars,
+                                       YearView* view) {
         YearViewEventLoader::newEventLoaderForYear(view->year())
-            ->startDeletingEventsFromDaysFromCalendarFromView(
-                days, YearViewEventLoader::DeletionCalendars::calendarWithUID(calendarUid),
-                view->model());
+            ->startDeletingEventsFromDaysFromCalendarFromView(days, calendars, view->model());
     };
+    s.startMovingEventsFromDayToDay =
+        [](const QList<calstore::EventPtr>& events, const MyDatePtr& sourceDay,
+           const MyDatePtr& destinationDay, bool copy, YearView* view) {
+            YearViewEventLoader::newEventLoaderForYear(view->year())
+                ->startMovingEventsFromDayToDayCopyFromView(events, sourceDay, destinationDay, copy,
+                                                            view->model());
+        };
     setServices(std::move(s));
 }

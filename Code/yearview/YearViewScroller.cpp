@@ -4,9 +4,12 @@
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Threads.h"
+#include "platform/kit/Alert.h"
 #include "platform/kit/Color.h"
 #include "platform/kit/Graphics.h"
 #include "platform/kit/Image.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
 #include "platform/kit/Perform.h"
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
@@ -46,6 +49,7 @@ const YearViewScroller::Services& YearViewScroller::services() {
 
 YearViewScroller::YearViewScroller(const QRectF& frame) : kit::View(frame) {
     awakeFromNib();
+    setContextMenu(makeContextMenu());
 }
 
 YearViewScroller::~YearViewScroller() {
@@ -239,6 +243,16 @@ void YearViewScroller::loadPreferences() {
         if (MainWindowCtrl* ctrl = MainWindowCtrl::sharedWinController()) ctrl->hideProgressView();
     }
     prefs_ = foundation::Defaults::standard().dictionaryForKey(QStringLiteral("AppPref YearView"));
+    const std::pair<kit::MenuItem*, const char*> toggles[] = {
+        {gui_miShowEvents, "Event Show Events"},
+        {gui_miColorizeEvents, "Event Use CalendarColor"},
+        {gui_miShowHolidays, "Show Holiday Text"},
+        {gui_miShowBirthdays, "Show Birthdays"},
+        {gui_miShowNotes, "Show Notes Hints"}};
+    for (const auto& [item, key] : toggles)
+        if (item)
+            item->setState(prefs_.value(QString::fromLatin1(key)).toBool() ? kit::MenuItem::On
+                                                                           : kit::MenuItem::Off);
 }
 
 // -- Year change

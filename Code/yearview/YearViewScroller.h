@@ -2,6 +2,7 @@
 
 #include "data/Calendar.h"
 #include "data/MyDate.h"
+#include "data/YearViewEventLoader.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/View.h"
@@ -15,6 +16,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -24,8 +26,11 @@ class YearView;
 #include "yearview/YVPageIndicator.h"
 
 namespace kit {
+class Alert;
 class ImageView;
-}
+class Menu;
+class MenuItem;
+}  // namespace kit
 
 // The year area: the upper pane of the year/week split. It holds three year
 // pages side by side (the year before, the shown year, the year after), of
@@ -67,6 +72,8 @@ public:
         std::function<void(YearView*)> populateView;
         std::function<void(QObject* sender)> eventHoverCloseWindow;
         std::function<void(QObject* sender)> birthdayHoverCloseWindow;
+        // The preferences window with only the year view's pane.
+        std::function<void()> showYearViewPreferences;
     };
     static void setServices(Services services);
     static const Services& services();
@@ -99,6 +106,47 @@ public:
 
     // -- Preferences
     Q_INVOKABLE void loadPreferences();
+
+    // -- Context menu of the centre page. Its own items: the five display
+    // toggles and the view's preferences; while days are selected a block of
+    // selection items follows them, found again by tags (titles are localized
+    // and may equal a marker's or calendar's title).
+    enum ContextMenuTag {
+        kTagShowEvents = 101,
+        kTagColorizeEvents,
+        kTagShowHolidays,
+        kTagShowBirthdays,
+        kTagShowNotes,
+        kTagCustomizeView,
+        kTagEditNotes = 201,
+        kTagMarkAs,
+        kTagRemoveMarks,
+        kTagMarkSeparator,
+        kTagDeleteEvents,
+        kTagDeleteSeparator,
+        // The delete submenu's "all calendars" item; its calendar items carry
+        // their calendar's UID as represented object.
+        kTagDeleteFromAll = 301,
+    };
+    static constexpr int kSelectionBlockIndex = 6;
+    kit::Menu* contextMenu() const;
+    Q_INVOKABLE bool validateMenuItem(QObject* item);
+    Q_INVOKABLE void menuWillOpen(QObject* menu);
+    Q_INVOKABLE void cmiShowEvents(QObject* sender);
+    Q_INVOKABLE void cmiColorizeEvents(QObject* sender);
+    Q_INVOKABLE void cmiShowHolidays(QObject* sender);
+    Q_INVOKABLE void cmiShowBirthdays(QObject* sender);
+    Q_INVOKABLE void cmiShowNotes(QObject* sender);
+    Q_INVOKABLE void cmiRemoveAllMarks(QObject* sender);
+    Q_INVOKABLE void cmiMarkDaysAs(QObject* sender);
+    Q_INVOKABLE void cmiDeleteEventsFrom(QObject* sender);
+    Q_INVOKABLE void cmiEditNotes(QObject* sender);
+    Q_INVOKABLE void cmiCustomizeView(QObject* sender);
+    Q_INVOKABLE void deleteEventsOk(QObject* sender);
+    Q_INVOKABLE void deleteEventsCancel(QObject* sender);
+    // The delete confirmation while it is up (null otherwise), and its message.
+    kit::Alert* deleteEventsSheet() const { return gui_deleteEventsSheet.get(); }
+    QString deleteEventsText() const { return deleteEventsText_; }
 
     // -- Year change
     Q_INVOKABLE void moveViewsToYear(int year);
@@ -173,6 +221,11 @@ private:
     YearView* preparePage(int year, int slot, const QPointF& innerOrigin);
     void dropPage(YearView* page);
     void applyMenusAndVisibility();
+    kit::Menu* makeContextMenu();
+    void toggleDisplaySetting(kit::MenuItem* item, const QString& key);
+    void fillMarkMenu(kit::Menu* submenu, const QVariantMap& states);
+    void fillDeleteMenu(kit::Menu* submenu);
+    void deleteEventsDidEnd(int returnCode);
     void focusCentrePage();
     void clearSelectionOfCentre(bool closeDayPopup);
     void loadFirstUnloadedPage(bool threaded);
@@ -198,6 +251,15 @@ private:
     QPointer<kit::View> gui_yearButton;
     QPointer<kit::View> gui_weekButton;
     QPointer<QMenu> gui_contextMenu;
+    QPointer<kit::MenuItem> gui_miShowEvents;
+    QPointer<kit::MenuItem> gui_miColorizeEvents;
+    QPointer<kit::MenuItem> gui_miShowHolidays;
+    QPointer<kit::MenuItem> gui_miShowBirthdays;
+    QPointer<kit::MenuItem> gui_miShowNotes;
+    std::unique_ptr<kit::Alert> gui_deleteEventsSheet;
+    QString deleteEventsText_;
+    // The calendars chosen in the delete submenu, kept until the sheet ends.
+    YearViewEventLoader::DeletionCalendars selectedCalendar;
     QVariantMap prefs_;
     QImage cache_splitterHandle;
     QImage cache_noHandle;

@@ -231,8 +231,9 @@ void YearView::removeAllMarks() {
     if (const auto& start = services().startRemovingAllMarksFromDays) start(selectionCopy(), this);
 }
 
-void YearView::deleteEventsFromCalendar(const QString& title) {
+void YearView::deleteEventsFromCalendar(const YearViewEventLoader::DeletionCalendars& calendars) {
     if (!model_->initialRedrawDone()) return;
+    if (!calendars.all && calendars.uid.isEmpty()) return;
     if (const auto& start = services().startDeletingEventsFromDays)
-        start(selectionCopy(), title, this);
+        start(selectionCopy(), calendars, this);
 }

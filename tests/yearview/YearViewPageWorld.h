@@ -134,11 +134,19 @@ inline YearView::Services recordingServices(const std::shared_ptr<ServiceLog>& l
         log->note("startRemovingAllMarksFromDays");
         log->lastDays = days;
     };
-    s.startDeletingEventsFromDays = [log](const std::vector<MyDatePtr>& days, const QString& t,
+    s.startDeletingEventsFromDays = [log](const std::vector<MyDatePtr>& days,
+                                          const YearViewEventLoader::DeletionCalendars& c,
                                           YearView*) {
         log->note("startDeletingEventsFromDays");
         log->lastDays = days;
-        log->lastText = t;
+        log->lastText = c.all ? QStringLiteral("(all)") : c.uid;
+    };
+    s.startMovingEventsFromDayToDay = [log](const QList<calstore::EventPtr>& events,
+                                            const MyDatePtr& from, const MyDatePtr& to, bool copy,
+                                            YearView*) {
+        log->note(copy ? "startCopyingMarks" : "startMovingMarks");
+        log->lastDays = {from, to};
+        log->lastText = QString::number(events.size());
     };
     return s;
 }

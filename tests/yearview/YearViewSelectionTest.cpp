@@ -112,7 +112,8 @@ TEST_F(YearViewSelectionTest, CommandsStartJobsOnceThePageWasDrawn) {
     side->setHighlightStatusForDayMonthHighlight(7, 7, 1);
     side->markSelectionAs(QStringLiteral("Gym"));
     side->removeAllMarks();
-    side->deleteEventsFromCalendar(QStringLiteral("Work"));
+    side->deleteEventsFromCalendar(
+        YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
     EXPECT_EQ(log->count("startMarkingDays") + log->count("startRemovingAllMarksFromDays") +
                   log->count("startDeletingEventsFromDays"),
               0);
@@ -128,11 +129,12 @@ TEST_F(YearViewSelectionTest, CommandsStartJobsOnceThePageWasDrawn) {
     EXPECT_EQ(log->lastDays[1]->dayNum(), 9);
     page->removeMarksOf(QStringLiteral("Gym"));
     page->removeAllMarks();
-    page->deleteEventsFromCalendar(QStringLiteral("Work"));
+    page->deleteEventsFromCalendar(
+        YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
     EXPECT_EQ(log->count("startRemovingMarksOfMarker"), 1);
     EXPECT_EQ(log->count("startRemovingAllMarksFromDays"), 1);
     EXPECT_EQ(log->count("startDeletingEventsFromDays"), 1);
-    EXPECT_EQ(log->lastText, QStringLiteral("Work"));
+    EXPECT_EQ(log->lastText, QStringLiteral("work"));
 }
 
 TEST_F(YearViewSelectionTest, NotesNeedAMarkerStoreOrNotesOfTheDay) {
