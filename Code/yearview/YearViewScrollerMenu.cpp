@@ -177,13 +177,13 @@ void YearViewScroller::menuWillOpen(QObject* object) {
     auto* menu = qobject_cast<kit::Menu*>(object);
     if (!menu || menu != contextMenu()) return;
     const int n = gui_yearView1 ? gui_yearView1->numberOfSelectedDays() : 0;
-    const auto removeTagged = [menu](int tag) {
-        if (kit::MenuItem* item = menu->itemWithTag(tag)) menu->removeItem(item);
-    };
     if (n == 0) {
-        for (int tag : {kTagEditNotes, kTagMarkAs, kTagRemoveMarks, kTagMarkSeparator,
-                        kTagDeleteEvents, kTagDeleteSeparator})
-            removeTagged(tag);
+        // The separators go with the item in front of them.
+        if (kit::MenuItem* item = menu->itemWithTag(kTagEditNotes)) menu->removeItem(item);
+        if (const int p = menu->indexOfItemWithTag(kTagMarkAs); p >= 0)
+            for (int i = 0; i < 3; ++i) menu->removeItemAtIndex(p);
+        if (const int p = menu->indexOfItemWithTag(kTagDeleteEvents); p >= 0)
+            for (int i = 0; i < 2; ++i) menu->removeItemAtIndex(p);
         return;
     }
 
@@ -221,7 +221,7 @@ void YearViewScroller::menuWillOpen(QObject* object) {
     kit::MenuItem* deleteItem = menu->itemWithTag(kTagDeleteEvents);
     if (!deleteItem) {
         // Right after the mark items and their separator.
-        const int at = menu->indexOfItemWithTag(kTagMarkSeparator) + 1;
+        const int at = menu->indexOfItemWithTag(kTagRemoveMarks) + 2;
         kit::MenuItem* separator = kit::MenuItem::separatorItem();
         separator->setTag(kTagDeleteSeparator);
         menu->insertItemAtIndex(separator, at);
