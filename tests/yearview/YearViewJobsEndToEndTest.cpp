@@ -1,0 +1,96 @@
+// The year page's commands through the real loaders down to the store's files:
+// marks made and removed on selected days, and the events of a day deleted
+// from one calendar only.
+#include "YearViewPageWorld.h"
+#include "data/YearViewEventLoader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QDirIterator>
+
+namespace {
+
+using namespace yvpage;
+
+class YearViewJobsEndToEndTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        YearView::setServices({});
+        YearView::connectLoaderJobs();
+        YearViewEventLoader::setCalendarSources(delegate->calendarSources);
+    }
+    void TearDown() override {
+        // Let every job end before the world it works on goes.
+        testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
+        YearViewEventLoader::setCalendarSources(nullptr);
+        PageTest::TearDown();
+    }
+
+    // The texts of the event files of one calendar folder, as they are on disk.
+    QStringList filesOf(const QString& folder) const {
+        QStringList texts;
+        QDirIterator it(dir.file(QStringLiteral("store/") + folder),
+                        {QStringLiteral("*.ics")}, QDir::Files);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            if (f.open(QIODevice::ReadOnly)) texts << QString::fromUtf8(f.readAll());
+        }
+        return texts;
+    }
+    int marksOnDisk(const QString& markerUid) const {
+        int n = 0;
+        for (const QString& text : filesOf(QStringLiteral("markers")))
+            if (text.contains(QStringLiteral("LOCATION:Zolt:") + markerUid)) ++n;
+        return n;
+    }
+
+    // A page drawn once, so that it has asked for its events and got them.
+    YearView* loadedPage(int year) {
+        YearView* page = makePage(year);
+        render(page);
+        EXPECT_TRUE(testsupport::waitUntil([page] { return page->eventsLoaded(); }, 10));
+        return page;
+    }
+};
+
+TEST_F(YearViewJobsEndToEndTest, MarkingAndUnmarkingSelectedDaysReachesTheStoreFiles) {
+    YearView* page = loadedPage(2024);
+    for (int day : {4, 5, 6}) page->setHighlightStatusForDayMonthHighlight(day, 3, 1);
+
+    page->markSelectionAs(QStringLiteral("Vacation"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade) == 3; }, 10));
+    // The page shows them as well.
+    EXPECT_FALSE(page->model()->eventsForDayAndMonth(5, 3)->empty());
+
+    page->removeAllMarks();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade) == 0; }, 10));
+    EXPECT_TRUE(page->model()->eventsForDayAndMonth(5, 3)->empty());
+}
+
+TEST_F(YearViewJobsEndToEndTest, DeletingTheEventsOfADayTakesOnlyTheNamedCalendar) {
+    const auto ics = [](const char* uid) {
+        return QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                          "BEGIN:VEVENT\r\nUID:") +
+               uid +
+               "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:20240305T100000\r\n"
+               "DTEND:20240305T110000\r\nSUMMARY:Meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    };
+    ASSERT_TRUE(dir.write(QStringLiteral("store/work/w1.ics"), ics("w1")));
+    ASSERT_TRUE(dir.write(QStringLiteral("store/home/h1.ics"), ics("h1")));
+    calstore::Store::setDefaultStore(calstore::Store::openAt(dir.file(QStringLiteral("store"))));
+
+    YearView* page = loadedPage(2024);
+    ASSERT_EQ(page->model()->eventsForDayAndMonth(5, 3)->size(), 2u);
+    page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
+
+    page->deleteEventsFromCalendar(YearViewEventLoader::DeletionCalendars::calendarWithUID(
+        QStringLiteral("work")));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return filesOf(QStringLiteral("work")).isEmpty(); },
+                                       10));
+    EXPECT_EQ(filesOf(QStringLiteral("home")).size(), 1);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return page->model()->eventsForDayAndMonth(5, 3)->size() == 1; }, 5));
+}
+
+}  // namespace
