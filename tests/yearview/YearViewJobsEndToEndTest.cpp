@@ -3,6 +3,9 @@
 // from one calendar only.
 #include "YearViewPageWorld.h"
 #include "data/YearViewEventLoader.h"
+#include "platform/kit/ContextMenu.h"
+#include "platform/kit/Menu.h"
+#include "platform/kit/MenuItem.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +24,8 @@ protected:
         YearViewEventLoader::setCalendarSources(delegate->calendarSources);
     }
     void TearDown() override {
+        kit::DragSession::setDriverForTesting({});
+        kit::ContextMenu::setHandlerForTesting({});
         // Let every job end before the world it works on goes.
         testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
         YearViewEventLoader::setCalendarSources(nullptr);
@@ -38,11 +43,30 @@ protected:
         }
         return texts;
     }
-    int marksOnDisk(const QString& markerUid) const {
+    // The marker's marks in the store's files, on the given day of March 2024 or
+    // on any day.
+    int marksOnDisk(const QString& markerUid, int marchDay = 0) const {
         int n = 0;
         for (const QString& text : filesOf(QStringLiteral("markers")))
-            if (text.contains(QStringLiteral("LOCATION:Zolt:") + markerUid)) ++n;
+            if (text.contains(QStringLiteral("LOCATION:Zolt:") + markerUid) &&
+                (marchDay == 0 ||
+                 text.contains(QStringLiteral("DTSTART;VALUE=DATE:202403%1")
+                                   .arg(marchDay, 2, 10, QLatin1Char('0')))))
+                ++n;
         return n;
+    }
+
+    // The next drop menu chooses all marks in its Move (0) or Copy (1) submenu.
+    static void chooseAllMarksIn(int submenu) {
+        kit::ContextMenu::setHandlerForTesting([submenu](QMenu* qmenu, const kit::Event&,
+                                                         kit::View*) {
+            auto* menu = qobject_cast<kit::Menu*>(qmenu);
+            ASSERT_TRUE(menu);
+            kit::MenuItem* all =
+                menu->itemAtIndex(submenu)->submenu()->itemWithTag(YearView::kAllMarksTag);
+            ASSERT_TRUE(all);
+            EXPECT_TRUE(all->performAction());
+        });
     }
 
     // A page drawn once, so that it has asked for its events and got them.
@@ -66,6 +90,29 @@ TEST_F(YearViewJobsEndToEndTest, MarkingAndUnmarkingSelectedDaysReachesTheStoreF
     page->removeAllMarks();
     ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade) == 0; }, 10));
     EXPECT_TRUE(page->model()->eventsForDayAndMonth(5, 3)->empty());
+}
+
+TEST_F(YearViewJobsEndToEndTest, MarksDraggedToAnotherDayAreCopiedAndMovedInTheStore) {
+    YearView* page = loadedPage(2024);
+    page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
+    page->markSelectionAs(QStringLiteral("Vacation"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade, 5) == 1; }, 10));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !page->model()->eventsForDayAndMonth(5, 3)->empty(); }, 5));
+    page->deHighlightAll();
+
+    chooseAllMarksIn(1);  // copy
+    dragMarks(page, 5, 3, page, 8, 3);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade, 8) == 1; }, 10));
+    EXPECT_EQ(marksOnDisk(kMarkerShade, 5), 1);
+
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !page->model()->eventsForDayAndMonth(8, 3)->empty(); }, 5));
+    chooseAllMarksIn(0);  // move
+    dragMarks(page, 8, 3, page, 12, 3);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade, 12) == 1; }, 10));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade, 8) == 0; }, 10));
+    EXPECT_EQ(marksOnDisk(kMarkerShade), 2);
 }
 
 TEST_F(YearViewJobsEndToEndTest, DeletingTheEventsOfADayTakesOnlyTheNamedCalendar) {

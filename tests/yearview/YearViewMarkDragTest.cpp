@@ -43,21 +43,6 @@ protected:
         PageTest::TearDown();
     }
 
-    // Option+Shift press on a day of `from`; the driver moves to a day of `to`
-    // and drops there.
-    void dragMarks(YearView* from, int day, int month, YearView* to, int toDay, int toMonth) {
-        kit::DragSession::setDriverForTesting([&](kit::DragSession& session) {
-            session.moveTo(window.get(), dayCenterInWindow(to, 15, 6));
-            session.moveTo(window.get(), dayCenterInWindow(to, toDay, toMonth));
-            session.drop();
-        });
-        const QPointF p = dayCenterInWindow(from, day, month);
-        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, p,
-                                                 Flags::Option | Flags::Shift, 1, window.get()));
-        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, p,
-                                                 Flags::Option | Flags::Shift, 1, window.get()));
-    }
-
     YearView* page = nullptr;
     YearView* other = nullptr;
 };

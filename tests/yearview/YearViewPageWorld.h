@@ -10,6 +10,7 @@
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
 #include "platform/foundation/Defaults.h"
+#include "platform/kit/DragSession.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Graphics.h"
 #include "platform/kit/Image.h"
@@ -257,6 +258,23 @@ protected:
         CalendarPtr c = delegate->calendarSources->calendarWithUID(uid);
         EXPECT_TRUE(c) << uid.toStdString();
         return c;
+    }
+
+    // Option+Shift press on a day of `from`; the driver moves to a day of `to`
+    // and drops there.
+    void dragMarks(YearView* from, int day, int month, YearView* to, int toDay, int toMonth) {
+        kit::DragSession::setDriverForTesting([&](kit::DragSession& session) {
+            session.moveTo(window.get(), dayCenterInWindow(to, 15, 6));
+            session.moveTo(window.get(), dayCenterInWindow(to, toDay, toMonth));
+            session.drop();
+        });
+        const QPointF p = dayCenterInWindow(from, day, month);
+        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, p,
+                                                 kit::ModifierFlags::Option | kit::ModifierFlags::Shift, 1,
+                                                 window.get()));
+        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, p,
+                                                 kit::ModifierFlags::Option | kit::ModifierFlags::Shift, 1,
+                                                 window.get()));
     }
 
     // A page of `year` in a window, `size` points large, shown and laid out.
