@@ -2,6 +2,9 @@
 
 #include "data/Calendar.h"
 #include "data/MyDate.h"
+#include "platform/foundation/CivilDate.h"
+#include "platform/foundation/UserCalendar.h"
+#include "platform/store/ZoneTable.h"
 
 #include <algorithm>
 
@@ -17,6 +20,28 @@ double workdayFraction(double hours, double workdayStart, double workdayEnd) {
     const double fraction =
         span > 0.0 ? (hours - workdayStart) / span : (hours < workdayStart ? 0.0 : 1.0);
     return std::clamp(fraction, 0.0, 1.0);
+}
+
+// A point in time read on the user's wall clock: its day (days since 1970) and
+// the hours into that day.
+struct WallReading {
+    qint64 dayNumber = 0;
+    int hour = 0;
+    int minute = 0;
+};
+
+WallReading wallReading(qint64 utcSecs, const calstore::ZoneTable& zone) {
+    const qint64 wall = zone.wallFromUtc(utcSecs);
+    const qint64 dayNumber = foundation::civil::floorDiv(wall, kSecondsPerDay);
+    const qint64 secondOfDay = wall - dayNumber * kSecondsPerDay;
+    return {dayNumber, int(secondOfDay / 3600), int(secondOfDay / 60 % 60)};
+}
+
+// The table of the user's zone. Asking the system's zone database for each of a
+// year's day entries would cost more than the rest of filling a page; the table
+// is built once per zone and agrees with it.
+std::shared_ptr<const calstore::ZoneTable> userZoneTable() {
+    return calstore::ZoneTable::forTimeZone(foundation::UserCalendar::current().timeZone());
 }
 
 }  // namespace
@@ -52,10 +77,12 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
 
     // An event that ends at the midnight beginning the day belongs to the day before.
     if (end == dayStart) return nullptr;
-    const MyDate startDate(event->startDate());
-    const MyDate endDate(event->endDate());
-    if (endDate.hourNum() == 0 && endDate.minuteNum() == 0 && endDate.dayNum() == day.dayNum() &&
-        endDate.monthNum() == day.monthNum() && endDate.yearNum() == day.yearNum())
+    const auto zone = userZoneTable();
+    const WallReading startDate = wallReading(start, *zone);
+    const WallReading endDate = wallReading(end, *zone);
+    if (endDate.hour == 0 && endDate.minute == 0 &&
+        endDate.dayNumber ==
+            foundation::civil::daysFromCivil(day.yearNum(), day.monthNum(), day.dayNum()))
         return nullptr;
 
     auto record = std::make_shared<EventDay>();
@@ -65,7 +92,7 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
     record->extendsNextDay_ = end > dayEnd;
 
     if (start > dayStart) {
-        const double hours = startDate.hourNum() + startDate.minuteNum() / 60.0;
+        const double hours = startDate.hour + startDate.minute / 60.0;
         record->startPercent_ = float(workdayFraction(hours, workdayStart, workdayEnd));
         record->sortPercent_ = float(hours / 24.0);
     }
@@ -73,8 +100,8 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
 
     double endFraction = 1.0;
     if (end < dayEnd)
-        endFraction = workdayFraction(endDate.hourNum() + endDate.minuteNum() / 60.0, workdayStart,
-                                      workdayEnd);
+        endFraction =
+            workdayFraction(endDate.hour + endDate.minute / 60.0, workdayStart, workdayEnd);
     record->endPercent_ = float(endFraction);
 
     record->isMark_ = isMarkLocation(event->location());

@@ -357,13 +357,21 @@ int YearViewEventLoader::walkEventDays(const YearViewTargetPtr& view,
     // Only the days of the year are walked, however long before it the event began.
     const int from = std::max(firstDay, 0);
     const int to = std::min(lastDay, days.count() - 1);
+    // Giving up the processor after every add would cost a system call per day
+    // entry, tens of milliseconds for a large year; every few dozen adds the
+    // main thread still gets its turn to draw.
+    constexpr int kAddsBetweenPauses = 64;
+    thread_local int addsSincePause = 0;
     int added = 0;
     for (int index = from; index <= to; ++index) {
         const QDate day = days.day(index);
         view->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day.day(),
                                                                      day.month(), fullLoading);
         ++added;
-        if (pauseAfterEachAdd) pauseAfterViewChange();
+        if (pauseAfterEachAdd && ++addsSincePause >= kAddsBetweenPauses) {
+            addsSincePause = 0;
+            pauseAfterViewChange();
+        }
     }
     return added;
 }

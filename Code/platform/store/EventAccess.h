@@ -7,15 +7,44 @@
 
 #include <QTimeZone>
 
+#include <unordered_map>
+
 namespace calstore {
 
 namespace detail {
+
+// The instants of one query as date-times in the store's zone. Making a
+// date-time in a named zone asks the system's zone database, which costs far
+// more than the rest of an event; occurrences of one query share few distinct
+// instants (the hours of a year's days), so each is made once and the events
+// share it (a date-time is an implicitly shared value).
+class ZoneInstants final {
+public:
+    explicit ZoneInstants(QTimeZone zone) : zone_(std::move(zone)) {}
+    const QDateTime& at(qint64 utcSecs) {
+        auto it = made_.find(utcSecs);
+        if (it == made_.end())
+            it = made_.emplace(utcSecs, QDateTime::fromSecsSinceEpoch(utcSecs, zone_)).first;
+        return it->second;
+    }
+
+private:
+    QTimeZone zone_;
+    std::unordered_map<qint64, QDateTime> made_;
+};
 
 // Fills the fields of events and tasks that only the store sets.
 class EventAccess final {
 public:
     static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
                          const CalendarPtr& calendar, const QTimeZone& zone,
+                         const ZoneTable& local) {
+        ZoneInstants instants(zone);
+        return make(series, o, calendar, instants, local);
+    }
+
+    static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
+                         const CalendarPtr& calendar, ZoneInstants& instants,
                          const ZoneTable& local) {
         auto e = std::make_shared<Event>();
         const Details& d = o.component->details;
@@ -29,17 +58,15 @@ public:
         e->hasAlarm_ = d.hasAlarm;
         e->attendees_ = d.attendees;
         e->allDay_ = o.allDay;
-        e->start_ = QDateTime::fromSecsSinceEpoch(o.startUtc, zone);
+        e->start_ = instants.at(o.startUtc);
         if (o.allDay) {
             // All-day events end inside their last day.
             const qint64 lastMidnight = local.wallFromUtc(o.endUtc);
-            e->end_ = QDateTime::fromSecsSinceEpoch(local.utcFromWall(lastMidnight - 1), zone);
+            e->end_ = instants.at(local.utcFromWall(lastMidnight - 1));
         } else {
-            e->end_ = QDateTime::fromSecsSinceEpoch(o.endUtc, zone);
+            e->end_ = instants.at(o.endUtc);
         }
-        e->occurrence_ = o.occurrenceUtc == o.startUtc
-                             ? e->start_
-                             : QDateTime::fromSecsSinceEpoch(o.occurrenceUtc, zone);
+        e->occurrence_ = o.occurrenceUtc == o.startUtc ? e->start_ : instants.at(o.occurrenceUtc);
         e->detached_ = o.detached;
         e->rule_ = series->modelRule;
         e->series_ = series;

@@ -148,6 +148,7 @@ QList<EventPtr> Store::eventsWithPredicate(const EventPredicate& predicate) cons
     };
     std::vector<Found> found;
     std::vector<detail::Occurrence> occurrences;
+    detail::ZoneInstants instants(zone);
     QStringList seen;
     for (const QString& uid : predicate.calendarUIDs) {
         if (seen.contains(uid)) continue;
@@ -173,7 +174,7 @@ QList<EventPtr> Store::eventsWithPredicate(const EventPredicate& predicate) cons
             if (!calendar) calendar = std::make_shared<Calendar>(folder->calendar);
             for (const auto& o : occurrences)
                 found.push_back({o.startUtc, position,
-                                 detail::EventAccess::make(series, o, calendar, zone, *local)});
+                                 detail::EventAccess::make(series, o, calendar, instants, *local)});
         };
         if (!predicate.uid.isEmpty()) {
             if (auto series = folder->seriesByUid.value(predicate.uid)) expand(series);
