@@ -13,24 +13,43 @@ namespace calstore {
 
 namespace detail {
 
-// The instants of one query as date-times in the store's zone. Making a
+// The instants of queries as date-times in the store's zone. Making a
 // date-time in a named zone asks the system's zone database, which costs far
-// more than the rest of an event; occurrences of one query share few distinct
-// instants (the hours of a year's days), so each is made once and the events
-// share it (a date-time is an implicitly shared value).
+// more than the rest of an event; the occurrences of a year share few distinct
+// instants (the quarter hours of its days), so each is made once per thread
+// and the events share it (a date-time is an implicitly shared value). The
+// queries one after the other of a job (one per calendar of a page) find what
+// the ones before them made.
 class ZoneInstants final {
 public:
-    explicit ZoneInstants(QTimeZone zone) : zone_(std::move(zone)) {}
+    explicit ZoneInstants(const QTimeZone& zone) : made_(madeOnThisThread(zone)) {}
     const QDateTime& at(qint64 utcSecs) {
-        auto it = made_.find(utcSecs);
-        if (it == made_.end())
-            it = made_.emplace(utcSecs, QDateTime::fromSecsSinceEpoch(utcSecs, zone_)).first;
+        auto it = made_.instants.find(utcSecs);
+        if (it == made_.instants.end())
+            it = made_.instants.emplace(utcSecs, QDateTime::fromSecsSinceEpoch(utcSecs, made_.zone))
+                     .first;
         return it->second;
     }
 
 private:
-    QTimeZone zone_;
-    std::unordered_map<qint64, QDateTime> made_;
+    struct Made {
+        QTimeZone zone;
+        std::unordered_map<qint64, QDateTime> instants;
+    };
+    // Enough for a few years of quarter hours; a thread that queries more
+    // starts again rather than growing without end.
+    static constexpr size_t kMaxKept = 1 << 16;
+
+    static Made& madeOnThisThread(const QTimeZone& zone) {
+        thread_local Made made;
+        if (made.zone != zone || made.instants.size() > kMaxKept) {
+            made.zone = zone;
+            made.instants.clear();
+        }
+        return made;
+    }
+
+    Made& made_;
 };
 
 // Fills the fields of events and tasks that only the store sets.
