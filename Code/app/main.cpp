@@ -2,6 +2,8 @@
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
@@ -76,5 +78,9 @@ int main(int argc, char** argv) {
                                   delegate.applicationShouldTerminateAfterLastWindowClosed());
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationWillTerminate(); });
-    return app.exec();
+    const int result = app.exec();
+    // Jobs still drawing or writing finish before the application object goes.
+    if (!foundation::waitForThreads(10.0))
+        foundation::log(QStringLiteral("WARNING: background jobs still running at exit"));
+    return result;
 }

@@ -1,5 +1,7 @@
 // The main of every test program: a QApplication on the offscreen platform
 // (unless a display is asked for explicitly) and GoogleTest.
+#include "platform/foundation/Threads.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,5 +21,8 @@ int main(int argc, char** argv) {
     setenv("ZOLT_CLOUD_DIR", (root + "/cloud").constData(), 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Jobs the tests started must not outlive the application object.
+    foundation::waitForThreads(10.0);
+    return result;
 }

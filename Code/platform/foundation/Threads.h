@@ -10,7 +10,14 @@ using Lock = std::recursive_mutex;
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 // Starts `job` on a new detached thread. The job must hold (shared_ptr) whatever it uses.
+// An exception leaving the job is logged, never left to end the program.
 void startThread(std::function<void()> job);
+
+// Waits up to `seconds` until every job started by startThread has ended, and
+// answers whether they all did. The program calls it before its application
+// object goes, so that no job still draws text or images while Qt shuts down.
+// Only for the main thread, and only where no job waits for the main thread.
+bool waitForThreads(double seconds);
 
 // Sleeps the calling thread.
 void sleepFor(double seconds);
