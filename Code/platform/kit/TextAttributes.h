@@ -12,6 +12,8 @@
 namespace kit {
 
 enum class TextAlignment { Left = 0, Right = 1, Center = 2, Justified = 3, Natural = 4 };
+// The horizontal alignment Qt uses for it (natural reads left to right).
+Qt::Alignment qtAlignment(TextAlignment alignment);
 
 // How a line that does not fit is treated: wrapped at words or characters, cut
 // at the edge (clipping) or shortened with an ellipsis at its head, tail or middle.

@@ -8,23 +8,6 @@
 
 namespace kit {
 
-namespace {
-
-Qt::Alignment qtAlignment(TextAlignment a) {
-    switch (a) {
-        case TextAlignment::Right:
-            return Qt::AlignRight;
-        case TextAlignment::Center:
-            return Qt::AlignHCenter;
-        case TextAlignment::Justified:
-            return Qt::AlignJustify;
-        default:
-            return Qt::AlignLeft;
-    }
-}
-
-}  // namespace
-
 TextField::TextField(const QRectF& frame) : Control(frame) {
     storeValue(QString());
     rebuild();

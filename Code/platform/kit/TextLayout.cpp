@@ -34,19 +34,6 @@ QTextCharFormat charFormat(const TextAttributes& a, const QPaintDevice* device) 
     return f;
 }
 
-Qt::Alignment qtAlignment(TextAlignment a) {
-    switch (a) {
-        case TextAlignment::Right:
-            return Qt::AlignRight;
-        case TextAlignment::Center:
-            return Qt::AlignHCenter;
-        case TextAlignment::Justified:
-            return Qt::AlignJustify;
-        default:
-            return Qt::AlignLeft;
-    }
-}
-
 bool keepsOneLine(LineBreakMode m) {
     return m == LineBreakMode::Clipping || m == LineBreakMode::TruncatingHead ||
            m == LineBreakMode::TruncatingTail || m == LineBreakMode::TruncatingMiddle;
