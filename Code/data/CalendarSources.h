@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/PrefGroups.h"
 #include "data/Calendar.h"
 #include "data/CalendarGroup.h"
 #include "data/EMarker.h"
@@ -41,9 +42,9 @@ class SourceListOutline;
 class CalendarSources final : public std::enable_shared_from_this<CalendarSources> {
 public:
     // The settings groups this object reads and writes.
-    static inline const QString kGeneralPrefs = QStringLiteral("AppPref General");
-    static inline const QString kCalendarsPrefs = QStringLiteral("AppPref Calendars");
-    static inline const QString kMarkersPrefs = QStringLiteral("AppPref Markers");
+    static inline const QString& kGeneralPrefs = PrefGroups::general;
+    static inline const QString& kCalendarsPrefs = PrefGroups::calendars;
+    static inline const QString& kMarkersPrefs = PrefGroups::markers;
     static inline const QString kShowReminders = QStringLiteral("Show Reminders");
 
     // Posted by the source list when calendars or markers are shown or hidden,

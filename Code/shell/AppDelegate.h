@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/MyDate.h"
+#include "data/PrefGroups.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/Updater.h"
 
@@ -47,12 +48,12 @@ public:
     static inline const QString kCheckConfigAtStartup = QStringLiteral("Check Config at Startup");
     static inline const QString kCalendarApplication = QStringLiteral("Calendar Application");
     static inline const QString kApplicationVersion = QStringLiteral("Application Version");
-    static inline const QString kGeneral = QStringLiteral("AppPref General");
-    static inline const QString kCalendars = QStringLiteral("AppPref Calendars");
-    static inline const QString kMarkers = QStringLiteral("AppPref Markers");
-    static inline const QString kYearView = QStringLiteral("AppPref YearView");
-    static inline const QString kWeekView = QStringLiteral("AppPref WeekView");
-    static inline const QString kSearchOptions = QStringLiteral("AppPref SearchOptions");
+    static inline const QString& kGeneral = PrefGroups::general;
+    static inline const QString& kCalendars = PrefGroups::calendars;
+    static inline const QString& kMarkers = PrefGroups::markers;
+    static inline const QString& kYearView = PrefGroups::yearView;
+    static inline const QString& kWeekView = PrefGroups::weekView;
+    static inline const QString& kSearchOptions = PrefGroups::searchOptions;
 
     static inline const QString kFiveMinuteTick = QStringLiteral("Application 5Minute Tick");
     static inline const QString kCurrentDateChanged =

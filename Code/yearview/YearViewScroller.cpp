@@ -1,5 +1,7 @@
 #include "yearview/YearViewScroller.h"
 
+
+#include "data/PrefGroups.h"
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Dispatch.h"
@@ -242,7 +244,7 @@ void YearViewScroller::loadPreferences() {
             if (YearView* page = yearView(slot)) startPopulatingView(page);
         if (MainWindowCtrl* ctrl = MainWindowCtrl::sharedWinController()) ctrl->hideProgressView();
     }
-    prefs_ = foundation::Defaults::standard().dictionaryForKey(QStringLiteral("AppPref YearView"));
+    prefs_ = foundation::Defaults::standard().dictionaryForKey(PrefGroups::yearView);
     const std::pair<kit::MenuItem*, const char*> toggles[] = {
         {gui_miShowEvents, "Event Show Events"},
         {gui_miColorizeEvents, "Event Use CalendarColor"},

@@ -4,6 +4,8 @@
 
 #include "yearview/YearViewScroller.h"
 
+
+#include "data/PrefGroups.h"
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
@@ -20,7 +22,7 @@
 
 namespace {
 
-const QString kYearViewPrefs = QStringLiteral("AppPref YearView");
+const QString& kYearViewPrefs = PrefGroups::yearView;
 
 QString text(const char* key) {
     return foundation::localized(QString::fromLatin1(key), QString());
