@@ -1,6 +1,5 @@
 #include "yearview/YearViewScroller.h"
 
-
 #include "data/PrefGroups.h"
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Defaults.h"

@@ -4,7 +4,6 @@
 
 #include "yearview/YearViewScroller.h"
 
-
 #include "data/PrefGroups.h"
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
