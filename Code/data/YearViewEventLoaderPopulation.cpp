@@ -8,6 +8,7 @@
 #include "platform/store/StoreError.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -63,6 +64,9 @@ void YearViewEventLoader::startPopulation(Population kind, const YearViewTargetP
 void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
                                         const YearViewTargetPtr& view) {
     std::lock_guard<std::mutex> run(populationRun_);
+    // The page this loader filled before may be held by nobody else: taking it
+    // apart (every entry and event of a year) waits until the new page shows.
+    YearViewTargetPtr previous;
     {
         foundation::Guard guard(lock_);
         const bool latest = ticket == populationTicket_;
@@ -74,7 +78,7 @@ void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
             return;
         }
         if (latest) shouldStop_ = false;
-        theView = view;
+        previous = std::exchange(theView, view);
     }
     if (kind == Population::Synchronous) {
         populateYear(kind, view);
@@ -83,6 +87,7 @@ void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
         populateYear(kind, view);
         endActivity();
     }
+    previous.reset();
     --runningJobs_;
 }
 
