@@ -331,7 +331,7 @@ YearViewEventLoader::YearDays::YearDays(int year, const foundation::UserCalendar
         const QDate day = first.addDays(i);
         starts_.push_back(userCalendar.dateFromComponents(day.year(), day.month(), day.day())
                               .toMSecsSinceEpoch());
-        if (i < count) days_.push_back(day);
+        if (i < count) days_.push_back({day.day(), day.month()});
     }
 }
 
@@ -364,9 +364,9 @@ int YearViewEventLoader::walkEventDays(const YearViewTargetPtr& view,
     thread_local int addsSincePause = 0;
     int added = 0;
     for (int index = from; index <= to; ++index) {
-        const QDate day = days.day(index);
-        view->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day.day(),
-                                                                     day.month(), fullLoading);
+        const YearDays::Day day = days.day(index);
+        view->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, calendar, day.day,
+                                                                     day.month, fullLoading);
         ++added;
         if (pauseAfterEachAdd && ++addsSincePause >= kAddsBetweenPauses) {
             addsSincePause = 0;

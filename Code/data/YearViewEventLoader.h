@@ -375,11 +375,17 @@ private:
         // The index of the day holding the instant; -1 before the year, count()
         // after it.
         int indexOf(qint64 msecsSinceEpoch) const;
-        QDate day(int index) const { return days_[size_t(index)]; }
+        // The day of the month and the month of a day of the year, read once for
+        // all the events that a population walks over it.
+        struct Day {
+            int day = 0;
+            int month = 0;
+        };
+        Day day(int index) const { return days_[size_t(index)]; }
 
     private:
         std::vector<qint64> starts_;  // each day's 00:00, then the next year's
-        std::vector<QDate> days_;
+        std::vector<Day> days_;
     };
     int walkEventDays(const YearViewTargetPtr& view, const calstore::EventPtr& event,
                       const CalendarPtr& calendar, const YearDays& days, bool fullLoading,
