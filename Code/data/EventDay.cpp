@@ -44,7 +44,18 @@ std::shared_ptr<const calstore::ZoneTable> userZoneTable() {
     return calstore::ZoneTable::forTimeZone(foundation::UserCalendar::current().timeZone());
 }
 
+// The table of the innermost UserZoneScope of this thread; null outside scopes.
+thread_local const calstore::ZoneTable* scopedZone = nullptr;
+
 }  // namespace
+
+EventDay::UserZoneScope::UserZoneScope() : zone_(userZoneTable()), outer_(scopedZone) {
+    scopedZone = zone_.get();
+}
+
+EventDay::UserZoneScope::~UserZoneScope() {
+    scopedZone = outer_;
+}
 
 bool EventDay::isMarkLocation(const QString& location) {
     return location.startsWith(kZoltPrefix, Qt::CaseSensitive);
@@ -77,7 +88,12 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
 
     // An event that ends at the midnight beginning the day belongs to the day before.
     if (end == dayStart) return nullptr;
-    const auto zone = userZoneTable();
+    std::shared_ptr<const calstore::ZoneTable> ownZone;
+    const calstore::ZoneTable* zone = scopedZone;
+    if (!zone) {
+        ownZone = userZoneTable();
+        zone = ownZone.get();
+    }
     const WallReading startDate = wallReading(start, *zone);
     const WallReading endDate = wallReading(end, *zone);
     if (endDate.hour == 0 && endDate.minute == 0 &&

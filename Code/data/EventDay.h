@@ -9,6 +9,9 @@
 
 class Calendar;
 class EventDay;
+namespace calstore {
+class ZoneTable;
+}
 class MyDate;
 using EventDayPtr = std::shared_ptr<EventDay>;
 
@@ -37,6 +40,22 @@ public:
     static EventDayPtr eventDayForDay(const calstore::EventPtr& event,
                                       const std::shared_ptr<Calendar>& calendar, const MyDate& day,
                                       double workdayStart, double workdayEnd);
+
+    // Holds the table of the user's zone, as it is when the scope begins, for the
+    // day entries this thread makes until it ends: a job that makes thousands of
+    // them (a year's population) then reads the user's settings once, and all
+    // its entries agree with the days it walks. Scopes nest; the innermost counts.
+    class UserZoneScope final {
+    public:
+        UserZoneScope();
+        ~UserZoneScope();
+        UserZoneScope(const UserZoneScope&) = delete;
+        UserZoneScope& operator=(const UserZoneScope&) = delete;
+
+    private:
+        std::shared_ptr<const calstore::ZoneTable> zone_;
+        const calstore::ZoneTable* outer_ = nullptr;
+    };
 
     // Whether a location marks our own kinds of events (exact, case-sensitive prefix).
     static bool isMarkLocation(const QString& location);

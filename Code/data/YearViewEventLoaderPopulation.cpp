@@ -2,6 +2,7 @@
 // whole year, adding and removing whole calendars, and re-reading single events.
 
 #include "data/CalendarSources.h"
+#include "data/EventDay.h"
 #include "data/MyEventStore.h"
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Log.h"
@@ -96,6 +97,7 @@ void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr&
     const bool polls = kind != Population::Synchronous;
     const bool pauses = kind == Population::View;
     const YearDays days(year_, foundation::UserCalendar::current());
+    const EventDay::UserZoneScope zone;
     calendars = allCalendarsOfModel();
 
     int added = 0;
@@ -163,6 +165,7 @@ void YearViewEventLoader::removeCals() {
 void YearViewEventLoader::addCals() {
     if (!theView) return;
     const YearDays days(year_, foundation::UserCalendar::current());
+    const EventDay::UserZoneScope zone;
     for (const CalendarPtr& calendar : calendars) {
         const auto events = eventsOfCalendarInYear(calendar);
         if (!events) continue;
