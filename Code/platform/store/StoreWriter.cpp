@@ -1188,6 +1188,25 @@ bool StoreWriter::writeAttendees(const ManagedObjectID& id, const QList<Attendee
 
 // --- Tasks -------------------------------------------------------------------------------
 
+namespace {
+// A change of the task file that the index holds for `record`: rewritten with
+// `text`, or removed.
+FileChange existingTaskFile(const QString& calendarUid, const TaskRecord& record,
+                            const QByteArray& text, bool remove) {
+    FileChange c;
+    c.tasks = true;
+    c.calendarUid = calendarUid;
+    c.path = record.path;
+    c.existed = true;
+    c.stamp = record.stamp;
+    c.oldText = record.text;
+    c.oldUid = record.uid;
+    c.remove = remove;
+    c.text = text;
+    return c;
+}
+}  // namespace
+
 bool StoreWriter::saveTask(Task& task, QString* why) {
     const CalendarFolder* target =
         task.calendar() ? snap->calendar(task.calendar()->uid()) : nullptr;
@@ -1278,32 +1297,17 @@ bool StoreWriter::saveTask(Task& task, QString* why) {
     stampComponent(*todo, now);
 
     std::vector<FileChange> changes;
-    FileChange c;
-    c.tasks = true;
-    c.calendarUid = target->calendar.uid();
-    c.text = doc.serialize();
     if (current && home == target) {
-        c.path = current->path;
-        c.existed = true;
-        c.stamp = current->stamp;
-        c.oldText = current->text;
-        c.oldUid = current->uid;
-        changes.push_back(c);
+        changes.push_back(existingTaskFile(target->calendar.uid(), *current, doc.serialize(), false));
     } else {
+        FileChange c;
+        c.tasks = true;
+        c.calendarUid = target->calendar.uid();
+        c.text = doc.serialize();
         c.path = target->path + QLatin1Char('/') + fileNameFor(task.uid_, target->path);
         changes.push_back(c);
-        if (current) {
-            FileChange r;
-            r.tasks = true;
-            r.calendarUid = home->calendar.uid();
-            r.path = current->path;
-            r.existed = true;
-            r.stamp = current->stamp;
-            r.oldText = current->text;
-            r.oldUid = current->uid;
-            r.remove = true;
-            changes.push_back(r);
-        }
+        // Moved to another calendar: the new file first, then the old one goes.
+        if (current) changes.push_back(existingTaskFile(home->calendar.uid(), *current, {}, true));
     }
     const QString targetCalendarUid = target->calendar.uid();  // target dies with the commit
     if (!commit(changes, why)) return false;
@@ -1318,16 +1322,7 @@ bool StoreWriter::removeTask(Task& task, QString* why) {
     for (const auto& f : snap->calendars) {
         if (task.calendar() && f->calendar.uid() != task.calendar()->uid()) continue;
         if (auto r = f->tasksByUid.value(task.uid())) {
-            FileChange c;
-            c.tasks = true;
-            c.calendarUid = f->calendar.uid();
-            c.path = r->path;
-            c.existed = true;
-            c.stamp = r->stamp;
-            c.oldText = r->text;
-            c.oldUid = r->uid;
-            c.remove = true;
-            std::vector<FileChange> changes{c};
+            std::vector<FileChange> changes{existingTaskFile(f->calendar.uid(), *r, {}, true)};
             return commit(changes, why);
         }
     }
