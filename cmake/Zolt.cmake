@@ -2,6 +2,12 @@
 # interface library, so that later folders can already name it as a dependency.
 set(ZOLT_ALL_LIBS "" CACHE INTERNAL "")
 
+# The common Qt and standard headers are precompiled once per target; widget
+# libraries add the widget headers.
+function(zolt_precompile name)
+  target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/zolt_pch.h)
+endfunction()
+
 function(zolt_add_code_dir dir name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS
@@ -13,6 +19,7 @@ function(zolt_add_code_dir dir name)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/Code ${CMAKE_BINARY_DIR}/generated)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     target_compile_options(${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+    zolt_precompile(${name})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/Code ${CMAKE_BINARY_DIR}/generated)
@@ -31,6 +38,7 @@ function(zolt_add_test_dir dir name)
   add_executable(${name} ${_srcs})
   target_link_libraries(${name} PRIVATE zolt_testsupport ${ARG_DEPS})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  zolt_precompile(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Berlin;LANG=en_US.UTF-8" TIMEOUT 300)
 endfunction()

@@ -9,4 +9,9 @@ fi
 # A source file added to a globbed folder reaches moc only when its scan runs
 # again; forgetting the scan's time stamps makes it look at every file.
 find "$BUILD_DIR" -path '*_autogen/timestamp' -delete 2>/dev/null || true
+# The compiler cache must accept precompiled headers.
+export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
+# Paths inside the checkout count relative, so other checkouts share the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" ${1:+--target "$@"}
