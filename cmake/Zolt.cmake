@@ -5,7 +5,13 @@ set(ZOLT_ALL_LIBS "" CACHE INTERNAL "")
 # The common Qt and standard headers are precompiled once per target; widget
 # libraries add the widget headers.
 function(zolt_precompile name)
-  target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/zolt_pch.h)
+  # Only system headers, so that the precompiled header holds no path of the
+  # checkout and the compiler cache serves every checkout alike.
+  target_precompile_headers(${name} PRIVATE
+    <algorithm> <atomic> <functional> <map> <memory> <mutex> <optional> <set>
+    <string> <unordered_map> <vector>
+    <QtCore/QByteArray> <QtCore/QDateTime> <QtCore/QHash> <QtCore/QList>
+    <QtCore/QObject> <QtCore/QString> <QtCore/QTimer> <QtCore/QVariant>)
 endfunction()
 
 function(zolt_add_code_dir dir name)
