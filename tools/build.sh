@@ -11,7 +11,9 @@ fi
 find "$BUILD_DIR" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 # The compiler cache must accept precompiled headers.
 export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
-# Paths inside the checkout count relative, so other checkouts share the cache.
+# Paths inside the checkout count relative and the build folder is not hashed,
+# so other checkouts (CI's fresh clone) share the cache.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" ${1:+--target "$@"}
