@@ -17,4 +17,14 @@ void onMainAndWait(std::function<void()> fn);
 // Queues `fn` to run on the main thread after the event being handled now.
 void afterCurrentEvent(std::function<void()> fn);
 
+// Guards an operation that only the main thread may do (the GUI kit's
+// mutators): called on another thread it logs "oops, <operation> called off the
+// main thread" and aborts, so that the fault shows where it is made. The check
+// is a thread-local look-up; builds configured with ZOLT_RELEASE leave it out.
+#ifdef ZOLT_RELEASE
+inline void requireMainThread(const char*) {}
+#else
+void requireMainThread(const char* operation);
+#endif
+
 }  // namespace foundation

@@ -3,6 +3,9 @@
 #include "platform/foundation/Bundle.h"
 
 #include <QHash>
+#include <QLocale>
+
+#include <mutex>
 
 namespace foundation {
 
@@ -76,10 +79,30 @@ QHash<QString, QString> parseStringTable(const QString& s) {
     return table;
 }
 
+namespace {
+std::mutex localeMutex;
+QString& localeOverride() {
+    static QString identifier;
+    return identifier;
+}
+}  // namespace
+
+QString localeIdentifier() {
+    {
+        std::lock_guard lock(localeMutex);
+        if (!localeOverride().isEmpty()) return localeOverride();
+    }
+    return QLocale::system().name();
+}
+
+void setLocaleIdentifier(const QString& identifier) {
+    std::lock_guard lock(localeMutex);
+    localeOverride() = identifier;
+}
+
 QString localized(const QString& key, const QString& defaultValue) {
-    static const QHash<QString, QString> table =
-        parseStringTable(QString::fromUtf8(Bundle::resourceData(QStringLiteral("InfoPlist"),
-                                                                QStringLiteral("strings"))));
+    static const QHash<QString, QString> table = parseStringTable(QString::fromUtf8(
+        Bundle::resourceData(QStringLiteral("InfoPlist"), QStringLiteral("strings"))));
     const auto it = table.constFind(key);
     return it == table.constEnd() ? defaultValue : *it;
 }

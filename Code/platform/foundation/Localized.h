@@ -10,6 +10,12 @@ namespace foundation {
 // such key. Thread-safe; the table is read once.
 QString localized(const QString& key, const QString& defaultValue = QString());
 
+// The user's locale as an identifier: language and region joined by an
+// underscore ("en_US"). Tests fix it with setLocaleIdentifier; an empty text
+// goes back to the system's.
+QString localeIdentifier();
+void setLocaleIdentifier(const QString& identifier);
+
 // Parses a string table: lines `"key" = "value";`, with C-style comments and the
 // escapes \" \\ \n \t. Malformed entries are skipped.
 QHash<QString, QString> parseStringTable(const QString& text);

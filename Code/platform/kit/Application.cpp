@@ -1,5 +1,6 @@
 #include "platform/kit/Application.h"
 
+#include "platform/kit/Control.h"
 #include "platform/kit/ModalSession.h"
 #include "platform/kit/View.h"
 #include "platform/kit/Window.h"
@@ -29,6 +30,12 @@ public:
         auto* w = qobject_cast<QWidget*>(o);
         if (!w || qobject_cast<View*>(w) || Window::forWidget(w)) return false;
         if (w != QApplication::focusWidget()) return false;
+        // A kit event handed on by its control has been through the kit already.
+        for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+            if (!qobject_cast<View*>(p)) continue;
+            if (auto* c = qobject_cast<Control*>(p); c && c->isForwardingToHost()) return false;
+            break;
+        }
         Window* window = Window::forWidget(w->window());
         if (!window) return false;
         return Application::shared().filterForeignKey(static_cast<QKeyEvent*>(e), window);

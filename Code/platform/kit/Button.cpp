@@ -1,6 +1,5 @@
 #include "platform/kit/Button.h"
 
-#include "platform/kit/Event.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/MenuItem.h"
 
@@ -124,18 +123,6 @@ void Button::clickedByUser() {
         setState(next);
     }
     sendAction();
-}
-
-void Button::mouseDown(const Event&) {
-    pressed_ = isEnabled();
-}
-
-void Button::mouseUp(const Event& event) {
-    const bool wasPressed = pressed_;
-    pressed_ = false;
-    if (!wasPressed) return;
-    const QPointF p = convertPointFromView(event.locationInWindow(), nullptr);
-    if (mouseInRect(p, bounds())) performClick(this);
 }
 
 void Button::updateLook() {

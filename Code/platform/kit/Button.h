@@ -53,10 +53,6 @@ public:
     // What a click does (nothing while disabled).
     Q_INVOKABLE void performClick(QObject* sender = nullptr);
 
-    // Clicks that come as the kit's own events.
-    void mouseDown(const Event& event) override;
-    void mouseUp(const Event& event) override;
-
 private:
     void clickedByUser();
     void updateLook();
@@ -69,7 +65,6 @@ private:
     bool bordered_ = true;
     int state_ = Off;
     bool allowsMixed_ = false;
-    bool pressed_ = false;
 };
 
 }  // namespace kit

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 
 #include <chrono>
+#include <map>
 
 namespace kit {
 
@@ -362,6 +363,57 @@ Event Event::fromQtKeyEvent(const QKeyEvent* k, Window* window) {
     }
     e.charactersIgnoring_ = ignoring;
     return e;
+}
+
+int Event::qtKeyFromKeyCode(int keyCode) {
+    // The inverse of keyCodeFromQt; where several Qt keys share a code, the
+    // first listed (the key's own) wins.
+    static const std::map<int, int> table = [] {
+        std::map<int, int> m;
+        auto add = [&](int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            m.emplace(keyCodeFromQt(qtKey, mods), qtKey);
+        };
+        for (int k = Qt::Key_A; k <= Qt::Key_Z; ++k) add(k);
+        for (int k = Qt::Key_0; k <= Qt::Key_9; ++k) {
+            add(k);
+            add(k, Qt::KeypadModifier);
+        }
+        for (int k = Qt::Key_F1; k <= Qt::Key_F15; ++k) add(k);
+        for (int k :
+             {Qt::Key_Return,       Qt::Key_Enter,     Qt::Key_Tab,        Qt::Key_Space,
+              Qt::Key_Backspace,    Qt::Key_Delete,    Qt::Key_Escape,     Qt::Key_Left,
+              Qt::Key_Right,        Qt::Key_Down,      Qt::Key_Up,         Qt::Key_PageUp,
+              Qt::Key_PageDown,     Qt::Key_Home,      Qt::Key_End,        Qt::Key_Help,
+              Qt::Key_Minus,        Qt::Key_Equal,     Qt::Key_Period,     Qt::Key_Slash,
+              Qt::Key_Comma,        Qt::Key_Semicolon, Qt::Key_Apostrophe, Qt::Key_BracketLeft,
+              Qt::Key_BracketRight, Qt::Key_Backslash, Qt::Key_QuoteLeft,  Qt::Key_Clear,
+              Qt::Key_Shift,        Qt::Key_Control,   Qt::Key_Meta,       Qt::Key_Alt,
+              Qt::Key_CapsLock})
+            add(k);
+        for (int k : {Qt::Key_Minus, Qt::Key_Equal, Qt::Key_Plus, Qt::Key_Asterisk, Qt::Key_Period,
+                      Qt::Key_Slash})
+            add(k, Qt::KeypadModifier);
+        m.erase(0xFFFF);
+        return m;
+    }();
+    auto it = table.find(keyCode);
+    return it == table.end() ? int(Qt::Key_unknown) : it->second;
+}
+
+std::unique_ptr<QKeyEvent> Event::toQtKeyEvent() const {
+    if (type_ != EventType::KeyDown && type_ != EventType::KeyUp) return nullptr;
+    const int key = qtKeyFromKeyCode(keyCode_);
+    Qt::KeyboardModifiers mods = qtModifiersFromFlags(flags_);
+    if (keyCode_ >= KeyCodes::KeypadDecimal && keyCode_ <= KeyCodes::Keypad9)
+        mods |= Qt::KeypadModifier;
+    // The system's private-use characters of special keys and its Delete
+    // character are not text in Qt.
+    QString text = characters_;
+    if (text.size() == 1 && (text[0].unicode() >= 0xF700 || text[0].unicode() == 0x7F))
+        text.clear();
+    return std::make_unique<QKeyEvent>(
+        type_ == EventType::KeyDown ? QEvent::KeyPress : QEvent::KeyRelease, key, mods, text,
+        repeat_);
 }
 
 }  // namespace kit

@@ -245,6 +245,10 @@ public:
     static int keyCodeFromQt(int qtKey, Qt::KeyboardModifiers m = Qt::NoModifier);
     // A key event converted (null type for events that are not key presses or releases).
     static Event fromQtKeyEvent(const QKeyEvent* e, Window* window = nullptr);
+    // The Qt key for a virtual key code (Qt::Key_unknown for codes Qt has none for).
+    static int qtKeyFromKeyCode(int keyCode);
+    // This key-down or key-up as Qt's key press or release (null for other types).
+    std::unique_ptr<QKeyEvent> toQtKeyEvent() const;
 
 private:
     EventType type_ = EventType::None;

@@ -4,6 +4,7 @@
 #include "platform/kit/TextLayout.h"
 
 #include <QLinearGradient>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -109,8 +110,24 @@ Graphics::Graphics(QImage& image, bool flipped)
     init(flipped);
 }
 
+Graphics::Destination Graphics::destinationOf(const QPaintDevice* device) {
+    if (!device) return Destination::Image;
+    if (dynamic_cast<const QPagedPaintDevice*>(device)) return Destination::Print;
+    switch (device->devType()) {
+        case QInternal::Widget:
+        case QInternal::OpenGL:
+        case QInternal::FramebufferObject:
+            return Destination::Screen;
+        case QInternal::Printer:
+            return Destination::Print;
+        default:
+            return Destination::Image;
+    }
+}
+
 void Graphics::init(bool flipped) {
     flipped_ = flipped;
+    destination_ = destinationOf(painter_->device());
     painter_->save();
     painter_->setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
                              QPainter::TextAntialiasing);

@@ -50,6 +50,11 @@ enum class CompositingOperation {
 // used on any thread (it draws from model data only, never from widgets).
 class Graphics final {
 public:
+    // Where the drawing goes: a window on the screen, an image (offscreen pages,
+    // snapshots, views rendered to pictures) or a printed page. Views may leave
+    // out what only makes sense on the screen (hover marks, focus rings).
+    enum class Destination { Screen, Image, Print };
+
     // Draws through `painter`, whose world transform already maps the coordinates
     // to draw in; `flipped` tells whether y grows downwards in them.
     Graphics(QPainter& painter, bool flipped);
@@ -63,6 +68,12 @@ public:
     static Graphics* current();
 
     QPainter& painter() { return *painter_; }
+    // Taken from the painter's device when made; drawing code that paints a
+    // page into an image on its way to the printer says so with setDestination.
+    Destination destination() const { return destination_; }
+    void setDestination(Destination d) { destination_ = d; }
+    bool isDrawingToScreen() const { return destination_ == Destination::Screen; }
+    static Destination destinationOf(const QPaintDevice* device);
     bool isFlipped() const;
     // Makes isFlipped() ask `query` (a view's current answer) at every use.
     void setFlippedQuery(std::function<bool()> query) { flippedQuery_ = std::move(query); }
@@ -172,6 +183,7 @@ private:
     std::unique_ptr<QPainter> ownPainter_;
     QPainter* painter_ = nullptr;
     bool flipped_ = false;
+    Destination destination_ = Destination::Screen;
     std::function<bool()> flippedQuery_;
     State state_;
     std::vector<State> saved_;

@@ -98,4 +98,31 @@ QImage Image::scaledToSize(const QImage& image, const QSizeF& size) {
     return out;
 }
 
+QImage Image::tinted(const QImage& mask, const QColor& color, const TintOptions& options) {
+    if (mask.isNull()) return QImage();
+    QColor c = color.toHsv();
+    if (options.brightnessCap && c.valueF() > *options.brightnessCap)
+        c.setHsvF(c.hsvHueF(), c.hsvSaturationF(), float(*options.brightnessCap));
+    const QColor rgb = c.toRgb();
+    QImage out = mask.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (options.halveWideMasks && out.width() > 65) {
+        const double dpr = out.devicePixelRatio();
+        out = out.scaled(out.width() / 2, out.height() / 2, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+        out.setDevicePixelRatio(dpr);
+    }
+    // Premultiplied channels times the colour stay premultiplied with the
+    // mask's alpha.
+    const int r = rgb.red(), g = rgb.green(), b = rgb.blue();
+    auto times = [](int channel, int factor) { return (channel * factor + 127) / 255; };
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb p = line[x];
+            line[x] = qRgba(times(qRed(p), r), times(qGreen(p), g), times(qBlue(p), b), qAlpha(p));
+        }
+    }
+    return out;
+}
+
 }  // namespace kit

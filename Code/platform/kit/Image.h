@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+
 #include <QSizeF>
 #include <QString>
+#include <optional>
 
 namespace kit {
 
@@ -27,6 +30,23 @@ public:
 
     // `image` drawn smoothly into a new image of `size` points.
     static QImage scaledToSize(const QImage& image, const QSizeF& size);
+
+    // How an icon's mask is tinted.
+    struct TintOptions {
+        // A colour brighter than this (HSV value, 0 to 1) is taken at this
+        // brightness, with its hue and saturation; none: the colour as it is.
+        std::optional<double> brightnessCap;
+        // A mask wider than 65 pixels (drawn for twice the resolution) is
+        // halved in both directions first.
+        bool halveWideMasks = false;
+    };
+    // The mask coloured by multiplying: each pixel's red, green and blue times
+    // the colour's, the mask's alpha kept; the colour's own alpha is not used.
+    // The icons tinted in a calendar's colour are made with it.
+    static QImage tinted(const QImage& mask, const QColor& color, const TintOptions& options);
+    static QImage tinted(const QImage& mask, const QColor& color) {
+        return tinted(mask, color, TintOptions{});
+    }
 };
 
 }  // namespace kit

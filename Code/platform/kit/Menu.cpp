@@ -1,5 +1,6 @@
 #include "platform/kit/Menu.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/ContextMenu.h"
@@ -25,6 +26,7 @@ Menu::Menu(const QString& title) {
 Menu::~Menu() = default;
 
 void Menu::setTitle(const QString& title) {
+    foundation::requireMainThread("Menu::setTitle");
     title_ = title;
     QMenu::setTitle(escaped(title));
 }
@@ -99,6 +101,7 @@ MenuItem* Menu::itemWithTag(int tag) const {
 }
 
 bool Menu::insertItemAtIndex(MenuItem* item, int index) {
+    foundation::requireMainThread("Menu::insertItemAtIndex");
     if (!item) return false;
     if (item->menu()) {
         foundation::log(QStringLiteral("Menu item \"%1\" is already in menu \"%2\"")
@@ -131,6 +134,7 @@ MenuItem* Menu::addItemWithTitle(const QString& title, const QByteArray& action,
 }
 
 void Menu::removeItemAtIndex(int index) {
+    foundation::requireMainThread("Menu::removeItemAtIndex");
     const auto list = actions();
     if (index < 0 || index >= list.size()) return;
     QAction* a = list.at(index);
@@ -150,6 +154,7 @@ void Menu::removeItem(MenuItem* item) {
 }
 
 void Menu::removeAllItems() {
+    foundation::requireMainThread("Menu::removeAllItems");
     while (numberOfItems() > 0) removeItemAtIndex(numberOfItems() - 1);
 }
 

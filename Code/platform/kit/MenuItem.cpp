@@ -1,5 +1,6 @@
 #include "platform/kit/MenuItem.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/Menu.h"
@@ -110,6 +111,7 @@ Menu* MenuItem::submenu() const {
 }
 
 void MenuItem::setTitle(const QString& title) {
+    foundation::requireMainThread("MenuItem::setTitle");
     title_ = title;
     setText(escaped(title));
 }
@@ -127,6 +129,7 @@ void MenuItem::triggeredByUser() {
 }
 
 void MenuItem::setState(int state) {
+    foundation::requireMainThread("MenuItem::setState");
     const int s = state > 0 ? On : state < 0 ? Mixed : Off;
     if (s == state_) return;
     state_ = s;
@@ -134,6 +137,7 @@ void MenuItem::setState(int state) {
 }
 
 void MenuItem::setImage(const QImage& image) {
+    foundation::requireMainThread("MenuItem::setImage");
     image_ = image;
     updateIcon();
 }
@@ -195,6 +199,7 @@ QKeySequence MenuItem::keySequenceFor(const QString& key, unsigned modifierMask)
 }
 
 void MenuItem::setEnabled(bool enabled) {
+    foundation::requireMainThread("MenuItem::setEnabled");
     ownEnabled_ = enabled;
     QAction::setEnabled(enabled);
 }

@@ -29,6 +29,13 @@ std::vector<Session*>& sessions() {
     return list;
 }
 
+void stopSession(Session* s, int code) {
+    if (s->stopped) return;
+    s->stopped = true;
+    s->code = code;
+    s->loop->quit();
+}
+
 bool isUserInput(QEvent::Type t) {
     switch (t) {
         case QEvent::MouseButtonPress:
@@ -82,12 +89,8 @@ int ModalSession::runModalForWindow(Window* window) {
     QEventLoop loop;
     session.loop = &loop;
     sessions().push_back(&session);
-    QObject::connect(window, &QObject::destroyed, &loop, [&session] {
-        if (session.stopped) return;
-        session.stopped = true;
-        session.code = Abort;
-        session.loop->quit();
-    });
+    QObject::connect(window, &QObject::destroyed, &loop,
+                     [&session] { stopSession(&session, Abort); });
     window->makeKeyAndOrderFront();
     if (!session.stopped) loop.exec();
     auto& list = sessions();
@@ -97,14 +100,14 @@ int ModalSession::runModalForWindow(Window* window) {
 
 void ModalSession::stopModalWithCode(int code) {
     auto& list = sessions();
-    for (auto it = list.rbegin(); it != list.rend(); ++it) {
-        Session* s = *it;
-        if (s->stopped) continue;
-        s->stopped = true;
-        s->code = code;
-        s->loop->quit();
-        return;
-    }
+    // Only the innermost loop: one whose window went away has ended by itself
+    // and waits to unwind, and the caller meant that one, not its outer loop.
+    if (!list.empty() && list.back()->window) stopSession(list.back(), code);
+}
+
+void ModalSession::windowWentAway(const Window* window) {
+    for (Session* s : sessions())
+        if (s->window == window) stopSession(s, Abort);
 }
 
 void ModalSession::stopModal() {

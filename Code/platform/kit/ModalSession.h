@@ -19,10 +19,11 @@ public:
     ModalSession() = delete;
 
     // Makes the window key and front and returns when the loop is stopped; a
-    // window that goes away ends the loop with Abort.
+    // window that is closed, ordered out or deleted ends its loop with Abort.
     static int runModalForWindow(Window* window);
-    // Ends the innermost loop with Stop, a code of the caller's, or Abort;
-    // nothing when no loop runs.
+    // Ends the innermost loop with Stop, a code of the caller's, or Abort.
+    // Nothing happens when no loop runs or when the innermost one has ended
+    // already (its window went away): an outer loop is never ended instead.
     static void stopModal();
     static void stopModalWithCode(int code);
     static void abortModal();
@@ -36,6 +37,8 @@ public:
     static bool blocksInputTo(const Window* window);
     // Starts dropping held-back input from the window system (done once).
     static void guardInput();
+    // The window went off the screen: the loop running for it ends with Abort.
+    static void windowWentAway(const Window* window);
 };
 
 }  // namespace kit

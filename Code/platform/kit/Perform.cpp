@@ -1,6 +1,7 @@
 #include "platform/kit/Perform.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Log.h"
 
 #include <QMetaMethod>
 #include <QMetaObject>
@@ -40,6 +41,14 @@ bool adapt(QVariant& value, const QMetaMethod& m, int index) {
     return value.convert(want);
 }
 
+// The arguments' types as a text for the log: "(QString, int)".
+QString describe(const QVariantList& args) {
+    QStringList names;
+    for (const QVariant& v : args)
+        names << (v.isValid() ? QString::fromLatin1(v.metaType().name()) : QStringLiteral("null"));
+    return QLatin1Char('(') + names.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
 }  // namespace
 
 bool respondsTo(const QObject* target, const char* name) {
@@ -56,6 +65,7 @@ bool performWithArguments(QObject* target, const char* name, const QVariantList&
                           QVariant* result) {
     if (!target || !name || args.size() > 10) return false;
     const QMetaObject* mo = target->metaObject();
+    QByteArray refused;  // the signature of an operation the arguments did not fit
     // The most derived class's operation wins.
     for (int i = mo->methodCount() - 1; i >= 0; --i) {
         const QMetaMethod m = mo->method(i);
@@ -63,7 +73,10 @@ bool performWithArguments(QObject* target, const char* name, const QVariantList&
         QVariantList values = args;
         bool ok = true;
         for (int j = 0; j < values.size() && ok; ++j) ok = adapt(values[j], m, j);
-        if (!ok) continue;
+        if (!ok) {
+            if (refused.isEmpty()) refused = m.methodSignature();
+            continue;
+        }
         std::array<QGenericArgument, 10> a{};
         std::array<QByteArray, 10> names;  // alive for the call
         for (int j = 0; j < values.size(); ++j) {
@@ -87,6 +100,10 @@ bool performWithArguments(QObject* target, const char* name, const QVariantList&
         if (result) *result = ret;
         return done;
     }
+    if (!refused.isEmpty())
+        foundation::log(QStringLiteral("oops, %1 of %2 cannot take the arguments %3")
+                            .arg(QString::fromLatin1(refused), QString::fromLatin1(mo->className()),
+                                 describe(args)));
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/kit/TextField.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/kit/Action.h"
 
 #include <QLabel>
@@ -25,6 +26,7 @@ TextField* TextField::labelWithString(const QString& text, const QRectF& frame) 
 }
 
 void TextField::setObjectValue(const QVariant& value) {
+    foundation::requireMainThread("TextField::setObjectValue");
     const QString text = value.toString();
     storeValue(text);
     if (edit_ && edit_->text() != text) edit_->setText(text);
@@ -82,6 +84,16 @@ void TextField::setPlaceholderString(const QString& text) {
     restyle();
 }
 
+void TextField::setSecure(bool secure) {
+    secure_ = secure;
+    restyle();
+}
+
+void TextField::setShowsClearButton(bool on) {
+    clearButton_ = on;
+    restyle();
+}
+
 QLabel* TextField::label() const {
     return label_;
 }
@@ -104,7 +116,10 @@ void TextField::rebuild() {
         e->setText(stringValue());
         connect(e, &QLineEdit::textEdited, this, [this](const QString& text) {
             storeValue(text);
+            QPointer<TextField> alive(this);
             if (delegate_) Action::performWithSender(delegate_, "controlTextDidChange", this);
+            // The clear button empties the field as an edit.
+            if (alive && (sendsWhileTyping_ || (clearButton_ && text.isEmpty()))) sendAction();
         });
         connect(e, &QLineEdit::editingFinished, this, [this] {
             if (delegate_) Action::performWithSender(delegate_, "controlTextDidEndEditing", this);
@@ -136,6 +151,8 @@ void TextField::restyle() {
         edit_->setFrame(bezeled_);
         edit_->setAlignment(qtAlignment(alignment_) | Qt::AlignVCenter);
         edit_->setPlaceholderText(placeholder_);
+        edit_->setEchoMode(secure_ ? QLineEdit::Password : QLineEdit::Normal);
+        edit_->setClearButtonEnabled(clearButton_);
     }
     if (label_) {
         label_->setAutoFillBackground(drawsBackground_);

@@ -16,7 +16,10 @@ namespace kit {
 // editable field (a Qt line edit). While the user types, the delegate is told
 // by name controlTextDidChange (with the field); when the user leaves the field
 // or presses Return it is told controlTextDidEndEditing, and Return sends the
-// action. The text is the field's object value. Main thread only.
+// action. The text is the field's object value. A secure field shows no text
+// for what is typed (passwords); a search field may send its action with every
+// change and show a button that clears it (which sends the action too). Main
+// thread only.
 class TextField : public Control {
     Q_OBJECT
 
@@ -48,6 +51,16 @@ public:
     void setWraps(bool wraps);
     QString placeholderString() const { return placeholder_; }
     void setPlaceholderString(const QString& text);
+    // Typed characters are not shown (each is a dot).
+    bool isSecure() const { return secure_; }
+    void setSecure(bool secure);
+    // Search-field behaviour: the action is sent with every change the user
+    // makes, not only on Return.
+    bool sendsActionWhileTyping() const { return sendsWhileTyping_; }
+    void setSendsActionWhileTyping(bool on) { sendsWhileTyping_ = on; }
+    // A button inside the field that empties it and sends the action.
+    bool showsClearButton() const { return clearButton_; }
+    void setShowsClearButton(bool on);
 
     QObject* delegate() const { return delegate_; }
     void setDelegate(QObject* delegate) { delegate_ = delegate; }
@@ -68,6 +81,9 @@ private:
     bool bezeled_ = true;
     bool drawsBackground_ = true;
     bool wraps_ = false;
+    bool secure_ = false;
+    bool sendsWhileTyping_ = false;
+    bool clearButton_ = false;
     QColor background_ = QColor(255, 255, 255);
     QColor textColor_ = QColor(0, 0, 0);
     TextAlignment alignment_ = TextAlignment::Natural;

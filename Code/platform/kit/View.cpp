@@ -1,5 +1,6 @@
 #include "platform/kit/View.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/ContextMenu.h"
@@ -64,6 +65,7 @@ View::~View() {
 // -- Geometry
 
 void View::setFrame(const QRectF& frame) {
+    foundation::requireMainThread("View::setFrame");
     const QRectF old = frame_;
     if (equalRects(old, frame)) return;
     frame_ = frame;
@@ -85,6 +87,7 @@ void View::setFrameSize(const QSizeF& size) {
 }
 
 void View::setBoundsOrigin(const QPointF& origin) {
+    foundation::requireMainThread("View::setBoundsOrigin");
     if (equalPoints(origin, boundsOrigin_)) return;
     boundsOrigin_ = origin;
     syncSubviewGeometry();
@@ -219,6 +222,7 @@ void View::detachSubview(View* view) {
 }
 
 void View::insertSubview(View* view, size_t index) {
+    foundation::requireMainThread("View::addSubview");
     if (!view || view == this || isDescendantOf(view)) return;
     Window* oldWindow = view->window();
     if (view->superview_ == this) {
@@ -230,14 +234,14 @@ void View::insertSubview(View* view, size_t index) {
     index = std::min(index, subviews_.size());
     view->superview_ = this;
     subviews_.insert(subviews_.begin() + long(index), view);
-    if (view->parentWidget() != this) view->setParent(this);
+    if (view->parentWidget() != this) view->setParentWidget(this);
     // Keep Qt's stacking in the order of the subviews.
     if (index + 1 < subviews_.size())
         view->stackUnder(subviews_[index + 1]);
     else
         view->raise();
     view->syncGeometry();
-    if (!view->hidden_) view->QWidget::show();
+    if (!view->hidden_) view->showWidget(true);
     view->viewDidMoveToSuperview();
     if (view->window() != oldWindow) view->notifyMovedToWindow();
     didAddSubview(view);
@@ -245,6 +249,7 @@ void View::insertSubview(View* view, size_t index) {
 }
 
 void View::removeFromSuperview() {
+    foundation::requireMainThread("View::removeFromSuperview");
     Window* oldWindow = window();
     if (oldWindow) oldWindow->viewWillLeave(this);
     if (superview_) {
@@ -254,8 +259,8 @@ void View::removeFromSuperview() {
         superview_ = nullptr;
     }
     if (parentWidget()) {
-        QWidget::hide();
-        setParent(nullptr);
+        showWidget(false);
+        setParentWidget(nullptr);
     }
     viewDidMoveToSuperview();
     if (oldWindow) {
@@ -307,15 +312,41 @@ void View::notifyMovedToWindow() {
 // -- Visibility
 
 void View::setHidden(bool hidden) {
+    foundation::requireMainThread("View::setHidden");
     if (hidden == hidden_) return;
     hidden_ = hidden;
     if (hidden) {
         if (Window* w = window()) w->viewWillLeave(this);
-        QWidget::hide();
+        showWidget(false);
     } else if (parentWidget()) {
-        QWidget::show();
+        showWidget(true);
     }
     if (Window* w = window()) w->geometryChanged();
+}
+
+void View::setVisible(bool visible) {
+    if (syncingWidget_) {
+        QWidget::setVisible(visible);
+        return;
+    }
+    // Someone called QWidget's hide, show or setVisible: the kit's state follows.
+    setHidden(!visible);
+    // A view standing alone (a top-level widget) is shown as asked.
+    if (visible && !parentWidget()) showWidget(true);
+}
+
+void View::showWidget(bool shown) {
+    const bool was = syncingWidget_;
+    syncingWidget_ = true;
+    QWidget::setVisible(shown);
+    syncingWidget_ = was;
+}
+
+void View::setParentWidget(QWidget* parent) {
+    const bool was = syncingWidget_;
+    syncingWidget_ = true;
+    setParent(parent);
+    syncingWidget_ = was;
 }
 
 bool View::isHiddenOrHasHiddenAncestor() const {
@@ -325,6 +356,7 @@ bool View::isHiddenOrHasHiddenAncestor() const {
 }
 
 void View::setAlphaValue(double alpha) {
+    foundation::requireMainThread("View::setAlphaValue");
     alpha_ = std::clamp(alpha, 0.0, 1.0);
     if (alpha_ < 1.0) {
         auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
@@ -352,11 +384,13 @@ QTransform View::widgetTransform() const {
 }
 
 void View::setNeedsDisplay(bool needs) {
+    foundation::requireMainThread("View::setNeedsDisplay");
     needsDisplay_ = needs;
     if (needs) update();
 }
 
 void View::setNeedsDisplayInRect(const QRectF& rect) {
+    foundation::requireMainThread("View::setNeedsDisplayInRect");
     if (isEmptyRect(rect)) return;
     needsDisplay_ = true;
     update(widgetTransform().mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1));

@@ -33,7 +33,15 @@ class Window;
 //
 // Subclasses draw in drawRect, take events through the Responder handlers, and
 // may override setFrame (every frame change goes through it), hitTest, isFlipped
-// and the live-resize calls. Main thread only.
+// and the live-resize calls.
+//
+// Geometry, visibility and order go through the kit (setFrame, setHidden,
+// addSubview), never through QWidget's own calls: the kit's frame, hidden state
+// and subview order are what hit testing and drawing use. QWidget's hide, show
+// and setVisible are kept in step (they set the kit's hidden state), so a view
+// hidden either way is never hit; resize, setGeometry, raise and lower are not.
+//
+// Main thread only: the mutators check the thread (see requireMainThread).
 class View : public QWidget, public Responder {
     Q_OBJECT
 
@@ -105,6 +113,8 @@ public:
     // out of a window.
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden);
+    // QWidget's hide, show and setVisible: the same as setHidden.
+    void setVisible(bool visible) override;
     bool isHiddenOrHasHiddenAncestor() const;
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
@@ -203,6 +213,10 @@ private:
     void insertSubview(View* view, size_t index);
     void detachSubview(View* view);
     void notifyMovedToWindow();
+    // Qt's own visibility of the widget, as the kit decides it (not the kit's
+    // hidden state), and reparenting, during which Qt hides the widget itself.
+    void showWidget(bool shown);
+    void setParentWidget(QWidget* parent);
 
     QRectF frame_;
     QPointF boundsOrigin_;
@@ -210,6 +224,7 @@ private:
     std::vector<View*> subviews_;
     View* superview_ = nullptr;
     bool hidden_ = false;
+    bool syncingWidget_ = false;
     double alpha_ = 1.0;
     bool needsDisplay_ = true;
     bool postsFrame_ = false;

@@ -1,11 +1,14 @@
 #include "platform/kit/Window.h"
 
 #include "platform/foundation/Defaults.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Color.h"
 #include "platform/kit/ContextMenu.h"
 #include "platform/kit/Geometry.h"
+#include "platform/kit/ModalSession.h"
 #include "platform/kit/Perform.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/Toolbar.h"
@@ -129,22 +132,23 @@ QWidget* Window::widget() const {
 }
 
 View* Window::setContentView(View* view) {
+    foundation::requireMainThread("Window::setContentView");
     View* old = contentView_;
     if (view == old) return nullptr;
     if (old) {
         viewWillLeave(old);
-        old->QWidget::hide();
-        old->setParent(nullptr);
+        old->showWidget(false);
+        old->setParentWidget(nullptr);
         old->notifyMovedToWindow();
     }
     contentView_ = view;
     if (view) {
         if (view->superview()) view->removeFromSuperview();
-        view->setParent(widget_);
+        view->setParentWidget(widget_);
         view->setAutoresizingMask(View::WidthSizable | View::HeightSizable);
         layoutContentView();
         view->syncGeometry();
-        if (!view->isHidden()) view->QWidget::show();
+        if (!view->isHidden()) view->showWidget(true);
         view->notifyMovedToWindow();
     }
     geometryChanged();
@@ -165,6 +169,7 @@ QRectF Window::contentRect() const {
 // -- Geometry
 
 void Window::setFrame(const QRectF& frame, bool display) {
+    foundation::requireMainThread("Window::setFrame");
     const QSizeF size(std::clamp(frame.width(), minSize_.width(), maxSize_.width()),
                       std::clamp(frame.height(), minSize_.height(), maxSize_.height()));
     const QRectF f(frame.topLeft(), size);
@@ -248,6 +253,7 @@ QString Window::title() const {
 }
 
 void Window::setTitle(const QString& title) {
+    foundation::requireMainThread("Window::setTitle");
     widget_->setWindowTitle(title);
 }
 
@@ -267,18 +273,22 @@ bool Window::isVisible() const {
 }
 
 void Window::orderFront() {
+    foundation::requireMainThread("Window::orderFront");
     closed_ = false;
     widget_->show();
     if (!offscreen()) widget_->raise();
 }
 
 void Window::orderOut() {
+    foundation::requireMainThread("Window::orderOut");
     widget_->hide();
+    ModalSession::windowWentAway(this);
     if (Application::shared().keyWindow() == this) Application::shared().setKeyWindow(nullptr);
     if (Application::shared().mainWindow() == this) Application::shared().setMainWindow(nullptr);
 }
 
 void Window::makeKeyWindow() {
+    foundation::requireMainThread("Window::makeKeyWindow");
     if (!canBecomeKeyWindow()) return;
     Application::shared().setKeyWindow(this);
     if (widget_->isVisible()) widget_->activateWindow();
@@ -294,10 +304,11 @@ bool Window::isKeyWindow() const {
 }
 
 void Window::close() {
+    foundation::requireMainThread("Window::close");
     if (closed_ || closing_) return;
     closing_ = true;
     QPointer<Window> alive(this);
-    tellDelegate("windowWillClose");
+    announce("windowWillClose", willCloseNotification());
     if (!alive) return;
     closed_ = true;
     orderOut();
@@ -341,6 +352,7 @@ Responder* Window::firstResponder() const {
 }
 
 bool Window::makeFirstResponder(Responder* responder) {
+    foundation::requireMainThread("Window::makeFirstResponder");
     Responder* current = firstResponder();
     if (responder == current) return true;
     if (current != this && !current->resignFirstResponder()) return false;
@@ -748,8 +760,9 @@ QRectF Window::screenFrame() const {
 
 void Window::frameDidChange(bool moved, bool resized) {
     if (!autosaveName_.isEmpty() && !restoringFrame_) saveFrameUsingName(autosaveName_);
-    if (resized) tellDelegate("windowDidResize");
-    if (moved) tellDelegate("windowDidMove");
+    QPointer<Window> alive(this);
+    if (resized) announce("windowDidResize", didResizeNotification());
+    if (moved && alive) announce("windowDidMove", didMoveNotification());
 }
 
 // -- Frame autosave
@@ -788,15 +801,23 @@ bool Window::setFrameUsingName(const QString& name) {
 
 void Window::keyStatusChanged(bool key) {
     if (Toolbar* t = toolbar(); key && t && t->isVisible()) t->validateVisibleItems();
-    tellDelegate(key ? "windowDidBecomeKey" : "windowDidResignKey");
+    if (key)
+        announce("windowDidBecomeKey", didBecomeKeyNotification());
+    else
+        announce("windowDidResignKey", didResignKeyNotification());
 }
 
 void Window::mainStatusChanged(bool main) {
-    tellDelegate(main ? "windowDidBecomeMain" : "windowDidResignMain");
+    if (main)
+        announce("windowDidBecomeMain", didBecomeMainNotification());
+    else
+        announce("windowDidResignMain", didResignMainNotification());
 }
 
-void Window::tellDelegate(const char* name) {
-    if (delegate_) Action::performWithSender(delegate_, name, this);
+void Window::announce(const char* operation, const QString& notification) {
+    QPointer<Window> alive(this);
+    if (delegate_) Action::performWithSender(delegate_, operation, this);
+    if (alive) foundation::NotificationCenter::defaultCenter().post(notification, this);
 }
 
 // -- Bars

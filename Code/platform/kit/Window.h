@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 #include <map>
 #include <memory>
@@ -43,6 +44,14 @@ public:
         Miniaturizable = 4,
         Resizable = 8,
     };
+
+    static QString didResizeNotification() { return QStringLiteral("WindowDidResize"); }
+    static QString didMoveNotification() { return QStringLiteral("WindowDidMove"); }
+    static QString willCloseNotification() { return QStringLiteral("WindowWillClose"); }
+    static QString didBecomeKeyNotification() { return QStringLiteral("WindowDidBecomeKey"); }
+    static QString didResignKeyNotification() { return QStringLiteral("WindowDidResignKey"); }
+    static QString didBecomeMainNotification() { return QStringLiteral("WindowDidBecomeMain"); }
+    static QString didResignMainNotification() { return QStringLiteral("WindowDidResignMain"); }
 
     explicit Window(const QRectF& contentRect = QRectF(100, 100, 400, 300),
                     unsigned styleMask = Titled | Closable | Resizable);
@@ -121,7 +130,9 @@ public:
     // -- Delegate: performs by name, with the window as argument (or none),
     // windowDidBecomeKey, windowDidResignKey, windowDidBecomeMain,
     // windowDidResignMain, windowDidResize, windowDidMove and windowWillClose, and
-    // answers windowShouldClose (true when it has no such operation).
+    // answers windowShouldClose (true when it has no such operation). Each of
+    // these events is also posted to the default notification centre, after the
+    // delegate was told, with the window as object, for anyone else to follow.
     QObject* delegate() const { return delegate_; }
     void setDelegate(QObject* delegate) { delegate_ = delegate; }
 
@@ -195,7 +206,8 @@ private:
     void frameDidChange(bool moved, bool resized);
     void keyStatusChanged(bool key);
     void mainStatusChanged(bool main);
-    void tellDelegate(const char* name);
+    // Tells the delegate `operation` and posts `notification`.
+    void announce(const char* operation, const QString& notification);
 
     QWidget* widget_ = nullptr;
     View* contentView_ = nullptr;

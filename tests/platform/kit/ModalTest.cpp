@@ -225,6 +225,39 @@ TEST(ModalSession, OnlyTheModalWindowAndPanelsThatWorkWhenModalTakeInput) {
         w->orderOut();
 }
 
+TEST(ModalSession, ClosingOrOrderingOutTheModalWindowEndsOnlyItsOwnLoop) {
+    for (const bool closeIt : {true, false}) {
+        Window outer(QRectF(100, 100, 300, 200));
+        Window inner(QRectF(150, 150, 200, 100));
+        int innerCode = 0;
+        bool outerRunningAfterInner = false;
+        // A fallback so that a loop that is not ended does not hang the run.
+        QTimer rescue;
+        rescue.setSingleShot(true);
+        QObject::connect(&rescue, &QTimer::timeout, [] { ModalSession::abortModal(); });
+        rescue.start(5000);
+        soon([&] {
+            soon([&] {
+                EXPECT_EQ(ModalSession::modalWindow(), &inner);
+                if (closeIt)
+                    inner.close();
+                else
+                    inner.orderOut();
+                // The caller means the inner loop, which has ended: the outer
+                // one goes on.
+                ModalSession::stopModalWithCode(7);
+            });
+            innerCode = ModalSession::runModalForWindow(&inner);
+            outerRunningAfterInner = ModalSession::modalWindow() == &outer;
+            soon([] { ModalSession::stopModalWithCode(9); });
+        });
+        EXPECT_EQ(ModalSession::runModalForWindow(&outer), 9) << closeIt;
+        EXPECT_EQ(innerCode, ModalSession::Abort) << closeIt;
+        EXPECT_TRUE(outerRunningAfterInner) << closeIt;
+        outer.orderOut();
+    }
+}
+
 TEST(Panel, FloatsRefusesKeyAndHidesWhileTheApplicationIsInactive) {
     Window main(QRectF(100, 100, 400, 300));
     main.makeKeyAndOrderFront();

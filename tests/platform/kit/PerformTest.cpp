@@ -1,5 +1,6 @@
 // Operations performed by name, now, after the current event and on the main thread.
 
+#include "platform/foundation/Log.h"
 #include "platform/kit/Perform.h"
 #include "platform/kit/View.h"
 #include "support/TestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -72,6 +74,33 @@ TEST(Perform, CallsOperationsByNameAndAnswersWhetherTheTargetResponded) {
     EXPECT_EQ(o.variant.toInt(), 42);
     EXPECT_TRUE(kit::perform(&o, "showYear", qint64(2024)));  // converted to int
     EXPECT_EQ(o.years, QList<int>({2024}));
+}
+
+TEST(Perform, AnOperationFoundButNotFittingTheArgumentsIsLoggedWithBoth) {
+    Owner o;
+    struct Case {
+        const char* name;
+        std::function<bool()> call;
+        QString logged;  // empty: no line
+    };
+    const Case cases[] = {
+        {"text for an int", [&] { return kit::perform(&o, "showYear", "soon"); },
+         "oops, showYear(int) of Owner cannot take the arguments (QString)"},
+        {"object of another class",
+         [&] { return kit::perform(&o, "takeObject", QVariant(QStringList{"x"})); },
+         "oops, takeObject(QObject*) of Owner cannot take the arguments (QStringList)"},
+        {"missing operation", [&] { return kit::perform(&o, "nothingLikeIt", 1); }, ""},
+        {"other number of arguments", [&] { return kit::perform(&o, "ping", 3); }, ""},
+    };
+    for (const Case& c : cases) {
+        foundation::LogCapture log;
+        EXPECT_FALSE(c.call()) << c.name;
+        if (c.logged.isEmpty())
+            EXPECT_TRUE(log.lines().isEmpty()) << c.name;
+        else
+            EXPECT_EQ(log.lines(), QStringList{c.logged}) << c.name;
+    }
+    EXPECT_TRUE(o.years.isEmpty());
 }
 
 TEST(Perform, AfterTheCurrentEventAndOnTheMainThread) {
