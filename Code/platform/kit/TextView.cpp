@@ -207,10 +207,13 @@ TextView::TextView(const QRectF& frame) : Control(frame) {
             this, [this] { fitHeight(); });
     connect(edit, &QTextEdit::cursorPositionChanged, this, [this] {
         // Keep the insertion point in sight in an enclosing scroll view.
-        if (quiet_ == 0 && edit_->hasFocus())
+        if (quiet_ == 0 && edit_->window()->focusWidget() == edit_)
             scrollRectToVisible(QRectF(edit_->cursorRect()).adjusted(0, -2, 0, 2));
     });
     setHostedWidget(edit);
+    // Focus given to the view (as the window does for its first responder) goes
+    // into the editor.
+    setFocusProxy(edit);
     restyle();
 }
 
@@ -427,6 +430,21 @@ void TextView::setFrame(const QRectF& frame) {
     const double oldWidth = this->frame().width();
     Control::setFrame(frame);
     if (frame.width() != oldWidth) fitHeight();
+}
+
+}  // namespace kit
+
+namespace kit {
+
+// The clip view the text view is the document of sets its least height.
+void TextView::viewDidMoveToSuperview() {
+    Control::viewDidMoveToSuperview();
+    fitHeight();
+}
+
+void TextView::resizeWithOldSuperviewSize(const QSizeF& oldSize) {
+    Control::resizeWithOldSuperviewSize(oldSize);
+    fitHeight();
 }
 
 }  // namespace kit

@@ -87,6 +87,8 @@ public:
     bool becomeFirstResponder() override;
     void keyDown(const Event& event) override;
     void setFrame(const QRectF& frame) override;
+    void viewDidMoveToSuperview() override;
+    void resizeWithOldSuperviewSize(const QSizeF& oldSize) override;
 
     QTextEdit* textEdit() const;
     // The kit's key event being handed to the editor now, if any.
