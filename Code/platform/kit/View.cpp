@@ -3,6 +3,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/ClipView.h"
 #include "platform/kit/ContextMenu.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Geometry.h"
@@ -10,6 +11,7 @@
 #include "platform/kit/Image.h"
 #include "platform/kit/Screen.h"
 #include "platform/kit/ScreenUpdates.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/TrackingArea.h"
 #include "platform/kit/Window.h"
 
@@ -150,6 +152,55 @@ QRectF View::visibleRect() const {
         v = sv;
     }
     return r;
+}
+
+namespace {
+
+ClipView* enclosingClipView(const View* view) {
+    for (View* v = view->superview(); v; v = v->superview())
+        if (auto* clip = qobject_cast<ClipView*>(v)) return clip;
+    return nullptr;
+}
+
+}  // namespace
+
+bool View::scrollPoint(const QPointF& point) {
+    ClipView* clip = enclosingClipView(this);
+    if (!clip) return false;
+    clip->scrollToPoint(convertPointToView(point, clip));
+    return true;
+}
+
+bool View::scrollRectToVisible(const QRectF& rect) {
+    ClipView* clip = enclosingClipView(this);
+    if (!clip) return false;
+    const QRectF r = convertRectToView(rect, clip);
+    const QRectF seen = clip->bounds();
+    // Along one axis: the least move of [lo, lo + size) that covers [from, to);
+    // when the rectangle is larger, its start stays in sight, or its end when
+    // `keepEnd` (the top of an unflipped view).
+    auto shift = [](double lo, double size, double from, double to, bool keepEnd) {
+        if (keepEnd) {
+            if (from < lo) lo = from;
+            if (to > lo + size) lo = to - size;
+        } else {
+            if (to > lo + size) lo = to - size;
+            if (from < lo) lo = from;
+        }
+        return lo;
+    };
+    const QPointF to(shift(seen.x(), seen.width(), r.x(), maxX(r), false),
+                     shift(seen.y(), seen.height(), r.y(), maxY(r), !clip->isFlipped()));
+    if (equalPoints(to, seen.topLeft())) return false;
+    const QPointF before = seen.topLeft();
+    clip->scrollToPoint(to);
+    return !equalPoints(clip->bounds().topLeft(), before);
+}
+
+ScrollView* View::enclosingScrollView() const {
+    for (View* v = superview(); v; v = v->superview())
+        if (auto* sv = qobject_cast<ScrollView*>(v)) return sv;
+    return nullptr;
 }
 
 bool View::superviewIsFlipped() const {

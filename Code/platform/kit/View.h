@@ -21,6 +21,7 @@ namespace kit {
 
 class Event;
 class Graphics;
+class ScrollView;
 class TrackingArea;
 class Window;
 
@@ -87,6 +88,14 @@ public:
     virtual void resizeWithOldSuperviewSize(const QSizeF& oldSize);
     // The part of the bounds not hidden by the superviews' edges.
     QRectF visibleRect() const;
+    // Scrolls the nearest enclosing clip view so that `point` of this view lies at
+    // its bounds origin (the lower left corner of the part in sight, the upper left
+    // in a flipped document); answers whether there was one to scroll.
+    bool scrollPoint(const QPointF& point);
+    // Scrolls the nearest enclosing clip view as little as it takes to bring
+    // `rect` of this view into sight; answers whether it scrolled.
+    bool scrollRectToVisible(const QRectF& rect);
+    ScrollView* enclosingScrollView() const;
 
     // -- Hierarchy
     View* superview() const;
