@@ -108,7 +108,8 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
         } else {
             const ZoneTable& clock = c.start.clock(local);
             o.startUtc = clock.utcFromWall(c.start.wall);
-            o.endUtc = c.exactDuration
+            o.endUtc = c.wallDuration ? clock.utcFromWall(c.start.wall + c.duration.seconds)
+                       : c.exactDuration
                            ? o.startUtc + c.duration.seconds
                            : clock.utcFromWall(c.start.wall + c.duration.days * kSecondsPerDay) +
                                  c.duration.seconds;
@@ -287,6 +288,8 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
                 o.endUtc = clock.utcFromWall(cand.wall +
                                              cand.extra->periodDuration->days * kSecondsPerDay) +
                            cand.extra->periodDuration->seconds;
+            } else if (m.wallDuration) {
+                o.endUtc = clock.utcFromWall(cand.wall + m.duration.seconds);
             } else if (m.exactDuration) {
                 o.endUtc = o.startUtc + m.duration.seconds;
             } else {
@@ -333,10 +336,11 @@ std::optional<Occurrence> Series::occurrenceAt(std::optional<qint64> occurrenceU
     for (const auto& o : found)
         if (o.occurrenceUtc == at) return o;
     if (occurrenceUtc) return std::nullopt;
-    // The first start is excluded: the earliest occurrence after it.
-    for (qint64 years = 1; years <= 256; years *= 4) {
+    // The first start is excluded: the earliest occurrence after it. The rule's
+    // excluded starts count towards the cap, so the windows grow from a day.
+    for (qint64 days = 1; days <= 256 * 366; days *= 4) {
         found.clear();
-        occurrencesIn(first, first + years * 366 * kSecondsPerDay, local, 1, found);
+        occurrencesIn(first, first + days * kSecondsPerDay, local, 20000, found);
         if (!found.empty()) return earliest(found);
     }
     return std::nullopt;

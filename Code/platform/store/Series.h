@@ -40,6 +40,9 @@ struct Component {
     Timing start;
     Duration duration;
     bool exactDuration = false;  // from DTEND: the same number of seconds for every occurrence
+    // Floating times: the length is one on the wall clock (01:00 to 09:00 stays
+    // so across a change of the clock).
+    bool wallDuration = false;
     std::optional<Timing> recurrenceId;
     Details details;
 };
@@ -58,12 +61,15 @@ struct FileStamp {
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modifiedNsecs = 0;
+    // The inode's change time: a file rewritten in place with its size and
+    // modification time kept still shows here.
+    qint64 changedNsecs = 0;
     QByteArray hash;  // SHA-1 of the bytes
 
     // Whether the file's identity on disk is the same (the hash is not compared).
     bool sameIdentity(const FileStamp& o) const {
         return device == o.device && inode == o.inode && size == o.size &&
-               modifiedNsecs == o.modifiedNsecs;
+               modifiedNsecs == o.modifiedNsecs && changedNsecs == o.changedNsecs;
     }
 };
 

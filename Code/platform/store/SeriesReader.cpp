@@ -471,13 +471,15 @@ public:
         } else if (end) {
             const ZoneTable& local = *ZoneTable::utc();  // only differences matter below
             qint64 seconds = 0;
-            if (end->kind == comp.start.kind && end->zone == comp.start.zone) {
+            if ((end->kind == Timing::Kind::Floating || end->isDate()) &&
+                comp.start.kind == Timing::Kind::Floating) {
+                // Floating times keep their length on the wall clock.
+                seconds = end->wall - comp.start.wall;
+                comp.wallDuration = true;
+            } else if (end->kind == comp.start.kind && end->zone == comp.start.zone) {
                 // Same clock: the exact length follows from the two instants.
                 const ZoneTable& clock = comp.start.clock(local);
                 seconds = clock.utcFromWall(end->wall) - clock.utcFromWall(comp.start.wall);
-            } else if ((end->kind == Timing::Kind::Floating || end->isDate()) &&
-                       comp.start.kind == Timing::Kind::Floating) {
-                seconds = end->wall - comp.start.wall;
             } else {
                 seconds = end->utc(local) - comp.start.utc(local);
             }

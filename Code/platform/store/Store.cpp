@@ -33,7 +33,8 @@ QStringList uidsOf(const QList<CalendarPtr>& calendars) {
 
 }  // namespace
 
-Store::Store(const QString& rootPath) : snapshot_(detail::StoreSnapshot::load(rootPath)) {}
+Store::Store(const QString& rootPath)
+    : snapshot_((detail::StoreSnapshot::tidy(rootPath), detail::StoreSnapshot::load(rootPath))) {}
 
 std::shared_ptr<Store> Store::openAt(const QString& rootPath) {
     return std::make_shared<Store>(QDir::cleanPath(rootPath));
@@ -357,7 +358,8 @@ QString Store::localGroupUID() {
 
 QList<GroupPtr> Store::groups() const {
     QList<GroupPtr> out;
-    for (const auto& g : snapshot()->groups) out << std::make_shared<Group>(g.group);
+    const auto s = snapshot();  // held while its groups are copied
+    for (const auto& g : s->groups) out << std::make_shared<Group>(g.group);
     return out;
 }
 

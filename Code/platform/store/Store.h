@@ -190,6 +190,9 @@ private:
     // Held by every write and rescan, so that the index always knows what the
     // store itself wrote before a rescan looks at the files.
     mutable foundation::Lock writeLock_;
+    // Counts the writes (each ends with it, under the write lock), so that a
+    // rescan made without the lock knows whether a write came between.
+    std::atomic<quint64> writeGeneration_{0};
     QObject* watchContext_ = nullptr;  // lives on the main thread; owns the watcher
     std::atomic<bool> rescanQueued_{false};
 };

@@ -1,5 +1,8 @@
 #include "platform/store/StoreSnapshot.h"
 
+#include "platform/store/StoreIntent.h"
+
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Log.h"
 
 #include <QCryptographicHash>
@@ -51,6 +54,7 @@ FileStamp stampOf(const struct stat& st) {
     s.inode = quint64(st.st_ino);
     s.size = qint64(st.st_size);
     s.modifiedNsecs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changedNsecs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return s;
 }
 
@@ -210,6 +214,13 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     Calendar& calendar = folder->calendar;
     const QString name = QFileInfo(path).fileName();
     calendar.setUid(name);
+    for (const QString& meta :
+         {QStringLiteral("displayname"), QStringLiteral("color"), attributesFileName()}) {
+        QFile f(path + QLatin1Char('/') + meta);
+        if (f.open(QIODevice::ReadOnly))
+            folder->metaHashes.insert(
+                meta, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
+    }
     const QString title = readSmallText(path + QStringLiteral("/displayname"));
     calendar.setTitle(title.isEmpty() ? name : title);
     const QColor color = parseColor(readSmallText(path + QStringLiteral("/color")));
@@ -433,6 +444,15 @@ std::shared_ptr<StoreSnapshot> StoreSnapshot::assemble(
     });
     for (auto& g : others) snapshot->groups.push_back(std::move(g));
     return snapshot;
+}
+
+void StoreSnapshot::tidy(const QString& root) {
+    StoreIntent::recover(root);
+    foundation::removeStaleTemporaryFiles(root, kStaleTemporarySeconds);
+    for (const QFileInfo& info : QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (info.fileName().startsWith(QLatin1Char('.'))) continue;
+        foundation::removeStaleTemporaryFiles(info.absoluteFilePath(), kStaleTemporarySeconds);
+    }
 }
 
 std::shared_ptr<const StoreSnapshot> StoreSnapshot::load(const QString& root) {

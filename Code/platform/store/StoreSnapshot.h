@@ -29,6 +29,9 @@ struct CalendarFolder {
     // Files that could not be used, as they were then: a rescan warns again
     // only when one of them changes.
     QHash<QString, FileStamp> skipped;
+    // The SHA-1 of each metadata file as read ("displayname", "color", the
+    // attributes file); none for a file that was missing.
+    QHash<QString, QByteArray> metaHashes;
 
     // Rebuilds the ordered lists from the maps.
     void sortLists();
@@ -60,6 +63,12 @@ struct StoreSnapshot {
         return it == calendarIndex.constEnd() ? nullptr : calendars[size_t(*it)].get();
     }
     const GroupRecord* group(const QString& uid) const;
+
+    // Makes whole the writes that were cut off under `root` (see StoreIntent) and
+    // clears the temporary files that interrupted writes left, once they are
+    // older than kStaleTemporarySeconds. At open and at every rescan.
+    static void tidy(const QString& root);
+    static constexpr qint64 kStaleTemporarySeconds = 600;
 
     // Reads every calendar folder under `root`; a missing root is an empty store.
     // Files that cannot be used are logged ("WARNING: ...") and listed, never touched.

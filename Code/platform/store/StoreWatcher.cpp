@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
+
 namespace calstore::detail {
 
 namespace {
@@ -74,9 +76,25 @@ Changes classify(const QSet<QString>& touched, const StoreSnapshot& before,
 
 bool StoreWatcher::rescan(Store& store) {
     Changes calendars, events, tasks;
-    {
-        foundation::Guard guard(store.writeLock_);
-        const auto before = store.snapshot();
+    StoreSnapshot::tidy(store.rootPath());
+    // The files are looked at without the write lock, so that writes go on
+    // meanwhile; the result is taken only when no write came between (else the
+    // look is made again, the last time under the lock).
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        const bool locked = attempt == kAttempts;
+        std::optional<foundation::Guard> held;
+        if (locked) held.emplace(store.writeLock_);
+        std::shared_ptr<const StoreSnapshot> before;
+        quint64 generation = 0;
+        if (locked) {
+            before = store.snapshot();
+        } else {
+            foundation::Guard guard(store.writeLock_);  // no write is half done now
+            before = store.snapshot();
+            generation = store.writeGeneration_;
+        }
+        calendars = events = tasks = Changes();
         const QString root = before->root;
         std::vector<std::shared_ptr<const CalendarFolder>> folders;
         QSet<QString> seen, touchedEvents, touchedTasks;
@@ -103,6 +121,7 @@ bool StoreWatcher::rescan(Store& store) {
                 changed = changed || !touchedEvents.isEmpty() || !touchedTasks.isEmpty() ||
                           folder->skipped.keys() != previous->skipped.keys() ||
                           folder->attributes != previous->attributes ||
+                          folder->metaHashes != previous->metaHashes ||
                           !sameCalendar(*folder, *previous, *before, *before);
             }
             if (!previous) {
@@ -125,7 +144,12 @@ bool StoreWatcher::rescan(Store& store) {
         }
         const QJsonObject groupsFile = StoreSnapshot::readGroupsFile(root);
         anything = anything || groupsFile != before->groupsFile;
-        if (!anything) return false;
+        if (!anything) {
+            if (locked) return false;
+            foundation::Guard guard(store.writeLock_);
+            if (store.writeGeneration_ == generation) return false;
+            continue;
+        }
 
         auto after = StoreSnapshot::assemble(root, std::move(folders), groupsFile);
         for (const auto& f : after->calendars) {
@@ -139,7 +163,12 @@ bool StoreWatcher::rescan(Store& store) {
         tasks = classify(
             touchedTasks, *before, *after,
             [](const CalendarFolder& f, const QString& uid) { return f.tasksByUid.value(uid); });
+        if (!locked) {
+            held.emplace(store.writeLock_);
+            if (store.writeGeneration_ != generation || store.snapshot() != before) continue;
+        }
         store.setSnapshot(after);
+        break;
     }
     if (calendars.isEmpty() && events.isEmpty() && tasks.isEmpty()) return true;
 

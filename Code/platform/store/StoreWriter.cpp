@@ -1,6 +1,7 @@
 #include "platform/store/StoreWriter.h"
 
 #include "platform/store/EventAccess.h"
+#include "platform/store/StoreIntent.h"
 #include "platform/store/StoreTime.h"
 
 #include "platform/foundation/AtomicFile.h"
@@ -18,6 +19,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace calstore::detail {
@@ -54,13 +57,21 @@ struct TimeValue {
 
 TimeValue formatTime(const TimeForm& form, qint64 utc, bool date, const ZoneTable& local) {
     if (date) return {dateText(daysOfWall(local.wallFromUtc(utc))), {Param{"VALUE", {"DATE"}}}};
+    // A wall time that reads back as another instant (the repeated hour when the
+    // clock goes back) is written in UTC, which reads back unchanged.
     switch (form.kind) {
         case Timing::Kind::Utc:
             return {wallText(utc) + 'Z', {}};
-        case Timing::Kind::Zoned:
-            return {wallText(form.zone->wallFromUtc(utc)), {Param{"TZID", {form.tzid}}}};
-        default:
-            return {wallText(local.wallFromUtc(utc)), {}};
+        case Timing::Kind::Zoned: {
+            const qint64 wall = form.zone->wallFromUtc(utc);
+            if (form.zone->utcFromWall(wall) != utc) return {wallText(utc) + 'Z', {}};
+            return {wallText(wall), {Param{"TZID", {form.tzid}}}};
+        }
+        default: {
+            const qint64 wall = local.wallFromUtc(utc);
+            if (local.utcFromWall(wall) != utc) return {wallText(utc) + 'Z', {}};
+            return {wallText(wall), {}};
+        }
     }
 }
 
@@ -173,6 +184,17 @@ void setText(Comp& comp, const QByteArray& name, const QString& value) {
         comp.set(name, Doc::escapeText(value));
 }
 
+// Whether the series a copy was read from is the version the store holds: a
+// save over any other version would undo what changed since.
+bool sameVersion(const Series& read, const Series& current, QString* why) {
+    if (&read == &current || (read.path == current.path && read.stamp.hash == current.stamp.hash))
+        return true;
+    *why = QStringLiteral(
+        "it was changed since this copy of it was read (by another program or another save); "
+        "it was left as it is: reload it and try again");
+    return false;
+}
+
 // The values of date lists (EXDATE, RDATE) with their instants, one entry per value.
 struct ListedTime {
     PropPtr property;
@@ -190,6 +212,10 @@ StoreWriter::StoreWriter(Store& s, std::shared_ptr<const StoreSnapshot> snapshot
       zone(storeTimeZone()),
       local(ZoneTable::forTimeZone(zone)),
       now(wallText(QDateTime::currentSecsSinceEpoch()) + 'Z') {}
+
+StoreWriter::~StoreWriter() {
+    ++store.writeGeneration_;
+}
 
 QString StoreWriter::folderNameFor(const QString& uid) {
     QString out;
@@ -285,7 +311,17 @@ IcsDocument::ComponentPtr StoreWriter::timeZoneComponent(const QTimeZone& tz) {
 }
 
 bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
-    // Nothing may have changed behind the store's back.
+    using foundation::CheckedWrite;
+    auto conflict = [&](const QString& path) {
+        *why = QStringLiteral(
+                   "the file %1 was changed by another program since it was read; it was left "
+                   "as it is")
+                   .arg(path);
+        store.scheduleRescan();
+        return false;
+    };
+    // Nothing may have changed behind the store's back: a cheap look first, so
+    // that a conflict is found before anything is written.
     for (const auto& c : changes) {
         FileStamp now;
         if (c.existed) {
@@ -294,14 +330,7 @@ bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
                 QByteArray bytes;
                 same = StoreSnapshot::readFile(c.path, &bytes, &now) && now.hash == c.stamp.hash;
             }
-            if (!same) {
-                *why = QStringLiteral(
-                           "the file %1 was changed by another program since it was read; it "
-                           "was left as it is")
-                           .arg(c.path);
-                store.scheduleRescan();
-                return false;
-            }
+            if (!same) return conflict(c.path);
         } else if (!c.remove && QFileInfo::exists(c.path)) {
             *why = QStringLiteral("there is a file %1 in the way").arg(c.path);
             return false;
@@ -309,7 +338,7 @@ bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
     }
     // Only files the store can read back are written.
     for (auto& c : changes) {
-        if (c.remove) continue;
+        if (c.remove || c.meta) continue;
         auto result = SeriesReader::read(c.text, c.tasks);
         if (!result.problem.isEmpty()) {
             *why = QStringLiteral("the new text of %1 could not be read back (it %2)")
@@ -319,27 +348,53 @@ bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
         c.series = result.series;
         c.task = result.task;
     }
-    // New text first, removals last; on a failure everything done goes back.
+    // A write of several files is recorded first, so that it is made whole at
+    // the next open should it be cut off.
+    StoreIntent intent;
+    if (changes.size() > 1) {
+        std::vector<IntentChange> record;
+        for (const auto& c : changes)
+            record.push_back(IntentChange{c.path, c.existed ? c.stamp.hash : QByteArray(),
+                                          c.existed ? c.oldText : QByteArray(), c.remove, c.text});
+        if (!intent.begin(snap->root, record, why)) return false;
+    }
+    // New text first, removals last. Every file is checked against what was
+    // read right where it is replaced; on a failure everything done goes back.
     std::vector<const FileChange*> done;
     auto rollBack = [&] {
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
             const FileChange& c = **it;
-            if (c.existed)
-                foundation::writeFileAtomically(c.path, c.oldText);
+            const QByteArray written =
+                c.remove ? QByteArray()
+                         : QCryptographicHash::hash(c.text, QCryptographicHash::Sha1);
+            if (!c.existed)
+                foundation::removeFileIfUnchanged(c.path, written);
             else
-                ::unlink(QFile::encodeName(c.path).constData());
+                foundation::replaceFileIfUnchanged(c.path, c.oldText, written);
         }
+        intent.finish();
     };
     auto order = [&](bool removals) {
         for (auto& c : changes) {
             if (c.remove != removals) continue;
             QString error;
+            const QByteArray expected = c.existed ? c.stamp.hash : QByteArray();
+            const CheckedWrite result =
+                c.remove ? foundation::removeFileIfUnchanged(c.path, expected, &error)
+                         : foundation::replaceFileIfUnchanged(c.path, c.text, expected, &error);
+            if (result != CheckedWrite::Done) {
+                rollBack();
+                if (result == CheckedWrite::Conflict && c.existed) return conflict(c.path);
+                *why =
+                    result == CheckedWrite::Conflict
+                        ? error
+                        : QStringLiteral("%1 could not be %2 (%3)")
+                              .arg(c.path,
+                                   c.remove ? QStringLiteral("removed") : QStringLiteral("written"),
+                                   error);
+                return false;
+            }
             if (!c.remove) {
-                if (!foundation::writeFileAtomically(c.path, c.text, &error)) {
-                    rollBack();
-                    *why = QStringLiteral("%1 could not be written (%2)").arg(c.path, error);
-                    return false;
-                }
                 FileStamp stamp;
                 StoreSnapshot::identityOf(c.path, &stamp);
                 stamp.size = c.text.size();
@@ -353,21 +408,18 @@ bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
                     c.task->path = c.path;
                     c.task->stamp = stamp;
                 }
-            } else if (::unlink(QFile::encodeName(c.path).constData()) != 0 && errno != ENOENT) {
-                const QString error = QString::fromLocal8Bit(std::strerror(errno));
-                rollBack();
-                *why = QStringLiteral("%1 could not be removed (%2)").arg(c.path, error);
-                return false;
             }
             done.push_back(&c);
         }
         return true;
     };
     if (!order(false) || !order(true)) return false;
+    intent.finish();
 
     // The index learns what was written before anyone can look at the files again.
     QHash<QString, std::shared_ptr<CalendarFolder>> changed;
     for (const auto& c : changes) {
+        if (c.meta) continue;
         auto& folder = changed[c.calendarUid];
         if (!folder) {
             const CalendarFolder* old = snap->calendar(c.calendarUid);
@@ -583,7 +635,7 @@ void rewriteLists(Comp& comp, const QByteArray& name, const TimeForm& oldForm,
                   const std::shared_ptr<const ZoneTable>& local, Map map) {
     for (const PropPtr& p : comp.properties(name)) {
         const auto clock = zoneNamed(p->parameterValue("TZID"), oldForm, local);
-        QList<QByteArray> kept;
+        QList<QByteArray> kept, inUtc;
         bool changed = false;
         QList<Param> parameters = p->parameters;
         for (const QByteArray& value : p->value.split(',')) {
@@ -599,10 +651,23 @@ void rewriteLists(Comp& comp, const QByteArray& name, const TimeForm& oldForm,
                 continue;
             }
             if (mapped->value != value || !mapped->parameters.isEmpty()) changed = true;
+            if (mapped->value.endsWith('Z') && mapped->parameters.isEmpty() &&
+                !p->parameterValue("TZID").isEmpty()) {
+                // A UTC value cannot stand beside zoned ones: a line of its own.
+                inUtc << mapped->value;
+                changed = true;
+                continue;
+            }
             kept << mapped->value;
             if (!mapped->parameters.isEmpty()) parameters = mapped->parameters;
         }
         if (!changed) continue;
+        if (!inUtc.isEmpty()) {
+            auto utcLine = std::make_shared<IcsDocument::Property>();
+            utcLine->name = name;
+            utcLine->value = inUtc.join(',');
+            comp.add(utcLine);
+        }
         if (kept.isEmpty()) {
             comp.remove(p);
         } else {
@@ -656,6 +721,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
             *why = QStringLiteral("it is no longer in the store");
             return false;
         }
+        if (!sameVersion(*e.series_, *current, why)) return false;
     }
 
     // Where the event ends up, to give it back as stored.
@@ -776,8 +842,11 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                        : current->master->start.utc(*local))
                 : occ;
         const auto firstOccurrence = current->occurrenceAt(std::nullopt, *local);
-        const bool first = recurring && (occ == masterStart || !firstOccurrence ||
-                                         firstOccurrence->occurrenceUtc == occ);
+        // Only the series' real first occurrence stands for the whole series: a
+        // span never widens because the first could not be found.
+        const bool first =
+            recurring &&
+            (occ == masterStart || (firstOccurrence && firstOccurrence->occurrenceUtc == occ));
         if (recurring && span == Span::FutureEvents && first) span = Span::AllEvents;
         const bool ruleChanged = !sameRule(e.recurrenceRule(), current->modelRule);
 
@@ -1076,6 +1145,7 @@ bool StoreWriter::removeEvent(Event& e, Span span, QString* why) {
                          : QStringLiteral("it is not in the store");
         return false;
     }
+    if (!sameVersion(*e.series_, *current, why)) return false;
     std::vector<FileChange> changes;
     FileChange c;
     c.calendarUid = current->calendarUid;
@@ -1089,7 +1159,7 @@ bool StoreWriter::removeEvent(Event& e, Span span, QString* why) {
     const qint64 occ = e.occurrence().isValid() ? e.occurrence().toSecsSinceEpoch()
                                                 : e.startDate().toSecsSinceEpoch();
     const auto firstOccurrence = current->occurrenceAt(std::nullopt, *local);
-    const bool first = !firstOccurrence || firstOccurrence->occurrenceUtc == occ;
+    const bool first = firstOccurrence && firstOccurrence->occurrenceUtc == occ;
     if (!recurring || span == Span::AllEvents || (span == Span::FutureEvents && first)) {
         if (!recurring && !current->master && current->overrides.size() > 1) {
             // Changed occurrences without their series: only this one goes.
@@ -1298,7 +1368,8 @@ bool StoreWriter::saveTask(Task& task, QString* why) {
 
     std::vector<FileChange> changes;
     if (current && home == target) {
-        changes.push_back(existingTaskFile(target->calendar.uid(), *current, doc.serialize(), false));
+        changes.push_back(
+            existingTaskFile(target->calendar.uid(), *current, doc.serialize(), false));
     } else {
         FileChange c;
         c.tasks = true;
@@ -1395,11 +1466,31 @@ bool StoreWriter::saveCalendar(Calendar& calendar, QString* why) {
         *why = QStringLiteral("it holds items, so it cannot change from events to tasks or back");
         return false;
     }
-    const bool ok =
-        writeIfChanged(path + QStringLiteral("/displayname"), calendar.title().toUtf8(), why) &&
-        writeIfChanged(path + QStringLiteral("/color"), colorText(calendar.color()), why) &&
-        writeIfChanged(path + QLatin1Char('/') + StoreSnapshot::attributesFileName(),
-                       QJsonDocument(attributes).toJson(QJsonDocument::Indented), why);
+    // The metadata files that change, each checked against what was read and
+    // all written as one.
+    std::vector<FileChange> changes;
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("displayname"), calendar.title().toUtf8()},
+        {QStringLiteral("color"), colorText(calendar.color())},
+        {StoreSnapshot::attributesFileName(),
+         QJsonDocument(attributes).toJson(QJsonDocument::Indented)}};
+    bool ok = true;
+    for (const auto& [name, data] : files) {
+        FileChange c;
+        c.meta = true;
+        c.calendarUid = calendar.uid();
+        c.path = path + QLatin1Char('/') + name;
+        c.text = data;
+        if (existing && existing->metaHashes.contains(name)) {
+            c.existed = true;
+            c.stamp.hash = existing->metaHashes.value(name);
+            if (c.stamp.hash == QCryptographicHash::hash(data, QCryptographicHash::Sha1)) continue;
+            QFile f(c.path);
+            if (f.open(QIODevice::ReadOnly)) c.oldText = f.readAll();
+        }
+        changes.push_back(c);
+    }
+    if (!changes.empty()) ok = commit(changes, why);
     if (!ok) {
         if (!existing) QDir(path).removeRecursively();  // nothing half-made stays
         return false;
@@ -1434,45 +1525,59 @@ bool StoreWriter::removeCalendar(const Calendar& calendar, QString* why) {
         QByteArray bytes;
         return StoreSnapshot::readFile(path, &bytes, &now) && now.hash == stamp.hash;
     };
+    std::vector<std::pair<QString, FileStamp>> known;
+    for (const auto& s : folder->series) known.push_back({QFileInfo(s->path).fileName(), s->stamp});
+    for (const auto& t : folder->tasks) known.push_back({QFileInfo(t->path).fileName(), t->stamp});
+    auto changedIn = [&](const QString& base) -> QString {
+        for (const auto& [name, stamp] : known) {
+            const QString path = base + QLatin1Char('/') + name;
+            if (!unchanged(path, stamp)) return path;
+        }
+        return {};
+    };
+    const QString before = changedIn(folder->path);
+    if (!before.isEmpty()) {
+        *why = QStringLiteral("the file %1 was changed by another program since it was read")
+                   .arg(before);
+        store.scheduleRescan();
+        return false;
+    }
+    // The folder leaves in one step, hidden; its files go from there.
+    const QString name = QFileInfo(folder->path).fileName();
+    QString aside;
+    for (int n = 0;; ++n) {
+        aside = snap->root + QStringLiteral("/.removed-") + name + QLatin1Char('-') +
+                QString::number(QDateTime::currentSecsSinceEpoch()) +
+                (n ? QLatin1Char('-') + QString::number(n) : QString());
+        if (::renameat2(AT_FDCWD, QFile::encodeName(folder->path).constData(), AT_FDCWD,
+                        QFile::encodeName(aside).constData(), RENAME_NOREPLACE) == 0)
+            break;
+        if (errno == EEXIST && n < 100) continue;
+        *why = QStringLiteral("the folder %1 could not be moved aside (%2)")
+                   .arg(folder->path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    // A change made just before the move is found where the folder is now.
+    const QString during = changedIn(aside);
+    if (!during.isEmpty()) {
+        ::renameat2(AT_FDCWD, QFile::encodeName(aside).constData(), AT_FDCWD,
+                    QFile::encodeName(folder->path).constData(), RENAME_NOREPLACE);
+        *why = QStringLiteral("the file %1 was changed by another program since it was read")
+                   .arg(QString(during).replace(aside, folder->path));
+        store.scheduleRescan();
+        return false;
+    }
     QStringList files;
-    for (const auto& s : folder->series) {
-        if (!unchanged(s->path, s->stamp)) {
-            *why = QStringLiteral("the file %1 was changed by another program since it was read")
-                       .arg(s->path);
-            store.scheduleRescan();
-            return false;
-        }
-        files << s->path;
-    }
-    for (const auto& t : folder->tasks) {
-        if (!unchanged(t->path, t->stamp)) {
-            *why = QStringLiteral("the file %1 was changed by another program since it was read")
-                       .arg(t->path);
-            store.scheduleRescan();
-            return false;
-        }
-        files << t->path;
-    }
+    for (const auto& [file, stamp] : known) files << aside + QLatin1Char('/') + file;
     for (const char* meta : {"displayname", "color"})
-        files << folder->path + QLatin1Char('/') + QLatin1String(meta);
-    files << folder->path + QLatin1Char('/') + StoreSnapshot::attributesFileName();
-    for (const QString& f : files) {
-        if (::unlink(QFile::encodeName(f).constData()) != 0 && errno != ENOENT) {
-            *why = QStringLiteral("%1 could not be removed (%2)")
-                       .arg(f, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-    }
-    if (!QDir().rmdir(folder->path)) {
-        // Files the store does not know stay, hidden away with the folder.
-        const QString aside = snap->root + QStringLiteral("/.removed-") +
-                              QFileInfo(folder->path).fileName() + QLatin1Char('-') +
-                              QString::number(QDateTime::currentSecsSinceEpoch());
-        if (QDir().rename(folder->path, aside))
-            foundation::log(QStringLiteral("WARNING: the removed calendar's folder held files the "
-                                           "store does not know; they were kept in %1")
-                                .arg(aside));
-    }
+        files << aside + QLatin1Char('/') + QLatin1String(meta);
+    files << aside + QLatin1Char('/') + StoreSnapshot::attributesFileName();
+    for (const QString& f : files) ::unlink(QFile::encodeName(f).constData());
+    foundation::removeStaleTemporaryFiles(aside, 0);
+    if (!QDir().rmdir(aside))
+        foundation::log(QStringLiteral("WARNING: the removed calendar's folder held files the "
+                                       "store does not know; they were kept in %1")
+                            .arg(aside));
     std::vector<std::shared_ptr<const CalendarFolder>> folders;
     for (const auto& f : snap->calendars)
         if (f.get() != folder) folders.push_back(f);

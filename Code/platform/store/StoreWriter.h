@@ -30,6 +30,7 @@ struct FileChange {
     QString calendarUid;
     QString path;
     bool tasks = false;
+    bool meta = false;  // a calendar's metadata file, not an item
     // What the index holds at the path; none for a new file.
     bool existed = false;
     FileStamp stamp;
@@ -48,6 +49,9 @@ struct FileChange {
 // and builds the snapshot that knows them. Used under the store's write lock.
 struct StoreWriter {
     StoreWriter(Store& store, std::shared_ptr<const StoreSnapshot> snapshot);
+    ~StoreWriter();
+    StoreWriter(const StoreWriter&) = delete;
+    StoreWriter& operator=(const StoreWriter&) = delete;
 
     bool saveEvent(Event& event, Span span, QString* why);
     bool removeEvent(Event& event, Span span, QString* why);

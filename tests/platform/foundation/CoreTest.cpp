@@ -9,7 +9,9 @@
 #include "platform/foundation/Timer.h"
 #include "support/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -101,7 +103,8 @@ TEST(AtomicFile, WritesAndReplaces) {
     ASSERT_TRUE(writeFileAtomically(path, "two"));
     EXPECT_EQ(dir.read(QStringLiteral("sub/a.txt")), "two");
     // No temporary files are left behind.
-    EXPECT_EQ(QDir(dir.file(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(QDir(dir.file(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden).size(),
+              1);
 }
 
 TEST(AtomicFile, InterruptedWriteLeavesTheOldFileIntact) {
@@ -169,12 +172,86 @@ TEST(Bundle, InformationKeys) {
     EXPECT_FALSE(Bundle::infoValue(QStringLiteral("CFBundleVersion")).toString().isEmpty());
     EXPECT_EQ(Bundle::infoValue(QStringLiteral("BuildDate")).toString().count(u'.'), 2);
     EXPECT_FALSE(Bundle::infoValue(QStringLiteral("Nope")).isValid());
-    EXPECT_FALSE(Bundle::resourceData(QStringLiteral("InfoPlist"), QStringLiteral("strings")).isEmpty());
+    EXPECT_FALSE(
+        Bundle::resourceData(QStringLiteral("InfoPlist"), QStringLiteral("strings")).isEmpty());
 }
 
 TEST(Log, CaptureSeesLinesFromAnyThread) {
     LogCapture capture;
     log(QStringLiteral("first line"));
     std::thread([] { log(QStringLiteral("from a job")); }).join();
-    EXPECT_EQ(capture.lines(), QStringList({QStringLiteral("first line"), QStringLiteral("from a job")}));
+    EXPECT_EQ(capture.lines(),
+              QStringList({QStringLiteral("first line"), QStringLiteral("from a job")}));
+}
+
+TEST(AtomicFile, WritesThroughASymbolicLink) {
+    // Settings and calendar files kept elsewhere and linked in: the target gets
+    // the data and the link stays a link.
+    testsupport::TempDir dir;
+    ASSERT_TRUE(writeFileAtomically(dir.file(QStringLiteral("real/settings.plist")), "old"));
+    const QString link = dir.file(QStringLiteral("settings.plist"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/settings.plist"), link));
+    ASSERT_TRUE(writeFileAtomically(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(dir.read(QStringLiteral("real/settings.plist")), "new");
+    ASSERT_EQ(replaceFileIfUnchanged(link, "newer",
+                                     QCryptographicHash::hash("new", QCryptographicHash::Sha1)),
+              CheckedWrite::Done);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(dir.read(QStringLiteral("real/settings.plist")), "newer");
+}
+
+TEST(AtomicFile, CheckedWritesLeaveAFileChangedMeanwhile) {
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("a.ics"));
+    auto sha1 = [](const QByteArray& b) {
+        return QCryptographicHash::hash(b, QCryptographicHash::Sha1);
+    };
+    ASSERT_TRUE(writeFileAtomically(path, "read"));
+    struct Case {
+        const char* name;
+        bool remove;
+        QByteArray foreign;  // written by another program in the window; empty: none
+        CheckedWrite expected;
+        QByteArray after;
+    };
+    const Case cases[] = {
+        {"replace, untouched", false, {}, CheckedWrite::Done, "mine"},
+        {"replace, changed in the window", false, "theirs", CheckedWrite::Conflict, "theirs"},
+        {"remove, untouched", true, {}, CheckedWrite::Done, {}},
+        {"remove, changed in the window", true, "theirs", CheckedWrite::Conflict, "theirs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeFileAtomically(path, "read"));
+        testhooks::setBeforeReplaceHook([&](const QString& target) {
+            if (!c.foreign.isEmpty()) ASSERT_TRUE(writeFileAtomically(target, c.foreign));
+        });
+        const CheckedWrite result = c.remove ? removeFileIfUnchanged(path, sha1("read"))
+                                             : replaceFileIfUnchanged(path, "mine", sha1("read"));
+        testhooks::setBeforeReplaceHook({});
+        EXPECT_EQ(result, c.expected);
+        EXPECT_EQ(QFileInfo::exists(path), !c.after.isEmpty());
+        if (!c.after.isEmpty()) EXPECT_EQ(dir.read(QStringLiteral("a.ics")), c.after);
+        // Nothing is left beside it.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                  c.after.isEmpty() ? 0 : 1);
+    }
+    // A file changed before the write starts, and a new file over one that appeared.
+    ASSERT_TRUE(writeFileAtomically(path, "theirs"));
+    EXPECT_EQ(replaceFileIfUnchanged(path, "mine", sha1("read")), CheckedWrite::Conflict);
+    EXPECT_EQ(replaceFileIfUnchanged(path, "mine", QByteArray()), CheckedWrite::Conflict);
+    EXPECT_EQ(dir.read(QStringLiteral("a.ics")), "theirs");
+}
+
+TEST(AtomicFile, ClearsOnlyStaleTemporaryFilesOfItsOwn) {
+    testsupport::TempDir dir;
+    const QStringList names = {QStringLiteral(".a.ics.tmp-Ab12Cd"), QStringLiteral(".a.ics.tmp-x"),
+                               QStringLiteral("a.ics.tmp-Ab12Cd"),
+                               QStringLiteral(".a.ics.conflict-Ab12Cd")};
+    for (const QString& n : names) ASSERT_TRUE(dir.write(n, "x"));
+    EXPECT_EQ(removeStaleTemporaryFiles(dir.path(), 3600), 0);  // all fresh
+    EXPECT_EQ(removeStaleTemporaryFiles(dir.path(), -1), 1);
+    EXPECT_FALSE(QFileInfo::exists(dir.file(names[0])));
+    for (int i = 1; i < names.size(); ++i) EXPECT_TRUE(QFileInfo::exists(dir.file(names[i])));
 }
