@@ -57,17 +57,27 @@ AppDelegate::~AppDelegate() {
     if (_theAppDelegate == this) _theAppDelegate = nullptr;
 }
 
-AppDelegate* AppDelegate::obj() { return _theAppDelegate; }
+AppDelegate* AppDelegate::obj() {
+    return _theAppDelegate;
+}
 
-QString AppDelegate::appVersion() { return _appVersion; }
+QString AppDelegate::appVersion() {
+    return _appVersion;
+}
 
-MyDatePtr AppDelegate::appBuildDate() { return _appDate; }
+MyDatePtr AppDelegate::appBuildDate() {
+    return _appDate;
+}
 
 // The generation of the desktop the application runs on; this platform is
 // always the newest the system knows.
-int AppDelegate::currentOS() { return 4; }
+int AppDelegate::currentOS() {
+    return 4;
+}
 
-void AppDelegate::setAppVersionForTesting(const QString& version) { _appVersion = version; }
+void AppDelegate::setAppVersionForTesting(const QString& version) {
+    _appVersion = version;
+}
 
 void AppDelegate::awakeFromNib() {
     _appVersion = foundation::Bundle::infoValue(QStringLiteral("CFBundleVersion")).toString();
@@ -132,7 +142,8 @@ void AppDelegate::updatePreferencesWithFactoryDefaults(const QVariantMap& factor
         bool changed = false;
         for (auto member = factoryGroup.constBegin(); member != factoryGroup.constEnd(); ++member) {
             if (userGroup.contains(member.key())) continue;
-            log(QStringLiteral("Upgrading user preferences for %1/%2").arg(group.key(), member.key()));
+            log(QStringLiteral("Upgrading user preferences for %1/%2")
+                    .arg(group.key(), member.key()));
             upgraded.insert(member.key(), member.value());
             changed = true;
         }
@@ -189,9 +200,22 @@ void AppDelegate::loadPreferences() {
 
     const QVariant file = foundation::PropertyList::readFile(path, &error);
     if (file.typeId() != QMetaType::QVariantMap) {
-        log(QStringLiteral("WARNING: can't read external config file (sandboxed?)"));
+        // Kept for the user under another name, and not written over at quit.
+        const QString why =
+            file.isValid() ? QStringLiteral("it does not hold a dictionary") : error;
+        externalConfigSuspended_ = true;
+        QString movedTo, moveError;
+        if (foundation::PropertyList::moveUnreadableFileAside(path, &movedTo, &moveError))
+            log(QStringLiteral("WARNING: can't read external config file %1 (%2); moved it aside "
+                               "to %3, and it is not written this run")
+                    .arg(path, why, movedTo));
+        else
+            log(QStringLiteral("WARNING: can't read external config file %1 (%2) nor move it "
+                               "aside (%3); it is not written this run")
+                    .arg(path, why, moveError));
         return;
     }
+    externalConfigSuspended_ = false;
     const QVariantMap config = file.toMap();
     if (!versionMatchesApplication(config.value(kApplicationVersion).toString())) {
         log(QStringLiteral("ERROR: not reading external configuration due to version conflict."));
@@ -203,12 +227,47 @@ void AppDelegate::loadPreferences() {
     log(QStringLiteral("Syncing in from external configuration..."));
     QStringList groups = markerGroups();
     if (useConfig) groups += otherGroups();
+    takeGroups(config, QStringLiteral("external config file ") + path, groups, true);
+}
+
+void AppDelegate::takeGroups(const QVariantMap& source, const QString& sourceName,
+                             const QStringList& groups, bool missingRemoves) {
+    Defaults& defaults = Defaults::standard();
     for (const QString& group : groups) {
-        // A group the file lacks removes the user's own, so the factory one applies.
-        if (config.contains(group))
-            defaults.setObject(group, config.value(group));
-        else
-            defaults.removeObject(group);
+        if (!source.contains(group)) {
+            // A group the file lacks removes the user's own, so the factory one applies.
+            if (missingRemoves) defaults.removeObject(group);
+            continue;
+        }
+        const QVariant value = source.value(group);
+        if (value.typeId() != QMetaType::QVariantMap) {
+            log(QStringLiteral("WARNING: %1: \"%2\" is not a dictionary; the settings' own group "
+                               "is kept")
+                    .arg(sourceName, group));
+            continue;
+        }
+        QVariantMap taken = value.toMap();
+        if (group == kCalendars || group == kMarkers) {
+            // Each member is the record of one calendar or marker.
+            const QVariantMap own = defaults.dictionaryForKey(group);
+            for (auto it = taken.begin(); it != taken.end();) {
+                if (it.value().typeId() == QMetaType::QVariantMap) {
+                    ++it;
+                    continue;
+                }
+                log(QStringLiteral("WARNING: %1: record \"%2\" of \"%3\" is not a dictionary; "
+                                   "it is ignored")
+                        .arg(sourceName, it.key(), group));
+                const QVariant mine = own.value(it.key());
+                if (mine.typeId() == QMetaType::QVariantMap) {
+                    it.value() = mine;
+                    ++it;
+                } else {
+                    it = taken.erase(it);
+                }
+            }
+        }
+        defaults.setObject(group, taken);
     }
 }
 
@@ -223,15 +282,14 @@ void AppDelegate::updateFromiCloud() {
         return;
     }
     if (!versionMatchesApplication(values.value(kApplicationVersion).toString())) {
-        log(QStringLiteral("ERROR: not reading external iCloud configuration due to version conflict."));
+        log(QStringLiteral(
+            "ERROR: not reading external iCloud configuration due to version conflict."));
         return;
     }
     log(QStringLiteral("Syncing in from iCloud..."));
     QStringList groups = markerGroups();
     if (useConfig) groups += otherGroups();
-    for (const QString& group : groups) {
-        if (values.contains(group)) defaults.setObject(group, values.value(group));
-    }
+    takeGroups(values, QStringLiteral("cloud store file ") + cloud->path(), groups, false);
 }
 
 QString AppDelegate::modificationText(const QString& path) {
@@ -262,10 +320,10 @@ void AppDelegate::menuAssistant(QObject*) {
 
 void AppDelegate::menuPreferences(QObject*) {
     if (services_.showPreferences)
-        services_.showPreferences({QStringLiteral("General"), QStringLiteral("Sources"),
-                                   QStringLiteral("YView"), QStringLiteral("WView"),
-                                   QStringLiteral("Sync"), QStringLiteral("Updates")},
-                                  QStringLiteral("General"));
+        services_.showPreferences(
+            {QStringLiteral("General"), QStringLiteral("Sources"), QStringLiteral("YView"),
+             QStringLiteral("WView"), QStringLiteral("Sync"), QStringLiteral("Updates")},
+            QStringLiteral("General"));
 }
 
 void AppDelegate::menuHelp(QObject*) {
@@ -319,6 +377,12 @@ void AppDelegate::applicationWillTerminate() {
     if (!defaults.boolForKey(kUseExternalMarkerConfig)) return;
     const bool useConfig = defaults.boolForKey(kUseExternalConfig);
     const QString path = defaults.stringForKey(kExternalConfigurationFile);
+    if (externalConfigSuspended_) {
+        log(QStringLiteral("WARNING: external config file %1 not written: it could not be read "
+                           "at start-up")
+                .arg(path));
+        return;
+    }
 
     QVariantMap config;
     config.insert(kApplicationVersion, _appVersion);

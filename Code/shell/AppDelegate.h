@@ -40,7 +40,8 @@ public:
 
     // Top-level settings and the preference groups.
     static inline const QString kUseICloudConfig = QStringLiteral("Use iCloud Config");
-    static inline const QString kUseExternalMarkerConfig = QStringLiteral("Use External MarkerConfig");
+    static inline const QString kUseExternalMarkerConfig =
+        QStringLiteral("Use External MarkerConfig");
     static inline const QString kUseExternalConfig = QStringLiteral("Use External Config");
     static inline const QString kExternalConfigurationFile =
         QStringLiteral("External Configuration File");
@@ -96,15 +97,23 @@ public:
     foundation::Timer minuteTimer;
     int minuteTicks = 0;
     QString externalConfigModTime;  // null until start-up looked, "" when no file
-    AtomicDatePtr today;  // replaced at midnight, read from any thread
+    AtomicDatePtr today;            // replaced at midnight, read from any thread
     std::shared_ptr<CalendarSources> calendarSources;
     foundation::Updater* sparkleUpdater = nullptr;
 
 private:
     static QString modificationText(const QString& path);
+    // Sets the user's groups from a configuration read elsewhere; groups and
+    // calendar or marker records of the wrong kind are reported and never
+    // replace the user's own. `missingRemoves`: a group the source lacks is
+    // removed, so that the factory one applies.
+    void takeGroups(const QVariantMap& source, const QString& sourceName, const QStringList& groups,
+                    bool missingRemoves);
     void launchCalendarApplication();
 
     Services services_;
     std::function<MyDatePtr()> clock_;
     bool observingCloud_ = false;
+    // The external file could not be read at start-up: it is not written this run.
+    bool externalConfigSuspended_ = false;
 };

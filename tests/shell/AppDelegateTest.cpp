@@ -6,8 +6,11 @@
 #include "shell/MainWindowCtrl.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +45,8 @@ protected:
         defaults().setObject(AppDelegate::kExternalConfigurationFile, configPath());
     }
     static QVariantMap group(const QString& key, const QVariant& value) { return {{key, value}}; }
+    // The record of one calendar or marker in its group.
+    static QVariantMap record(qint64 sequence) { return {{QStringLiteral("Sequence"), sequence}}; }
 
     testsupport::TempDir dir;
     testsupport::ScopedEnv cloudDir{"ZOLT_CLOUD_DIR", dir.file(QStringLiteral("cloud"))};
@@ -54,7 +59,8 @@ TEST_F(AppDelegateTest, FactoryUpgradeAddsOnlyMissingMembers) {
     LogCapture log;
     delegate->updatePreferencesWithFactoryDefaults(
         {{QStringLiteral("G"),
-          QVariantMap{{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}},
+          QVariantMap{
+              {QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}},
          {QStringLiteral("Full"), QVariantMap{{QStringLiteral("x"), 9}}},
          {QStringLiteral("Top"), true}});
     const QVariantMap g = defaults().dictionaryForKey(QStringLiteral("G"));
@@ -90,16 +96,19 @@ TEST_F(AppDelegateTest, ExternalFileReplacesGroupsWhenMajorAndMinorMatch) {
     defaults().setObject(AppDelegate::kYearView, group(QStringLiteral("mine"), 1));
     useExternalFile(false);
     writeConfig({{AppDelegate::kApplicationVersion, QStringLiteral("1.2.7")},
-                 {AppDelegate::kCalendars, group(QStringLiteral("cal"), 7)},
+                 {AppDelegate::kCalendars, group(QStringLiteral("cal"), record(7))},
                  {AppDelegate::kYearView, group(QStringLiteral("theirs"), 1)}});
     LogCapture log;
     delegate->loadPreferences();
     EXPECT_TRUE(log.contains(QStringLiteral("Syncing in from external configuration...")));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("cal"), 7));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("cal"), record(7)));
     // The file lacks the marker group: the user's own goes, the factory one applies.
-    EXPECT_FALSE(defaults().dictionaryForKey(AppDelegate::kMarkers).contains(QStringLiteral("mine")));
+    EXPECT_FALSE(
+        defaults().dictionaryForKey(AppDelegate::kMarkers).contains(QStringLiteral("mine")));
     // Without "Use External Config" the other groups are not read.
-    EXPECT_TRUE(defaults().dictionaryForKey(AppDelegate::kYearView).contains(QStringLiteral("mine")));
+    EXPECT_TRUE(
+        defaults().dictionaryForKey(AppDelegate::kYearView).contains(QStringLiteral("mine")));
     EXPECT_FALSE(delegate->externalConfigModTime.isEmpty());
 }
 
@@ -118,7 +127,8 @@ TEST_F(AppDelegateTest, VersionConflictTurnsTheFileOffAndFlagsTheErrorSheet) {
         QStringLiteral("ERROR: not reading external configuration due to version conflict.")));
     EXPECT_TRUE(MainWindowCtrl::sharedWinController()->needsToShowErrorPanelExternalPrefs());
     EXPECT_FALSE(defaults().boolForKey(AppDelegate::kUseExternalMarkerConfig));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("mine"), 1));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("mine"), 1));
     // Quitting afterwards leaves the other version's file alone.
     delegate->applicationWillTerminate();
     QFile f(configPath());
@@ -126,13 +136,93 @@ TEST_F(AppDelegateTest, VersionConflictTurnsTheFileOffAndFlagsTheErrorSheet) {
     EXPECT_EQ(f.readAll(), before);
 }
 
-TEST_F(AppDelegateTest, UnreadableExternalFileIsReported) {
-    useExternalFile(false);
-    ASSERT_TRUE(dir.write(QStringLiteral("ZoltConfig.plist"), "not a property list"));
-    LogCapture log;
-    delegate->loadPreferences();
-    EXPECT_TRUE(log.contains(QStringLiteral("WARNING: can't read external config file (sandboxed?)")));
-    EXPECT_EQ(dir.read(QStringLiteral("ZoltConfig.plist")), "not a property list");
+// An external file that cannot be read is kept under another name, named in
+// the log with the reason, and not written over at quit; the user's groups stay.
+TEST_F(AppDelegateTest, UnreadableExternalFilesAreMovedAsideAndNotWrittenThisRun) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;  // empty: a named pipe
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"garbage", "no plist here", "(not a property list)"},
+        {"truncated", PropertyList::toXml(QVariantMap{{QStringLiteral("a"), 1}}).left(60), ""},
+        {"not a dictionary", PropertyList::toXml(QVariantList{1, 2}),
+         "it does not hold a dictionary"},
+        {"named pipe", QByteArray(), "it is a named pipe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(configPath());
+        defaults().setObject(AppDelegate::kCalendars, group(QStringLiteral("mine"), record(1)));
+        useExternalFile(false);
+        if (c.bytes.isEmpty())
+            ASSERT_EQ(::mkfifo(QFile::encodeName(configPath()).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(dir.write(QStringLiteral("ZoltConfig.plist"), c.bytes));
+        auto delegateOfRun = std::make_unique<AppDelegate>();
+        LogCapture log;
+        delegateOfRun->loadPreferences();
+        const QString line =
+            QStringLiteral("WARNING: can't read external config file ") + configPath() + " (";
+        ASSERT_TRUE(log.contains(line)) << log.lines().join('\n').toStdString();
+        EXPECT_TRUE(log.contains(QLatin1String(c.reason)))
+            << log.lines().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("moved it aside to ") + configPath() +
+                                 QStringLiteral(".unreadable-")));
+        EXPECT_FALSE(QFileInfo::exists(configPath()));
+        const QStringList aside = QDir(dir.path())
+                                      .entryList({QStringLiteral("ZoltConfig.plist.unreadable-*")},
+                                                 QDir::AllEntries | QDir::System);
+        ASSERT_EQ(aside.size(), 1);
+        if (!c.bytes.isEmpty()) EXPECT_EQ(dir.read(aside.front()), c.bytes);
+        QFile::remove(dir.file(aside.front()));
+        EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+                  group(QStringLiteral("mine"), record(1)));
+        delegateOfRun->applicationWillTerminate();
+        EXPECT_FALSE(QFileInfo::exists(configPath()));
+        EXPECT_TRUE(defaults().boolForKey(AppDelegate::kUseExternalMarkerConfig));
+    }
+}
+
+// Groups and records of the wrong kind, from the file or the cloud, are
+// reported and never replace the user's own.
+TEST_F(AppDelegateTest, GroupsAndRecordsOfTheWrongKindAreIgnored) {
+    const QVariantMap mine{{QStringLiteral("m1"), record(1)}, {QStringLiteral("m2"), record(2)}};
+    const QVariantMap theirs{{QStringLiteral("m1"), QStringLiteral("broken")},
+                             {QStringLiteral("m3"), qint64(5)},
+                             {QStringLiteral("m4"), record(4)}};
+    const QVariantMap merged{{QStringLiteral("m1"), record(1)}, {QStringLiteral("m4"), record(4)}};
+    for (const bool cloudBranch : {false, true}) {
+        SCOPED_TRACE(cloudBranch ? "cloud" : "file");
+        defaults().setObject(AppDelegate::kMarkers, mine);
+        defaults().setObject(AppDelegate::kCalendars, mine);
+        const QVariantMap config{{AppDelegate::kApplicationVersion, QStringLiteral("1.2")},
+                                 {AppDelegate::kMarkers, QStringLiteral("markers as text")},
+                                 {AppDelegate::kCalendars, theirs}};
+        QString source;
+        if (cloudBranch) {
+            defaults().setBool(AppDelegate::kUseICloudConfig, true);
+            foundation::CloudStore* cloud = foundation::CloudStore::defaultStore();
+            ASSERT_NE(cloud, nullptr);
+            for (auto it = config.begin(); it != config.end(); ++it)
+                cloud->setObject(it.key(), *it);
+            ASSERT_TRUE(cloud->synchronize());
+            source = QStringLiteral("cloud store file ") + cloud->path();
+        } else {
+            useExternalFile(false);
+            writeConfig(config);
+            source = QStringLiteral("external config file ") + configPath();
+        }
+        LogCapture log;
+        delegate->loadPreferences();
+        EXPECT_TRUE(log.contains(QStringLiteral("WARNING: ") + source + QStringLiteral(": \"") +
+                                 AppDelegate::kMarkers + QStringLiteral("\" is not a dictionary")));
+        EXPECT_TRUE(log.contains(QStringLiteral("record \"m1\" of \"") + AppDelegate::kCalendars));
+        EXPECT_TRUE(log.contains(QStringLiteral("record \"m3\" of \"") + AppDelegate::kCalendars));
+        EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kMarkers), mine);
+        EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), merged);
+    }
 }
 
 TEST_F(AppDelegateTest, VersionMatchAndBuildDateParsing) {
@@ -158,13 +248,14 @@ TEST_F(AppDelegateTest, CloudBranchReadsTheSameKeysAndKeepsGroupsTheCloudLacks) 
     foundation::CloudStore* cloud = foundation::CloudStore::defaultStore();
     ASSERT_NE(cloud, nullptr);
     cloud->setObject(AppDelegate::kApplicationVersion, QStringLiteral("1.2"));
-    cloud->setObject(AppDelegate::kCalendars, group(QStringLiteral("cal"), 3));
+    cloud->setObject(AppDelegate::kCalendars, group(QStringLiteral("cal"), record(3)));
     cloud->setObject(AppDelegate::kWeekView, group(QStringLiteral("Display Mode"), 2));
     ASSERT_TRUE(cloud->synchronize());
     LogCapture log;
     delegate->loadPreferences();
     EXPECT_TRUE(log.contains(QStringLiteral("Syncing in from iCloud...")));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("cal"), 3));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("cal"), record(3)));
     EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kWeekView),
               group(QStringLiteral("Display Mode"), 2));
     EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kMarkers), group(QStringLiteral("mine"), 1));
@@ -173,8 +264,8 @@ TEST_F(AppDelegateTest, CloudBranchReadsTheSameKeysAndKeepsGroupsTheCloudLacks) 
     cloud->setObject(AppDelegate::kApplicationVersion, QStringLiteral("2.0"));
     log.clear();
     delegate->updateFromiCloud();
-    EXPECT_TRUE(log.contains(
-        QStringLiteral("ERROR: not reading external iCloud configuration due to version conflict.")));
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "ERROR: not reading external iCloud configuration due to version conflict.")));
 }
 
 TEST_F(AppDelegateTest, MinuteTickAnnouncesFiveMinutesAndTheNewDayOnce) {
@@ -229,7 +320,8 @@ TEST_F(AppDelegateTest, ChangedConfigurationFileGoesToTheSyncPane) {
     f.close();
     LogCapture log;
     delegate->detectExternalConfigUpdates();
-    EXPECT_TRUE(log.contains(QStringLiteral("oops, no pref controller to load updated configuration")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("oops, no pref controller to load updated configuration")));
 }
 
 TEST_F(AppDelegateTest, ShutdownWritesTheFileAndLeavesTheCloudBranchOff) {

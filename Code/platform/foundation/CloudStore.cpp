@@ -5,6 +5,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,13 +107,10 @@ CloudStore::FileState CloudStore::readState() const {
     const QFileInfo info(path_);
     if (!info.exists() && !info.isSymLink()) return state;
     state.exists = true;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!RegularFile::read(path_, PropertyList::maxFileSize, &state.bytes, &state.problem)) {
         state.readable = false;
-        return state;
+        state.bytes.clear();
     }
-    state.bytes = file.read(PropertyList::maxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) state.readable = false;
     return state;
 }
 
@@ -120,7 +118,7 @@ bool CloudStore::parse(const FileState& state, QVariantMap* values, QString* why
     values->clear();
     if (!state.exists) return true;
     if (!state.readable) {
-        *why = QStringLiteral("cannot read the file");
+        *why = QStringLiteral("cannot read the file: %1").arg(state.problem);
         return false;
     }
     if (state.bytes.size() > PropertyList::maxFileSize) {
@@ -238,8 +236,7 @@ bool CloudStore::setObject(const QString& key, const QVariant& value) {
     }
     Guard g(lock_);
     bool changed = false;
-    if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("cloud value"),
-                                      &changed))
+    if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("cloud value"), &changed))
         return false;
     if (changed) pending_.insert(key, values_.value(key));
     return true;

@@ -66,6 +66,7 @@ private:
         bool exists = false;
         bool readable = true;
         QByteArray bytes;
+        QString problem;  // why it could not be read
         bool operator==(const FileState&) const = default;
     };
 

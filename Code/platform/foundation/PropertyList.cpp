@@ -4,6 +4,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -41,6 +42,32 @@ bool dateInRange(const QDateTime& dt) {
 // ---------------------------------------------------------------------------
 // Normalising values to what a reader gives back
 
+// Text as an XML file can hold it: characters XML 1.0 does not allow even as
+// references (NUL and the other control characters but tab, line feed and
+// carriage return; unpaired surrogates; U+FFFE and U+FFFF) become U+FFFD, so
+// that every property-list reader takes the file and reads back what was stored.
+QString xmlSafe(const QString& s) {
+    QString out;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s.at(i).unicode();
+        bool bad = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF;
+        if (QChar::isHighSurrogate(c)) {
+            if (i + 1 < n && QChar::isLowSurrogate(s.at(i + 1).unicode())) {
+                if (!out.isNull()) out.append(s.at(i)).append(s.at(i + 1));
+                ++i;
+                continue;
+            }
+            bad = true;
+        } else if (QChar::isLowSurrogate(c)) {
+            bad = true;
+        }
+        if (bad && out.isNull()) out = s.left(i);
+        if (!out.isNull()) out.append(bad ? QChar(QChar::ReplacementCharacter) : s.at(i));
+    }
+    return out.isNull() ? s : out;
+}
+
 QVariant normalize(const QVariant& v, int depth, const QString& where, QString* error) {
     auto fail = [&](const QString& why) {
         setError(error, where.isEmpty() ? why : QStringLiteral("%1: %2").arg(where, why));
@@ -72,7 +99,7 @@ QVariant normalize(const QVariant& v, int depth, const QString& where, QString* 
         case QMetaType::Double:
             return v.toDouble();
         case QMetaType::QString:
-            return v.toString();
+            return xmlSafe(v.toString());
         case QMetaType::QByteArray:
             return v.toByteArray();
         case QMetaType::QDateTime: {
@@ -83,7 +110,7 @@ QVariant normalize(const QVariant& v, int depth, const QString& where, QString* 
         }
         case QMetaType::QStringList: {
             QVariantList out;
-            for (const QString& s : v.toStringList()) out.append(s);
+            for (const QString& s : v.toStringList()) out.append(xmlSafe(s));
             return out;
         }
         case QMetaType::QVariantList: {
@@ -106,7 +133,7 @@ QVariant normalize(const QVariant& v, int depth, const QString& where, QString* 
                                                       : QStringLiteral("%1/\"%2\"").arg(where, key);
                 QVariant n = normalize(value, depth + 1, inner, error);
                 if (!n.isValid()) return false;
-                out.insert(key, n);
+                out.insert(xmlSafe(key), n);
                 return true;
             };
             if (v.metaType().id() == QMetaType::QVariantMap) {
@@ -155,20 +182,18 @@ void appendCharRef(QByteArray& out, char32_t cp) {
     out.append(';');
 }
 
-// Escapes markup characters, and writes every character that XML text cannot
-// hold literally (control characters, carriage returns, which a parser would
-// turn into line feeds, unpaired surrogates) as a character reference, so that
-// any string comes back exactly as it was.
-void appendEscaped(QByteArray& out, const QString& s) {
+// Escapes markup characters, writes carriage returns (which a parser would turn
+// into line feeds) as references, and characters XML cannot hold at all as
+// U+FFFD (see xmlSafe), so that every reader takes the text.
+void appendEscaped(QByteArray& out, const QString& text) {
+    const QString s = xmlSafe(text);
     const qsizetype n = s.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n &&
-            QChar::isLowSurrogate(s.at(i + 1).unicode())) {
+        if (QChar::isHighSurrogate(c) && i + 1 < n) {
             appendUtf8(out, QChar::surrogateToUcs4(c, s.at(i + 1).unicode()));
             ++i;
-        } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF ||
-                   (c < 0x20 && c != '\t' && c != '\n')) {
+        } else if (c == '\r') {
             appendCharRef(out, c);
         } else if (c == '<') {
             out.append("&lt;");
@@ -963,8 +988,8 @@ QVariant PropertyList::fromData(const QByteArray& data, QString* error, Format* 
     return {};
 }
 
-bool PropertyList::setStoredValue(QVariantMap& values, const QString& key,
-                                  const QVariant& value, const QString& what, bool* changed) {
+bool PropertyList::setStoredValue(QVariantMap& values, const QString& key, const QVariant& value,
+                                  const QString& what, bool* changed) {
     *changed = false;
     QString why;
     const QVariant v = normalized(value, &why);
@@ -1019,19 +1044,15 @@ QByteArray PropertyList::toXml(const QVariant& value, QString* error) {
 }
 
 QVariant PropertyList::readFile(const QString& path, QString* error, Format* format) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("cannot open: %1").arg(file.errorString()));
+    // Read one byte more than allowed to notice files that grow or report no size.
+    QByteArray data;
+    QString why;
+    if (!RegularFile::read(path, maxFileSize, &data, &why)) {
+        setError(error, QStringLiteral("cannot open: %1").arg(why));
         return {};
     }
-    // Read one byte more than allowed to notice files that grow or report no size.
-    const QByteArray data = file.read(maxFileSize + 1);
     if (data.size() > maxFileSize) {
         setError(error, QStringLiteral("the file is larger than %1 MB").arg(maxFileSize >> 20));
-        return {};
-    }
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("cannot read: %1").arg(file.errorString()));
         return {};
     }
     return fromData(data, error, format);

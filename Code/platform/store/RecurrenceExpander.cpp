@@ -141,9 +141,15 @@ std::optional<RuleSpec> RuleSpec::fromLibical(const icalrecurrencetype& r, const
     if (r.week_start >= ICAL_SUNDAY_WEEKDAY && r.week_start <= ICAL_SATURDAY_WEEKDAY)
         s.weekStart = int(r.week_start);
 
-    bool needsLibical = viaLibical || s.frequency < Frequency::Daily || r.rscale != nullptr ||
-                        hasAny(r.by_second) || hasAny(r.by_minute) || hasAny(r.by_hour) ||
-                        hasAny(r.by_year_day) || hasAny(r.by_week_no) || hasAny(r.by_set_pos);
+    const bool subDaily = s.frequency < Frequency::Daily;
+    bool needsLibical = viaLibical || r.rscale != nullptr || hasAny(r.by_week_no) ||
+                        hasAny(r.by_set_pos) ||
+                        (!subDaily && (hasAny(r.by_second) || hasAny(r.by_minute) ||
+                                       hasAny(r.by_hour) || hasAny(r.by_year_day)));
+    s.byYearDay = listOf(r.by_year_day);
+    s.byHour = listOf(r.by_hour);
+    s.byMinute = listOf(r.by_minute);
+    s.bySecond = listOf(r.by_second);
     for (int v : listOf(r.by_month)) {
         if (icalrecurrencetype_month_is_leap(short(v))) needsLibical = true;
         s.byMonth.push_back(icalrecurrencetype_month_month(short(v)));
@@ -171,6 +177,18 @@ std::optional<RuleSpec> RuleSpec::fromLibical(const icalrecurrencetype& r, const
         const int limit = (s.frequency == Frequency::Yearly && s.byMonth.empty()) ? 53 : 5;
         if (d.weekNumber > limit || d.weekNumber < -limit) needsLibical = true;
     }
+    if (subDaily && !viaLibical) {
+        // libical walks such rules second by second inside one call, which never
+        // ends for a rule that matches nothing; the store lays them out day by
+        // day itself, and does not expand the forms it has no own walk for.
+        if (needsLibical)
+            s.problem = QStringLiteral(
+                "repeats more often than daily with BYSETPOS, BYWEEKNO "
+                "or RSCALE, which the store does not expand");
+        else if (nth)
+            s.problem = QStringLiteral("repeats more often than daily on numbered weekdays");
+        return s;
+    }
     if (needsLibical) s.libical = std::make_shared<const LibicalRule>(r);
     return s;
 }
@@ -182,7 +200,9 @@ RecurrenceExpander::RecurrenceExpander(const RuleSpec& rule, qint64 startWall, b
     civilFromDays(startDay_, &startYear_, &startMonth_, &startDayOfMonth_);
     startWeekday_ = weekdayOfDays(startDay_);
     firstWeekStart_ = startDay_ - floorMod(startWeekday_ - rule_.weekStart, 7);
-    if (rule_.libical) {
+    nextDay_ = startDay_;
+    if (!rule_.problem.isEmpty()) exhausted_ = true;
+    if (rule_.libical && !exhausted_) {
         foundation::Guard guard(libicalLock());
         libicalIterator_ =
             icalrecur_iterator_new(rule_.libical->rule, icalTimeOfWall(startWall, dateOnly));
@@ -256,6 +276,15 @@ void RecurrenceExpander::seek(qint64 wall) {
         pending_.reset();
         return;
     }
+    if (rule_.frequency < Frequency::Daily) {
+        const qint64 day = daysOfWall(wall) - 1;
+        if (day > nextDay_) {
+            nextDay_ = day;
+            times_.clear();
+            position_ = 0;
+        }
+        return;
+    }
     const qint64 k = periodForDay(daysOfWall(wall)) - 1;
     if (k > nextPeriod_) {
         nextPeriod_ = k;
@@ -264,8 +293,15 @@ void RecurrenceExpander::seek(qint64 wall) {
     }
 }
 
+bool RecurrenceExpander::overBudget() {
+    if (steps_ < stepLimit_) return false;
+    limited_ = true;
+    return true;
+}
+
 std::optional<qint64> RecurrenceExpander::next(qint64 limitWall) {
     if (rule_.libical) return nextFromLibical(limitWall);
+    if (rule_.frequency < Frequency::Daily) return nextWithinDays(limitWall);
     while (!exhausted_) {
         while (position_ < days_.size()) {
             const qint64 wall = days_[position_] * kSecondsPerDay + timeOfDay_;
@@ -278,7 +314,7 @@ std::optional<qint64> RecurrenceExpander::next(qint64 limitWall) {
             return wall;
         }
         const qint64 first = periodFirstDay(nextPeriod_);
-        if (first * kSecondsPerDay > limitWall) return std::nullopt;
+        if (first * kSecondsPerDay > limitWall || overBudget()) return std::nullopt;
         int y, m, d;
         civilFromDays(first, &y, &m, &d);
         if (y > kLastYear || y < kFirstYear) {
@@ -301,7 +337,7 @@ std::optional<qint64> RecurrenceExpander::nextFromLibical(qint64 limitWall) {
             if (wall >= startWall_) return wall;
             continue;
         }
-        if (exhausted_) return std::nullopt;
+        if (exhausted_ || overBudget()) return std::nullopt;
         if (steps_ >= kMaxLibicalSteps) {
             exhausted_ = true;
             return std::nullopt;
@@ -318,6 +354,105 @@ std::optional<qint64> RecurrenceExpander::nextFromLibical(qint64 limitWall) {
         }
         pending_ = wallOf(t);
     }
+}
+
+std::optional<qint64> RecurrenceExpander::nextWithinDays(qint64 limitWall) {
+    while (!exhausted_) {
+        while (position_ < times_.size()) {
+            const qint64 wall = times_[position_];
+            if (wall < startWall_) {
+                ++position_;
+                continue;
+            }
+            if (wall > limitWall) return std::nullopt;
+            ++position_;
+            return wall;
+        }
+        if (nextDay_ * kSecondsPerDay > limitWall || overBudget()) return std::nullopt;
+        int y, m, d;
+        civilFromDays(nextDay_, &y, &m, &d);
+        if (y > kLastYear || y < kFirstYear) {
+            exhausted_ = true;
+            break;
+        }
+        fillDay(nextDay_);
+    }
+    return std::nullopt;
+}
+
+bool RecurrenceExpander::dayMatches(qint64 day) const {
+    int year, month, dom;
+    civilFromDays(day, &year, &month, &dom);
+    if (!matchesDayLimits(day, year, month, dom)) return false;
+    if (rule_.byYearDay.empty()) return true;
+    const qint64 ordinal = day - daysFromCivil(year, 1, 1) + 1;
+    const int length = daysInYear(year);
+    for (int yd : rule_.byYearDay)
+        if (yd == ordinal || (yd < 0 && length + yd + 1 == ordinal)) return true;
+    return false;
+}
+
+// The starts of one day of a rule more frequent than daily, and the next day
+// worth looking at. The periods (hours, minutes, seconds) lie on a grid that
+// counts from the start; BYHOUR, BYMINUTE and BYSECOND of the period's size or
+// larger pick periods out, the smaller ones give the times within a period.
+void RecurrenceExpander::fillDay(qint64 day) {
+    times_.clear();
+    position_ = 0;
+    ++steps_;
+    const qint64 unit = periodSeconds(rule_.frequency);
+    const qint64 period = unit * rule_.interval;
+    const qint64 anchor = floorDiv(startWall_, unit) * unit;
+    const qint64 dayWall = day * kSecondsPerDay;
+    const qint64 dayEnd = dayWall + kSecondsPerDay;
+    // The first period of the grid at or after the start of the day.
+    const qint64 firstPeriod =
+        anchor + std::max<qint64>(0, -floorDiv(anchor - dayWall, period)) * period;
+    int year, month, dom;
+    civilFromDays(day, &year, &month, &dom);
+    if (!rule_.byMonth.empty() && !contains(rule_.byMonth, month)) {
+        // Nothing this month: go on with the first day of the next one.
+        nextDay_ = std::max(day + 1, day - dom + 1 + daysInMonth(year, month));
+        return;
+    }
+    nextDay_ = day + 1;
+    if (firstPeriod >= dayEnd) {
+        nextDay_ = std::max(nextDay_, daysOfWall(firstPeriod));
+        return;
+    }
+    if (!dayMatches(day)) return;
+    const qint64 startSecondOfDay = secondsOfDayOfWall(startWall_);
+    const std::vector<int> ownMinute{int(startSecondOfDay / 60 % 60)};
+    const std::vector<int> ownSecond{int(startSecondOfDay % 60)};
+    const std::vector<int>& minutes =
+        rule_.frequency == Frequency::Hourly && !rule_.byMinute.empty() ? rule_.byMinute
+                                                                        : ownMinute;
+    const std::vector<int>& seconds =
+        rule_.frequency != Frequency::Secondly && !rule_.bySecond.empty() ? rule_.bySecond
+                                                                          : ownSecond;
+    for (qint64 p = firstPeriod; p < dayEnd; p += period) {
+        const qint64 s = p - dayWall;
+        const int hour = int(s / 3600), minute = int(s / 60 % 60), second = int(s % 60);
+        if (!rule_.byHour.empty() && !contains(rule_.byHour, hour)) continue;
+        if (rule_.frequency != Frequency::Hourly && !rule_.byMinute.empty() &&
+            !contains(rule_.byMinute, minute))
+            continue;
+        if (rule_.frequency == Frequency::Secondly) {
+            if (rule_.bySecond.empty() || contains(rule_.bySecond, second)) times_.push_back(p);
+            continue;
+        }
+        const qint64 base =
+            dayWall + hour * 3600 + (rule_.frequency == Frequency::Minutely ? minute * 60 : 0);
+        if (rule_.frequency == Frequency::Minutely) {
+            for (int sec : seconds) times_.push_back(base + sec);
+        } else {
+            for (int min : minutes)
+                for (int sec : seconds) times_.push_back(base + min * 60 + sec);
+        }
+    }
+    std::sort(times_.begin(), times_.end());
+    times_.erase(std::unique(times_.begin(), times_.end()), times_.end());
+    steps_ += qint64(times_.size()) / 1024;
 }
 
 bool RecurrenceExpander::matchesDayLimits(qint64 day, int year, int month, int dayOfMonth) const {

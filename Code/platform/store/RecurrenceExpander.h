@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,10 +28,19 @@ struct RuleSpec {
     std::vector<int> byMonth;
     std::vector<int> byMonthDay;
     std::vector<NthWeekDay> byDay;
+    // Parts only rules more frequent than daily take from here; for the others
+    // libical reads them.
+    std::vector<int> byYearDay;
+    std::vector<int> byHour;
+    std::vector<int> byMinute;
+    std::vector<int> bySecond;
     // Set for rules with parts the store's own expansion does not cover (sub-daily
     // frequencies, BYSETPOS, BYWEEKNO, BYYEARDAY, BYHOUR ...): libical expands those.
     std::shared_ptr<const LibicalRule> libical;
     QString text;  // the value as read
+    // Why the rule cannot be expanded (a part out of range, a form too costly
+    // to expand); such a rule gives no occurrence besides DTSTART.
+    QString problem;
 
     // Reads libical's form of a rule; none for a rule without a frequency.
     // `viaLibical` has libical expand even a rule the store could (for tests).
@@ -62,8 +72,11 @@ public:
     // The next occurrence; none when the rule has no more, or when the next lies
     // after `limitWall` (a later call with a higher limit goes on from there).
     std::optional<qint64> next(qint64 limitWall);
-    // The work done so far: periods computed or libical steps taken.
+    // The work done so far: periods or days computed, or libical steps taken.
     qint64 steps() const { return steps_; }
+    // Ends the walk once this much work is done; limited() then tells.
+    void setStepLimit(qint64 limit) { stepLimit_ = limit; }
+    bool limited() const { return limited_; }
 
 private:
     qint64 periodFirstDay(qint64 k) const;
@@ -75,6 +88,10 @@ private:
     void addWeekdaysOfYear(int year);
     bool matchesDayLimits(qint64 day, int year, int month, int dayOfMonth) const;
     std::optional<qint64> nextFromLibical(qint64 limitWall);
+    std::optional<qint64> nextWithinDays(qint64 limitWall);
+    void fillDay(qint64 day);
+    bool dayMatches(qint64 day) const;
+    bool overBudget();
 
     const RuleSpec& rule_;
     qint64 startWall_ = 0;
@@ -90,6 +107,11 @@ private:
     size_t position_ = 0;
     bool exhausted_ = false;
     qint64 steps_ = 0;
+    qint64 stepLimit_ = std::numeric_limits<qint64>::max();
+    bool limited_ = false;
+    // Rules more frequent than daily: the next day to lay out and its starts.
+    qint64 nextDay_ = 0;
+    std::vector<qint64> times_;
 
     bool dateOnly_ = false;
     void* libicalIterator_ = nullptr;

@@ -34,7 +34,8 @@ struct Candidate {
 
 }  // namespace
 
-void Series::prepare() {
+QString Series::prepare() {
+    QString note;
     lowWall = kOpen;
     highWall = -kOpen;
     auto include = [&](const Component& c) {
@@ -45,10 +46,11 @@ void Series::prepare() {
     if (master) include(*master);
     for (const auto& o : overrides) include(o);
     countedStarts.assign(rules.size(), {});
+    checkpoints.assign(rules.size(), {});
     if (!master) {
         lowWall -= kClockSlack;
         if (highWall < kOpen) highWall += kClockSlack;
-        return;
+        return note;
     }
     const qint64 start = master->start.wall;
     const qint64 length = lengthUpperBound(*master);
@@ -64,22 +66,49 @@ void Series::prepare() {
     for (size_t i = 0; i < rules.size(); ++i) {
         const RuleSpec& rule = rules[i];
         qint64 last = kOpen;
-        if (rule.count > 0 && rule.count <= kLaidOutCount) {
+        if (!rule.problem.isEmpty()) {
+            last = start;  // only DTSTART
+        } else if (rule.count > 0 && (rule.count <= kLaidOutCount || !rule.libical)) {
             // RFC 5545 counts DTSTART as the first occurrence even where the rule
-            // itself would not give it; the list holds the rule's other starts.
+            // itself would not give it. Short counts keep the rule's other starts;
+            // long ones keep a checkpoint every so many starts, as far as a
+            // bounded walk gets.
+            const bool layOut = rule.count <= kLaidOutCount;
             RecurrenceExpander walk(rule, start, master->start.isDate());
+            walk.setStepLimit(kMaxCountedWalk);
             std::vector<qint64>& list = countedStarts[i];
-            int remaining = rule.count;
-            bool first = true;
-            while (remaining > 0) {
+            qint64 remaining = rule.count;
+            qint64 walked = 0;
+            bool first = true, ended = false;
+            std::optional<qint64> lastStart;
+            while (walked < kMaxCountedWalk) {
                 auto w = walk.next(kOpen);
-                if (!w) break;
+                if (!w) {
+                    ended = !walk.limited();
+                    break;
+                }
                 if (first && *w != start) --remaining;
                 first = false;
-                if (remaining-- <= 0) break;
-                if (*w != start) list.push_back(*w);
+                if (!layOut && walked % kCheckpointEvery == 0)
+                    checkpoints[i].push_back({*w, remaining});
+                if (remaining-- <= 0) {
+                    ended = true;
+                    break;
+                }
+                ++walked;
+                lastStart = *w;
+                if (layOut && *w != start) list.push_back(*w);
             }
-            last = list.empty() ? start : list.back();
+            if (ended) {
+                last = lastStart ? std::max(start, *lastStart) : start;
+            } else if (layOut) {
+                // The rule gives too little, too rarely: what the walk found is all
+                // that is shown.
+                last = list.empty() ? start : list.back();
+                note = QStringLiteral(
+                    "has a counted recurrence rule that does not reach its "
+                    "count in a bounded walk; later occurrences are left out");
+            }
         }
         if (rule.until) last = std::min(last, rule.until->wall + kSecondsPerDay);
         highWall = last >= kOpen ? kOpen : std::max(highWall, last + length);
@@ -87,10 +116,12 @@ void Series::prepare() {
     }
     lowWall -= kClockSlack;
     if (highWall < kOpen) highWall += kClockSlack;
+    return note;
 }
 
 bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
-                           std::vector<Occurrence>& out) const {
+                           std::vector<Occurrence>& out, Cut* cut) const {
+    if (cut) *cut = Cut::None;
     if (highWall < fromUtc - kClockSlack || lowWall >= toUtc + kClockSlack) return true;
 
     // Changed occurrences stand for themselves (also those whose original
@@ -160,6 +191,8 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
         candidates.push_back({keyOfWall(m.start.wall), m.start.wall, nullptr});
 
     bool complete = true;
+    Cut cutBy = Cut::None;
+    qint64 spent = 0;
     int produced = 0;
     for (size_t ri = 0; ri < rules.size() && complete; ++ri) {
         const RuleSpec& rule = rules[ri];
@@ -178,16 +211,34 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
                              : untilUtc ? std::min(toWall, *untilUtc + kClockSlack)
                                         : toWall;
         // The starts come from the list laid out in advance, or from a walk that
-        // counts from DTSTART (counted rules) or jumps to the span (the others).
+        // counts from DTSTART or the last checkpoint before the span (counted
+        // rules) or jumps to the span (the others).
+        if (!rule.problem.isEmpty()) continue;
         const bool laidOut = rule.count > 0 && rule.count <= kLaidOutCount;
         const std::vector<qint64>& list = countedStarts[ri];
         auto at = std::lower_bound(list.begin(), list.end(), seekWall);
         std::optional<RecurrenceExpander> walk;
-        int remaining = rule.count;
+        qint64 remaining = rule.count;
         bool first = true;
+        std::optional<qint64> resumeAt;
         if (!laidOut) {
             walk.emplace(rule, m.start.wall, allDay);
-            if (rule.count == 0) walk->seek(seekWall);
+            walk->setStepLimit(std::max<qint64>(1, kMaxStepsPerQuery - spent));
+            if (rule.count == 0) {
+                walk->seek(seekWall);
+            } else {
+                const auto& marks = checkpoints[ri];
+                auto after =
+                    std::upper_bound(marks.begin(), marks.end(), seekWall,
+                                     [](qint64 w, const Checkpoint& c) { return w < c.wall; });
+                if (after != marks.begin()) {
+                    const Checkpoint& mark = *(after - 1);
+                    walk->seek(mark.wall);
+                    resumeAt = mark.wall;
+                    remaining = mark.remaining;
+                    first = false;
+                }
+            }
         }
         while (true) {
             std::optional<qint64> wall;
@@ -197,6 +248,7 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
             } else {
                 wall = walk->next(limit);
                 if (!wall) break;
+                if (resumeAt && *wall < *resumeAt) continue;
                 if (rule.count > 0) {
                     if (first && *wall != m.start.wall) --remaining;
                     first = false;
@@ -211,10 +263,18 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
             if (startUtc + reach < fromUtc || startUtc >= toUtc) continue;
             if (produced >= cap) {
                 complete = false;
+                cutBy = Cut::Cap;
                 break;
             }
             ++produced;
             candidates.push_back({keyOfWall(*wall), *wall, nullptr});
+        }
+        if (walk) {
+            spent += walk->steps();
+            if (walk->limited()) {
+                complete = false;
+                cutBy = Cut::Work;
+            }
         }
     }
     for (const auto& e : extraDates) {
@@ -242,6 +302,7 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
     }
     for (const auto& rule : exceptionRules) {
         RecurrenceExpander walk(rule, m.start.wall, allDay);
+        walk.setStepLimit(std::max<qint64>(1, kMaxStepsPerQuery - spent));
         if (rule.count == 0) walk.seek(seekWall);
         int remaining = rule.count;
         int steps = 0;
@@ -255,6 +316,11 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
             if (rule.until && rule.until->kind != Timing::Kind::Utc && *wall > rule.until->wall)
                 break;
             excluded.push_back(keyOfWall(*wall));
+        }
+        spent += walk.steps();
+        if (walk.limited()) {
+            complete = false;
+            cutBy = Cut::Work;
         }
     }
     std::sort(excluded.begin(), excluded.end());
@@ -300,6 +366,7 @@ bool Series::occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local,
         o.occurrenceUtc = o.startUtc;
         if (overlaps(o.startUtc, o.endUtc, fromUtc, toUtc)) out.push_back(o);
     }
+    if (cut) *cut = cutBy;
     return complete;
 }
 

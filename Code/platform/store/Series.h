@@ -104,6 +104,17 @@ struct Series {
     // once when the series is read, so that queries need not walk from the start;
     // empty for other rules. One list per rule.
     std::vector<std::vector<qint64>> countedStarts;
+    // For longer counted rules: every kCheckpointEvery-th start with the count
+    // left before it, so that a query resumes the count near its span instead of
+    // walking from DTSTART. One list per rule.
+    struct Checkpoint {
+        qint64 wall = 0;
+        qint64 remaining = 0;
+    };
+    std::vector<std::vector<Checkpoint>> checkpoints;
+    static constexpr int kCheckpointEvery = 2048;
+    // The most starts of one counted rule laid out when the series is read.
+    static constexpr qint64 kMaxCountedWalk = 4000000;
 
     // Wall-clock bounds of every start and end (any clock), for skipping the
     // series quickly; the upper one is open for rules without an end.
@@ -112,11 +123,18 @@ struct Series {
 
     bool isRecurring() const { return !rules.empty() || !extraDates.empty(); }
 
+    // Why an expansion stopped before its end.
+    enum class Cut { None, Cap, Work };
+
     // Every occurrence that overlaps [fromUtc, toUtc), in no particular order.
     // Floating times and dates are read on `local`. At most `cap` come from the
-    // rules; answers NO when the cap cut the list short.
+    // rules, and the rules' walks do at most kMaxStepsPerQuery of work; answers
+    // NO when either cut the list short (`cut` tells which).
     bool occurrencesIn(qint64 fromUtc, qint64 toUtc, const ZoneTable& local, int cap,
-                       std::vector<Occurrence>& out) const;
+                       std::vector<Occurrence>& out, Cut* cut = nullptr) const;
+    // The work one query may spend on the rules of one series: periods or days
+    // laid out, or libical steps.
+    static constexpr qint64 kMaxStepsPerQuery = 400000;
 
     // The occurrence the rules gave `occurrenceUtc` as its start (also when it
     // was changed and moved since); without one, the first occurrence. None
@@ -126,8 +144,9 @@ struct Series {
     // The instant a changed occurrence's recurrence identifier names.
     static qint64 recurrenceInstant(const Timing& recurrenceId, const ZoneTable& local);
 
-    // Lays out the counted rules and sets the bounds; called once the series is read.
-    void prepare();
+    // Lays out the counted rules and sets the bounds; called once the series is
+    // read. Answers what could not be laid out (empty when all went well).
+    QString prepare();
     // Counted rules up to this many occurrences are laid out in advance.
     static constexpr int kLaidOutCount = 10000;
 

@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <QHash>
+#include <QSet>
 #include <QTimeZone>
 
 #include <libical/ical.h>
@@ -35,23 +36,167 @@ QString text(const char* s) {
     return s ? QString::fromUtf8(s) : QString();
 }
 
-bool nestsTooDeeply(const QByteArray& data) {
-    int depth = 0;
+// Longer content lines than real files hold (attachments included): libical's
+// line reader takes time growing with the square of a line's length.
+constexpr qsizetype kMaxLineLength = 1024 * 1024;
+// Observances and their extra onsets in a file's zone definitions; real ones
+// have a few dozen, and each costs libical memory and the store a walk.
+constexpr int kMaxZoneParts = 2000;
+// UTC offsets beyond a day are no clock on Earth.
+constexpr int kMaxZoneOffset = 24 * 3600 - 1;
+
+// What the store checks of a file before libical reads it: whether it is
+// safe to hand over, and the recurrence rules of its events as written (libical
+// reads "INTERVAL=1e14" as 1 and forgets what it cannot hold).
+struct Prescan {
+    QString problem;
+    QList<QByteArray> eventRules;  // RRULE and EXRULE values of the events, in order
+};
+
+bool startsWithName(const QByteArray& line, const char* name) {
+    const qsizetype n = qsizetype(qstrlen(name));
+    if (line.size() <= n || qstrnicmp(line.constData(), name, n) != 0) return false;
+    return line.at(n) == ':' || line.at(n) == ';';
+}
+
+// The value of a content line: what follows the first colon outside quotes.
+QByteArray valueOf(const QByteArray& line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line.at(i);
+        if (c == '"') quoted = !quoted;
+        if (c == ':' && !quoted) return line.mid(i + 1);
+    }
+    return {};
+}
+
+Prescan prescan(const QByteArray& data) {
+    Prescan out;
+    QList<QByteArray> stack;
+    int zoneParts = 0;
+    QByteArray logical;
+    auto finish = [&](const QByteArray& line) {
+        if (line.size() > kMaxLineLength) {
+            out.problem = QStringLiteral("has a line longer than %1 bytes").arg(kMaxLineLength);
+            return;
+        }
+        if (line.size() >= 6 && qstrnicmp(line.constData(), "BEGIN:", 6) == 0) {
+            const QByteArray name = line.mid(6).trimmed().toUpper();
+            if (stack.size() >= kMaxNesting) {
+                out.problem = QStringLiteral("nests its components too deeply");
+                return;
+            }
+            if (stack.contains("VTIMEZONE") && (name == "STANDARD" || name == "DAYLIGHT"))
+                ++zoneParts;
+            stack.push_back(name);
+        } else if (line.size() >= 4 && qstrnicmp(line.constData(), "END:", 4) == 0) {
+            if (!stack.isEmpty()) stack.pop_back();
+        } else if (stack.size() == 2 && stack.at(1) == "VEVENT" &&
+                   (startsWithName(line, "RRULE") || startsWithName(line, "EXRULE"))) {
+            out.eventRules.push_back(valueOf(line));
+        } else if (stack.contains("VTIMEZONE") && startsWithName(line, "RDATE")) {
+            zoneParts += int(valueOf(line).count(',')) + 1;
+        }
+        if (zoneParts > kMaxZoneParts)
+            out.problem = QStringLiteral("has time zone definitions with more than %1 onsets")
+                              .arg(kMaxZoneParts);
+    };
     qsizetype pos = 0;
-    while (pos < data.size()) {
+    while (pos < data.size() && out.problem.isEmpty()) {
         qsizetype end = data.indexOf('\n', pos);
         if (end < 0) end = data.size();
-        // Folded continuation lines start with a blank and are never BEGIN/END lines.
-        const char* line = data.constData() + pos;
-        const qsizetype length = end - pos;
-        if (length >= 6 && qstrnicmp(line, "BEGIN:", 6) == 0) {
-            if (++depth > kMaxNesting) return true;
-        } else if (length >= 4 && qstrnicmp(line, "END:", 4) == 0) {
-            --depth;
+        qsizetype stop = end;
+        if (stop > pos && data.at(stop - 1) == '\r') --stop;
+        const char first = data.at(pos);
+        if ((first == ' ' || first == '\t') && stop > pos) {
+            // A folded continuation of the line before.
+            if (logical.size() <= kMaxLineLength)
+                logical.append(data.constData() + pos + 1, stop - pos - 1);
+            else if (stop - pos > 1)
+                logical.append('x');
+        } else {
+            if (!logical.isNull()) finish(logical);
+            logical = QByteArray(data.constData() + pos, stop - pos);
+            if (logical.isNull()) logical = QByteArray("");
         }
         pos = end + 1;
     }
-    return false;
+    if (out.problem.isEmpty() && !logical.isNull()) finish(logical);
+    return out;
+}
+
+// Why a rule's text cannot be used as written: a part out of range or not a
+// number, an empty part, or no frequency. Empty when it is fine.
+QString ruleTextProblem(const QByteArray& value) {
+    const QByteArray rule = value.trimmed();
+    if (rule.isEmpty()) return QStringLiteral("is empty");
+    bool hasFrequency = false;
+    auto numberIn = [](const QByteArray& text, qint64 low, qint64 high, bool zeroAllowed) {
+        QByteArray t = text;
+        if (t.startsWith('+') || t.startsWith('-')) t = t.mid(1);
+        if (t.isEmpty() || t.size() > 12) return false;
+        for (char c : t)
+            if (c < '0' || c > '9') return false;
+        const qint64 v = text.toLongLong();
+        if (v == 0 && !zeroAllowed) return false;
+        return v >= low && v <= high;
+    };
+    for (const QByteArray& part : rule.split(';')) {
+        const qsizetype eq = part.indexOf('=');
+        const QByteArray name = (eq < 0 ? part : part.left(eq)).trimmed().toUpper();
+        const QByteArray v = eq < 0 ? QByteArray() : part.mid(eq + 1).trimmed();
+        if (name.isEmpty()) continue;
+        if (v.isEmpty()) return QStringLiteral("has an empty %1").arg(QString::fromLatin1(name));
+        const QString shown = QString::fromUtf8(part.left(64));
+        bool ok = true;
+        if (name == "FREQ") {
+            hasFrequency = true;
+        } else if (name == "INTERVAL") {
+            ok = !v.startsWith('-') && !v.startsWith('+') && numberIn(v, 1, 32767, false);
+        } else if (name == "COUNT") {
+            ok = !v.startsWith('-') && numberIn(v, 1, 2147483647, false);
+        } else {
+            struct Range {
+                const char* name;
+                int low, high;
+                bool signedValues;
+            };
+            static const Range ranges[] = {
+                {"BYSECOND", 0, 60, false},     {"BYMINUTE", 0, 59, false},
+                {"BYHOUR", 0, 23, false},       {"BYMONTHDAY", -31, 31, true},
+                {"BYYEARDAY", -366, 366, true}, {"BYWEEKNO", -53, 53, true},
+                {"BYSETPOS", -366, 366, true},  {"BYMONTH", 1, 12, false},
+            };
+            for (const Range& r : ranges) {
+                if (name != r.name) continue;
+                for (QByteArray item : v.split(',')) {
+                    item = item.trimmed();
+                    if (name == "BYMONTH" && item.endsWith('L')) item.chop(1);  // leap months
+                    if (!r.signedValues && (item.startsWith('-') || item.startsWith('+')))
+                        ok = false;
+                    if (!numberIn(item, r.low, r.high, !r.signedValues)) ok = false;
+                }
+            }
+            if (name == "BYDAY") {
+                for (QByteArray item : v.split(',')) {
+                    item = item.trimmed().toUpper();
+                    if (item.size() < 2) {
+                        ok = false;
+                        continue;
+                    }
+                    static const QByteArray days[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+                    const QByteArray code = item.right(2);
+                    if (std::find(std::begin(days), std::end(days), code) == std::end(days))
+                        ok = false;
+                    const QByteArray n = item.left(item.size() - 2);
+                    if (!n.isEmpty() && !numberIn(n, -53, 53, false)) ok = false;
+                }
+            }
+        }
+        if (!ok) return QStringLiteral("has %1 out of range").arg(shown);
+    }
+    if (!hasFrequency) return QStringLiteral("has no FREQ");
+    return {};
 }
 
 qint64 wallOf(const icaltimetype& t) {
@@ -98,6 +243,10 @@ public:
         }
     }
 
+    void setNotes(QStringList* notes) { notes_ = notes; }
+    // Whether the TZID names a definition refused (and reported) for its offsets.
+    bool refused(const QString& tzid) const { return refused_.contains(tzid); }
+
     void addDefinitionsFrom(icalcomponent* calendar) {
         ZoneResolver more(calendar);
         for (auto it = more.definitions_.constBegin(); it != more.definitions_.constEnd(); ++it)
@@ -138,8 +287,13 @@ private:
             if (ianaId == "UTC" || ianaId == "Etc/UTC" || ianaId == "GMT" || ianaId == "Z") {
                 table = ZoneTable::utc();
             } else {
-                QTimeZone zone(ianaId);
-                if (zone.isValid()) table = ZoneTable::forTimeZone(zone);
+                // Only names of the zone database: Qt also takes any word as a
+                // zone of its own (read as UTC), which would hide the file's
+                // definition of that TZID.
+                if (QTimeZone::isTimeZoneIdAvailable(ianaId)) {
+                    QTimeZone zone(ianaId);
+                    if (zone.isValid()) table = ZoneTable::forTimeZone(zone);
+                }
             }
         }
         std::lock_guard<std::mutex> lock(cacheMutex());
@@ -150,6 +304,15 @@ private:
     std::shared_ptr<const ZoneTable> lookUp(const QString& tzid) {
         if (auto zone = systemZone(tzid)) return zone;
         if (icalcomponent* definition = definitions_.value(tzid)) {
+            if (!offsetsPlausible(definition)) {
+                refused_.insert(tzid);
+                if (notes_)
+                    *notes_ << QStringLiteral(
+                                   "has a time zone \"%1\" with a UTC offset of a day "
+                                   "or more; its times are read as local time")
+                                   .arg(tzid);
+                return nullptr;
+            }
             if (auto zone = fromDefinition(tzid, definition)) return zone;
         }
         // "/mozilla.org/20050126_1/America/New_York",
@@ -164,6 +327,22 @@ private:
         if (!windows.isEmpty())
             if (auto zone = systemZone(QString::fromUtf8(windows))) return zone;
         return nullptr;
+    }
+
+    static bool offsetsPlausible(icalcomponent* definition) {
+        for (icalcomponent* o = icalcomponent_get_first_component(definition, ICAL_ANY_COMPONENT);
+             o; o = icalcomponent_get_next_component(definition, ICAL_ANY_COMPONENT)) {
+            for (icalproperty* p = icalcomponent_get_first_property(o, ICAL_ANY_PROPERTY); p;
+                 p = icalcomponent_get_next_property(o, ICAL_ANY_PROPERTY)) {
+                int offset = 0;
+                if (icalproperty_isa(p) == ICAL_TZOFFSETFROM_PROPERTY)
+                    offset = icalproperty_get_tzoffsetfrom(p);
+                else if (icalproperty_isa(p) == ICAL_TZOFFSETTO_PROPERTY)
+                    offset = icalproperty_get_tzoffsetto(p);
+                if (offset > kMaxZoneOffset || offset < -kMaxZoneOffset) return false;
+            }
+        }
+        return true;
     }
 
     // A zone laid out from a VTIMEZONE's observances: each onset (DTSTART, the
@@ -203,6 +382,7 @@ private:
                     auto spec = RuleSpec::fromLibical(icalproperty_get_rrule(p), QString());
                     if (!spec) continue;
                     RecurrenceExpander walk(*spec, startWall, false);
+                    walk.setStepLimit(Series::kMaxStepsPerQuery);
                     for (int n = 0; n < 1000; ++n) {
                         auto w = walk.next(lastWall);
                         if (!w) break;
@@ -237,15 +417,25 @@ private:
 
     QHash<QString, icalcomponent*> definitions_;
     QHash<QString, std::shared_ptr<const ZoneTable>> resolved_;
+    QSet<QString> refused_;
+    QStringList* notes_ = nullptr;
 };
 
 class ComponentReader final {
 public:
-    ComponentReader(ZoneResolver& zones, QStringList& notes) : zones_(zones), notes_(notes) {}
+    ComponentReader(ZoneResolver& zones, QStringList& notes, QList<QByteArray> rawRules)
+        : zones_(zones), notes_(notes), rawRules_(std::move(rawRules)) {}
 
     // A date or date-time value of a property, on the clock its TZID names.
     std::optional<Timing> timing(icalproperty* p, const icaltimetype& t) {
         if (!plausible(t)) return std::nullopt;
+        if (t.day > daysInMonth(t.year, t.month)) {
+            impossibleDate_ = QStringLiteral("%1-%2-%3")
+                                  .arg(t.year, 4, 10, QLatin1Char('0'))
+                                  .arg(t.month, 2, 10, QLatin1Char('0'))
+                                  .arg(t.day, 2, 10, QLatin1Char('0'));
+            return std::nullopt;
+        }
         Timing out;
         out.wall = wallOf(t);
         if (t.is_date) {
@@ -264,7 +454,9 @@ public:
         }
         out.zone = zones_.resolve(tzid);
         if (!out.zone) {
-            notes_ << QStringLiteral("unknown time zone \"%1\", read as local time").arg(tzid);
+            if (!zones_.refused(tzid))
+                notes_ << QStringLiteral("has an unknown time zone \"%1\", read as local time")
+                              .arg(tzid);
             out.kind = Timing::Kind::Floating;
         } else if (out.zone == ZoneTable::utc()) {
             out.kind = Timing::Kind::Utc;
@@ -345,6 +537,31 @@ public:
         bool hasRecurrenceId = false;
     };
 
+    // Adds a rule as libical read it, checked against the rule as written
+    // (which libical may have read otherwise); false when there is no rule.
+    bool addRule(EventParts& out, bool exception, std::optional<RuleSpec> spec) {
+        const QByteArray written =
+            ruleIndex_ < rawRules_.size() ? rawRules_.at(ruleIndex_) : QByteArray();
+        ++ruleIndex_;
+        const QString writtenProblem = written.isNull() ? QString() : ruleTextProblem(written);
+        if (!writtenProblem.isEmpty()) {
+            // Kept as written, so that a save does not change it, but not expanded.
+            if (!spec) spec = RuleSpec();
+            spec->text = QString::fromUtf8(written);
+            spec->libical.reset();
+            spec->problem = writtenProblem;
+        }
+        if (!spec) return false;
+        if (!spec->problem.isEmpty())
+            notes_ << (exception ? QStringLiteral("has an exception rule it cannot use (it %1); it "
+                                                  "excludes nothing")
+                                 : QStringLiteral("has a recurrence rule it cannot use (it %1); "
+                                                  "only its first occurrence is shown"))
+                          .arg(spec->problem);
+        (exception ? out.exceptionRules : out.rules).push_back(*spec);
+        return true;
+    }
+
     // Reads one VEVENT; answers the problem when it cannot be used.
     QString event(icalcomponent* c, EventParts& out) {
         Component& comp = out.component;
@@ -355,11 +572,19 @@ public:
              p = icalcomponent_get_next_property(c, ICAL_ANY_PROPERTY)) {
             switch (icalproperty_isa(p)) {
                 case ICAL_DTSTART_PROPERTY:
+                    impossibleDate_.clear();
                     start = timingOfValue(p);
+                    if (!start && !impossibleDate_.isEmpty())
+                        return QStringLiteral("has a start on a day that does not exist (%1)")
+                            .arg(impossibleDate_);
                     if (!start) return QStringLiteral("has an unreadable start");
                     break;
                 case ICAL_DTEND_PROPERTY:
+                    impossibleDate_.clear();
                     end = timingOfValue(p);
+                    if (!end && !impossibleDate_.isEmpty())
+                        return QStringLiteral("has an end on a day that does not exist (%1)")
+                            .arg(impossibleDate_);
                     break;
                 case ICAL_DURATION_PROPERTY:
                     duration = icalproperty_get_duration(p);
@@ -396,9 +621,10 @@ public:
                     const bool exception = icalproperty_isa(p) == ICAL_EXRULE_PROPERTY;
                     const icalrecurrencetype r =
                         exception ? icalproperty_get_exrule(p) : icalproperty_get_rrule(p);
-                    auto spec = RuleSpec::fromLibical(r, text(icalproperty_get_value_as_string(p)));
-                    if (!spec) return QStringLiteral("has an unreadable recurrence rule");
-                    (exception ? out.exceptionRules : out.rules).push_back(*spec);
+                    if (!addRule(
+                            out, exception,
+                            RuleSpec::fromLibical(r, text(icalproperty_get_value_as_string(p)))))
+                        return QStringLiteral("has an unreadable recurrence rule");
                     break;
                 }
                 case ICAL_RDATE_PROPERTY: {
@@ -430,6 +656,13 @@ public:
                     // libical drops a value it cannot parse and leaves this note; a
                     // dropped timing or rule would show the event wrongly.
                     const QString error = text(icalproperty_get_xlicerror(p));
+                    // libical drops a rule without a value; it stands as written.
+                    for (const char* name : {"RRULE", "EXRULE"}) {
+                        if (!error.contains(
+                                QStringLiteral("for %1 property").arg(QLatin1String(name))))
+                            continue;
+                        addRule(out, qstrcmp(name, "EXRULE") == 0, std::nullopt);
+                    }
                     static const char* const needed[] = {"DTSTART", "DTEND",        "DURATION",
                                                          "RRULE",   "EXRULE",       "RDATE",
                                                          "EXDATE",  "RECURRENCE-ID"};
@@ -440,7 +673,15 @@ public:
                     break;
                 }
                 case ICAL_EXDATE_PROPERTY: {
+                    impossibleDate_.clear();
                     auto at = timingOfValue(p);
+                    if (!at && !impossibleDate_.isEmpty()) {
+                        notes_ << QStringLiteral(
+                                      "has an EXDATE on a day that does not exist (%1); "
+                                      "it excludes nothing")
+                                      .arg(impossibleDate_);
+                        break;
+                    }
                     if (!at) return QStringLiteral("has an unreadable EXDATE");
                     out.exceptionDates.push_back(*at);
                     break;
@@ -459,10 +700,19 @@ public:
         comp.details.hasAlarm =
             icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT) != nullptr;
 
+        if (duration && duration->is_neg && !end) {
+            notes_ << QStringLiteral(
+                "has a negative DURATION; the event is read as lasting no "
+                "time");
+        }
         if (comp.start.isDate()) {
             qint64 days = 1;
             if (end) {
                 days = end->days() - comp.start.days();
+                if (days < 0)
+                    notes_ << QStringLiteral(
+                        "has an end before its start; the event is read as "
+                        "lasting one day");
             } else if (duration && !duration->is_neg) {
                 days = duration->days + 7 * qint64(duration->weeks) +
                        (duration->hours || duration->minutes || duration->seconds ? 1 : 0);
@@ -483,6 +733,10 @@ public:
             } else {
                 seconds = end->utc(local) - comp.start.utc(local);
             }
+            if (seconds < 0)
+                notes_ << QStringLiteral(
+                    "has an end before its start; the event is read as "
+                    "lasting no time");
             comp.duration = Duration{0, std::max<qint64>(0, seconds)};
             comp.exactDuration = true;
         } else if (duration && !duration->is_neg) {
@@ -536,6 +790,9 @@ public:
 private:
     ZoneResolver& zones_;
     QStringList& notes_;
+    QList<QByteArray> rawRules_;  // the events' rules as written, in file order
+    qsizetype ruleIndex_ = 0;
+    QString impossibleDate_;  // the last date read that does not exist
 };
 
 // The model's reading of a series' rule; unrepresentable when the file says
@@ -555,7 +812,8 @@ RecurrenceRule modelRuleOf(const Series& s) {
             r.until->isDate() ? local.utcFromWall(r.until->wall) : utc, zone));
     }
     auto unrepresentable = [&] { return RecurrenceRule::unrepresentable(r.text, r.interval, end); };
-    if (s.rules.size() != 1 || !s.exceptionRules.empty() || r.libical) return unrepresentable();
+    if (s.rules.size() != 1 || !s.exceptionRules.empty() || r.libical || !r.problem.isEmpty())
+        return unrepresentable();
 
     bool nth = false;
     for (const auto& d : r.byDay)
@@ -629,8 +887,9 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
         result.problem = QStringLiteral("is larger than %1 bytes").arg(kMaxFileSize);
         return result;
     }
-    if (nestsTooDeeply(data)) {
-        result.problem = QStringLiteral("nests its components too deeply");
+    Prescan scanned = prescan(data);
+    if (!scanned.problem.isEmpty()) {
+        result.problem = scanned.problem;
         return result;
     }
 
@@ -695,7 +954,17 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
 
     ZoneResolver zones(calendars.front());
     for (size_t i = 1; i < calendars.size(); ++i) zones.addDefinitionsFrom(calendars[i]);
-    ComponentReader reader(zones, result.notes);
+    zones.setNotes(&result.notes);
+    ComponentReader reader(zones, result.notes, std::move(scanned.eventRules));
+    for (icalcomponent* c : items) {
+        if (icalcomponent_get_first_component(c, ICAL_VEVENT_COMPONENT) ||
+            icalcomponent_get_first_component(c, ICAL_VTODO_COMPONENT)) {
+            result.notes << QStringLiteral(
+                "has an event or task nested inside another; the "
+                "nested one is ignored");
+            break;
+        }
+    }
 
     if (tasks) {
         if (items.size() > 1) {
@@ -731,8 +1000,31 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
         series->extraDates = std::move(parts.extraDates);
         series->exceptionDates = std::move(parts.exceptionDates);
     }
+    // Two changed versions of one occurrence: the later one in the file stands.
+    std::vector<Component> changes;
+    bool repeated = false;
+    for (Component& c : series->overrides) {
+        auto same = std::find_if(changes.begin(), changes.end(), [&](const Component& o) {
+            return c.recurrenceId && o.recurrenceId &&
+                   c.recurrenceId->wall == o.recurrenceId->wall &&
+                   c.recurrenceId->kind == o.recurrenceId->kind &&
+                   c.recurrenceId->zone == o.recurrenceId->zone;
+        });
+        if (same == changes.end()) {
+            changes.push_back(std::move(c));
+        } else {
+            *same = std::move(c);
+            repeated = true;
+        }
+    }
+    if (repeated)
+        result.notes << QStringLiteral(
+            "changes one occurrence twice (the same RECURRENCE-ID); "
+            "the later change is used");
+    series->overrides = std::move(changes);
     if (series->master && !series->rules.empty()) series->modelRule = modelRuleOf(*series);
-    series->prepare();
+    const QString laidOut = series->prepare();
+    if (!laidOut.isEmpty()) result.notes << laidOut;
     result.series = series;
     return result;
 }

@@ -162,14 +162,19 @@ QList<EventPtr> Store::eventsWithPredicate(const EventPredicate& predicate) cons
 
         auto expand = [&](const std::shared_ptr<const detail::Series>& series) {
             occurrences.clear();
+            detail::Series::Cut cut = detail::Series::Cut::None;
             const bool complete =
-                series->occurrencesIn(from, to, *local, kMaxOccurrencesPerQuery, occurrences);
+                series->occurrencesIn(from, to, *local, kMaxOccurrencesPerQuery, occurrences, &cut);
             if (!complete && !series->capReported.exchange(true)) {
                 foundation::log(
-                    QStringLiteral("WARNING: calendar file %1 has a rule giving more than "
-                                   "%2 occurrences in one query; the rest are left out")
-                        .arg(series->path)
-                        .arg(kMaxOccurrencesPerQuery));
+                    cut == detail::Series::Cut::Work
+                        ? QStringLiteral("WARNING: calendar file %1 has a rule that takes too "
+                                         "long to expand; its later occurrences are left out")
+                              .arg(series->path)
+                        : QStringLiteral("WARNING: calendar file %1 has a rule giving more than "
+                                         "%2 occurrences in one query; the rest are left out")
+                              .arg(series->path)
+                              .arg(kMaxOccurrencesPerQuery));
             }
             if (occurrences.empty()) return;
             if (!calendar) calendar = std::make_shared<Calendar>(folder->calendar);

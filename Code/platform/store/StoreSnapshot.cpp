@@ -4,6 +4,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,10 +26,69 @@ namespace calstore::detail {
 
 namespace {
 
-QString readSmallText(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.read(64 * 1024)).trimmed();
+// Problems of files besides the calendar files (titles, colours, attributes,
+// the groups file, unreadable folders) as last reported, so that a rescan
+// warns again only when the problem changes.
+std::mutex& reportedMutex() {
+    static std::mutex m;
+    return m;
+}
+QHash<QString, QString>& reportedProblems() {
+    static QHash<QString, QString> problems;
+    return problems;
+}
+
+// Logs "WARNING: calendar file <path> <what>" unless the same was said of the
+// path last time; an empty `what` forgets the path's problem.
+void warnOnce(const QString& path, const QString& what, const char* kind = "calendar file") {
+    {
+        std::lock_guard<std::mutex> lock(reportedMutex());
+        auto& problems = reportedProblems();
+        if (what.isEmpty()) {
+            problems.remove(path);
+            return;
+        }
+        auto it = problems.find(path);
+        if (it != problems.end() && *it == what) return;
+        problems.insert(path, what);
+    }
+    foundation::log(QStringLiteral("WARNING: %1 %2 %3").arg(QLatin1String(kind), path, what));
+}
+
+// A small file of the calendar folder (title, colour, attributes); empty when
+// it is missing, or with `problem` when something other than a readable
+// regular file of at most `maxBytes` stands in its place.
+QByteArray readSideFile(const QString& path, qint64 maxBytes, QString* problem) {
+    problem->clear();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {};  // defaults apply
+    QByteArray bytes;
+    QString why;
+    if (!foundation::RegularFile::read(path, maxBytes, &bytes, &why)) {
+        *problem = QStringLiteral("was ignored: %1").arg(why);
+        return {};
+    }
+    if (bytes.size() > maxBytes) {
+        *problem = QStringLiteral("was ignored: it is larger than %1 bytes").arg(maxBytes);
+        return {};
+    }
+    return bytes;
+}
+
+// A title or colour from a side file: one line of text; text holding control
+// characters (a file of NULs, binary junk) is no title at all.
+QString sideFileText(const QString& path) {
+    QString problem;
+    QString text = QString::fromUtf8(readSideFile(path, 64 * 1024, &problem)).trimmed();
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            problem = QStringLiteral("was ignored: it holds control characters");
+            text.clear();
+            break;
+        }
+    }
+    warnOnce(path, problem);
+    return text;
 }
 
 // vdir colours are "#RRGGBB" or "#RRGGBBAA".
@@ -61,25 +122,66 @@ FileStamp stampOf(const struct stat& st) {
 struct Listed {
     QString path;
     FileStamp stamp;  // identity only
+    QString problem;  // why the entry cannot be read; empty for a regular file
 };
+
+// A file name as the log shows it: bytes that are not UTF-8 are written as
+// "\xNN", so that the name a warning gives is the one on disk.
+QString shownName(const char* name, size_t length) {
+    const QByteArray bytes(name, qsizetype(length));
+    const QString decoded = QString::fromUtf8(bytes);
+    if (decoded.toUtf8() == bytes) return decoded;
+    QString out;
+    for (char c : bytes) {
+        const uchar u = uchar(c);
+        if (u < 0x80)
+            out += QLatin1Char(c);
+        else
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
 
 // The calendar files of a folder by name: "*.ics" (any case), not hidden, so
 // that temporary files of atomic writers (".name.ics.tmp-…") and backups
-// ("name.ics~", "name.ics.bak") are never read.
-std::vector<Listed> listCalendarFiles(const QString& folder) {
+// ("name.ics~", "name.ics.bak") are never read. Entries named so that are no
+// readable regular file (folders, dangling or looping links, links to devices,
+// names that are not UTF-8) come with the reason. `why` says why the folder
+// itself cannot be listed.
+std::vector<Listed> listCalendarFiles(const QString& folder, QString* why) {
     std::vector<Listed> out;
     const QByteArray encoded = QFile::encodeName(folder);
     DIR* dir = ::opendir(encoded.constData());
-    if (!dir) return out;
+    if (!dir) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return out;
+    }
     const int dfd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.') continue;
         const size_t length = std::strlen(name);
         if (length < 5 || qstrnicmp(name + length - 4, ".ics", 4) != 0) continue;
+        const QString path = folder + QLatin1Char('/') + shownName(name, length);
         struct stat st {};
-        if (::fstatat(dfd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
-        out.push_back({folder + QLatin1Char('/') + QFile::decodeName(name), stampOf(st)});
+        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+        Listed listed{path, stampOf(st), QString()};
+        if (QFile::encodeName(QFile::decodeName(name)) != QByteArray(name)) {
+            listed.problem = QStringLiteral("its name is not valid UTF-8; rename it to read it");
+        } else if (S_ISLNK(st.st_mode) || !S_ISREG(st.st_mode)) {
+            struct stat target {};
+            if (::fstatat(dfd, name, &target, 0) != 0) {
+                listed.problem = errno == ELOOP ? QStringLiteral("it is a loop of symbolic links")
+                                                : QStringLiteral("it is a link to nothing");
+            } else if (S_ISDIR(target.st_mode)) {
+                listed.problem = QStringLiteral("it is a folder, not a calendar file");
+            } else if (!S_ISREG(target.st_mode)) {
+                listed.problem = QStringLiteral("it is not a regular file");
+            } else {
+                listed.stamp = stampOf(target);
+            }
+        }
+        out.push_back(std::move(listed));
     }
     ::closedir(dir);
     std::sort(out.begin(), out.end(),
@@ -185,26 +287,14 @@ bool StoreSnapshot::identityOf(const QString& path, FileStamp* stamp) {
 }
 
 bool StoreSnapshot::readFile(const QString& path, QByteArray* bytes, FileStamp* stamp) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
     // Never more than the store reads at all (a file growing meanwhile included).
-    *bytes = st.st_size > SeriesReader::kMaxFileSize ? f.read(SeriesReader::kMaxFileSize + 1)
-                                                     : f.readAll();
-    const bool ok = f.error() == QFileDevice::NoError;
+    if (!foundation::RegularFile::read(path, SeriesReader::kMaxFileSize, bytes, nullptr, &st))
+        return false;
     *stamp = stampOf(st);
     stamp->size = bytes->size();
     stamp->hash = QCryptographicHash::hash(*bytes, QCryptographicHash::Sha1);
-    return ok;
+    return true;
 }
 
 std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
@@ -216,28 +306,27 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     calendar.setUid(name);
     for (const QString& meta :
          {QStringLiteral("displayname"), QStringLiteral("color"), attributesFileName()}) {
-        QFile f(path + QLatin1Char('/') + meta);
-        if (f.open(QIODevice::ReadOnly))
+        QByteArray bytes;
+        QString ignored;
+        if (foundation::RegularFile::read(path + QLatin1Char('/') + meta, 1024 * 1024, &bytes,
+                                          &ignored))
             folder->metaHashes.insert(
-                meta, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
+                meta, QCryptographicHash::hash(bytes, QCryptographicHash::Sha1));
     }
-    const QString title = readSmallText(path + QStringLiteral("/displayname"));
+    const QString title = sideFileText(path + QStringLiteral("/displayname"));
     calendar.setTitle(title.isEmpty() ? name : title);
-    const QColor color = parseColor(readSmallText(path + QStringLiteral("/color")));
+    const QColor color = parseColor(sideFileText(path + QStringLiteral("/color")));
     if (color.isValid()) calendar.setColor(color);
 
     bool tasksDeclared = false;
     const QString attributesPath = path + QLatin1Char('/') + attributesFileName();
-    if (QFileInfo::exists(attributesPath)) {
-        QFile f(attributesPath);
-        QJsonParseError error;
-        const QJsonDocument doc = f.open(QIODevice::ReadOnly)
-                                      ? QJsonDocument::fromJson(f.read(1024 * 1024), &error)
-                                      : QJsonDocument();
+    QString attributesProblem;
+    const QByteArray attributesText =
+        readSideFile(attributesPath, 1024 * 1024, &attributesProblem);
+    if (!attributesText.isEmpty()) {
+        const QJsonDocument doc = QJsonDocument::fromJson(attributesText);
         if (!doc.isObject()) {
-            if (!previous || !previous->attributes.isEmpty())
-                warn(attributesPath,
-                     QStringLiteral("cannot be read; the calendar keeps its defaults"));
+            attributesProblem = QStringLiteral("cannot be read; the calendar keeps its defaults");
         } else {
             const QJsonObject o = doc.object();
             folder->attributes = o;
@@ -252,6 +341,7 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             }
         }
     }
+    warnOnce(attributesPath, attributesProblem);
     folder->groupUid = folder->attributes.value(QStringLiteral("group")).toString();
     if (folder->groupUid.isEmpty()) folder->groupUid = defaultGroupUid(calendar.type());
 
@@ -272,7 +362,15 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     };
     std::vector<Item> items;
     bool todos = false, events = false;
-    for (const Listed& listed : listCalendarFiles(path)) {
+    QString listingProblem;
+    const std::vector<Listed> listing = listCalendarFiles(path, &listingProblem);
+    warnOnce(
+        path,
+        listingProblem.isEmpty()
+            ? QString()
+            : QStringLiteral("cannot be read (%1); its events are not shown").arg(listingProblem),
+        "calendar folder");
+    for (const Listed& listed : listing) {
         Item item;
         item.path = listed.path;
         if (previous) {
@@ -295,6 +393,11 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
                 folder->skipped.insert(listed.path, *skipped);  // still unusable, already reported
                 continue;
             }
+        }
+        if (!listed.problem.isEmpty()) {
+            warn(listed.path, QStringLiteral("was skipped: %1").arg(listed.problem));
+            folder->skipped.insert(listed.path, listed.stamp);
+            continue;
         }
         if (listed.stamp.size > SeriesReader::kMaxFileSize) {
             warn(listed.path, QStringLiteral("was skipped: it is larger than %1 bytes")
@@ -336,8 +439,7 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
                 folder->skipped.insert(item.path, item.data.stamp);
                 continue;
             }
-            for (const QString& note : result.notes)
-                warn(item.path, QStringLiteral("has an %1").arg(note));
+            for (const QString& note : result.notes) warn(item.path, note);
             if (result.series) {
                 result.series->calendarUid = calendar.uid();
                 result.series->path = item.path;
@@ -385,17 +487,18 @@ QString StoreSnapshot::defaultGroupUid(const QString& calendarType) {
 
 QJsonObject StoreSnapshot::readGroupsFile(const QString& root) {
     const QString path = root + QLatin1Char('/') + groupsFileName();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QJsonDocument doc = QJsonDocument::fromJson(f.read(1024 * 1024));
-    if (!doc.isObject()) {
-        foundation::log(
-            QStringLiteral("WARNING: calendar file %1 cannot be read; the groups keep their "
-                           "defaults")
-                .arg(path));
-        return {};
+    QString problem;
+    const QByteArray text = readSideFile(path, 1024 * 1024, &problem);
+    QJsonObject groups;
+    if (!text.isEmpty()) {
+        const QJsonDocument doc = QJsonDocument::fromJson(text);
+        if (doc.isObject())
+            groups = doc.object();
+        else
+            problem = QStringLiteral("cannot be read; the groups keep their defaults");
     }
-    return doc.object();
+    warnOnce(path, problem);
+    return groups;
 }
 
 std::shared_ptr<StoreSnapshot> StoreSnapshot::assemble(

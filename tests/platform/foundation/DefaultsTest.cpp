@@ -1,3 +1,4 @@
+#include "platform/foundation/CloudStore.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointF>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,8 @@
 #include <limits>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 using foundation::Defaults;
 using foundation::LogCapture;
@@ -307,4 +311,64 @@ TEST(Defaults, StandardInstanceFollowsTheEnvironmentAndCanBeReplaced) {
         EXPECT_TRUE(first.boolForKey(QStringLiteral("kept")));  // the old object is still usable
     }
     Defaults::resetStandard();  // the next user gets the test program's default again
+}
+
+// Settings and cloud files where something other than a readable regular file
+// stands: opening them never blocks, and the message names the file and why.
+TEST(Defaults, PipesAndOtherNonFilesNeitherHangNorGoUnreported) {
+    testsupport::TempDir dir;
+    const QString defaultsPath = dir.file(QStringLiteral("Defaults.plist"));
+    const QString cloudFolder = dir.file(QStringLiteral("cloud"));
+    const QString cloudPath = cloudFolder + QStringLiteral("/ZoltCloud.plist");
+    ASSERT_TRUE(QDir().mkpath(cloudFolder));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(defaultsPath).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(cloudPath).constData(), 0600), 0);
+    LogCapture log;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread([=] {
+        Defaults defaults(defaultsPath);
+        done->store(true);
+    }).detach();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return done->load(); }, 20)) << "hangs";
+    foundation::CloudStore cloud(cloudFolder);
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("WARNING: user defaults file ") + defaultsPath +
+                     QStringLiteral(" could not be read (cannot open: it is a named pipe")));
+    // The pipe was moved aside like any unreadable settings file.
+    EXPECT_FALSE(QFileInfo::exists(defaultsPath));
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList({QStringLiteral("Defaults.plist.unreadable-*")}, QDir::System)
+                  .size(),
+              1);
+    EXPECT_TRUE(log.contains(QStringLiteral("WARNING: cloud store file ") + cloudPath +
+                             QStringLiteral(" could not be read (cannot read the file: it is a "
+                                            "named pipe")));
+}
+
+// Text XML cannot carry (NUL, other control characters, unpaired surrogates)
+// is stored so that any XML reader takes the file and the value reads back as
+// the settings hold it.
+TEST(Defaults, TextXmlCannotCarryIsWrittenSoThatItReadsBack) {
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("Defaults.plist"));
+    const QString hostile = QStringLiteral("a") + QChar(0) + u'b' + QChar(0xD800) + u'c' +
+                            QChar(0x01) + QChar(0xDC00) + QChar(0xFFFF) + u'\r' + u'\t';
+    const QString clean = QStringLiteral("a\uFFFDb\uFFFDc\uFFFD\uFFFD\uFFFD\r\t");
+    {
+        Defaults defaults(path);
+        ASSERT_TRUE(defaults.setObject(QStringLiteral("text"), hostile));
+        ASSERT_TRUE(defaults.setObject(QStringLiteral("key") + QChar(0),
+                                       QVariantList{hostile, QStringList{hostile}}));
+        EXPECT_EQ(defaults.stringForKey(QStringLiteral("text")), clean);
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(f.readAll());
+    while (!xml.atEnd()) xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    Defaults reread(path);
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("text")), clean);
+    EXPECT_EQ(reread.arrayForKey(QStringLiteral("key\uFFFD")),
+              (QVariantList{clean, QVariantList{clean}}));
 }
