@@ -1,0 +1,3 @@
+#include "weekview/WDSubview.h"
+
+WDSubview::WDSubview(const QRectF& frame) : kit::View(frame) {}

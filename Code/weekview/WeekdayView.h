@@ -1,0 +1,210 @@
+#pragma once
+
+#include "data/EventDay.h"
+#include "data/MyDate.h"
+#include "platform/kit/TextAttributes.h"
+#include "platform/kit/View.h"
+#include "platform/store/Event.h"
+#include "yearview/YearViewCell.h"
+
+#include <QColor>
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class WDEventsView;
+class WDHeaderView;
+
+// One day column of the week view. It shows the day of a year page's cell in
+// two stacked subviews: a header with the day's title and its full-day
+// entries, and below it the hour area, always 24 hours tall, which the column
+// moves up and down to scroll the hours. The column splits its height between
+// the two, converts between hours, scroll percentages and positions for the
+// week view's hour scrolling, and keeps the two lists it draws: the timed
+// events in layout order with their overlap values, and the full-day entries
+// of the header.
+//
+// The class holds what all columns share: the drawing settings read from the
+// preferences and the hour height, which every column's layout sets alike.
+//
+// Main thread only, except threadedUpdateView, which the loader jobs may call
+// from their threads.
+class WeekdayView final : public kit::View {
+    Q_OBJECT
+
+public:
+    // Layout constants, in points.
+    static constexpr double kTitleHeight = 26.0;        // the title row of the header
+    static constexpr double kFulldayRowHeight = 18.0;   // one full-day row
+    static constexpr double kFulldayPanelExtra = 10.0;  // below and above the rows
+    static constexpr double kHeaderCover = 25.0;        // what the header hides of the hours
+    static constexpr double kDefaultHourHeight = 50.0;
+
+    // One timed event of a day as the overlap layout places it. Events that
+    // begin within 20 minutes of one another form a group and share the width
+    // side by side; a group that begins while earlier events still run is
+    // indented.
+    struct TimedEvent {
+        EventDayPtr record;
+        int indentLevel = 0;       // indent steps of the event's group
+        int indexAtSameTime = 0;   // place within the group, 0 first
+        int eventsAtSameTime = 1;  // members of the group
+    };
+    // What a column draws of a day: the timed events in layout order and the
+    // full-day entries that get a header row.
+    struct DayLayout {
+        std::vector<TimedEvent> events;
+        std::vector<EventDayPtr> fdevents;
+    };
+    // The header's two heights and rows for a column height and a number of
+    // full-day entries.
+    struct HeaderHeights {
+        double collapsed = 0.0;
+        double expanded = 0.0;
+        int canDisplay = 0;
+        bool hasMoreThanCanDisplay = false;
+    };
+
+    // -- Class operations
+
+    // Sets up the class-wide images, text attributes and hour height once;
+    // every other operation that needs them calls it first.
+    static void initialize();
+    // The day names of the title, "dayText0" to "dayText7" and their short
+    // forms; entry 7 is the name a column without a day shows.
+    static void cacheWeekDayNames();
+    static void loadPreferences();
+    // Re-reads "AppPref WeekView" and "AppPref General" into the class-wide
+    // settings and derives the holiday text colour from the weekend colour.
+    static void updatePreferences();
+    // Whether some event of the week view is selected.
+    static void setSelection(bool selected);
+    static bool eventSelected();
+    // The height of one hour in every column's hour area.
+    static double hourHeight();
+
+    // The settings as the columns use them.
+    static bool showFulldayMarks();
+    static bool useCalendarColors();
+    static bool showHolidays();
+    static bool showBirthdays();
+    static bool grayoutUntilToday();
+    static bool useWeekendColor();
+    static bool useBoldLayout();
+    static bool useUSformat();
+    static bool textDoubleStrike();
+    static QColor grayoutColor();
+    static QColor weekdayBGColor();
+    static QColor weekendBGColor();
+    static QColor nowColor();
+    static double workdayStart();
+    static double workdayEnd();
+    static QStringList cachedDayNames();
+    static QStringList cachedShortDayNames();
+    static kit::TextAttributes titleBigTextAttribs();
+    static kit::TextAttributes titleSmallTextAttribs();
+    static kit::TextAttributes textAttribsEventTitle();
+    static kit::TextAttributes textAttribsHoliday();
+
+    // The header's heights for a column `columnHeight` points high whose day
+    // has `fulldayCount` full-day entries. A column too low for one row gets
+    // none (never a negative number of rows).
+    static HeaderHeights headerHeightsFor(double columnHeight, int fulldayCount);
+
+    // Lays out a day's entries: the timed events of shown calendars sorted by
+    // start (entries starting together keep the day's order), grouped and
+    // indented, and the full-day entries the header lists (neither the notes
+    // event nor holiday or birthday entries; marks only with
+    // `showFulldayMarks`). Entries without an event or a calendar are not
+    // shown. Writes nothing into the records, so any thread may ask.
+    static DayLayout sortEvents(const YearViewCell::EventList& entries, bool showFulldayMarks);
+
+    // -- Construction
+    explicit WeekdayView(const QRectF& frame);
+    static WeekdayView* initWithFrame(const QRectF& frame) { return new WeekdayView(frame); }
+
+    // -- Day and geometry
+    // The day to show, or none; the lists and the header follow it.
+    void setYVCell(const YearViewCellPtr& cell);
+    void setFrame(const QRectF& frame) override;
+    // Splits `frame` (the column's frame) into the header and the hour area:
+    // the hour height, the header's heights and the hour area's size.
+    void setInnerFrames(const QRectF& frame);
+    Q_INVOKABLE void setPositionInView(int position);
+    int cellPosition() const { return cellPosition_; }
+    // Whether the title needs the narrow date form at the current width.
+    void determineCellSpace();
+    bool useNarrowText() const { return useNarrowText_; }
+    bool isOffScreen() const { return isOffScreen_; }
+
+    // -- The day
+    int day() const;
+    int month() const;
+    int year() const;
+    MyDatePtr date() const;
+    YearViewCellPtr dataCell() const { return yvcell_; }
+    Q_INVOKABLE QString birthdaysText() const;
+    Q_INVOKABLE QString notesText() const;
+    bool hasNotes2() const;
+
+    WDEventsView* eventsView() const { return eventsView_; }
+    WDHeaderView* headerView() const { return headerView_; }
+    float earliestEvent() const { return earliestEvent_; }
+    float latestEvent() const { return latestEvent_; }
+
+    // -- Hour scrolling. A percentage of 0 shows hour 0 right under the title
+    // row, 1 the end of the day at the bottom. When all 24 hours fit, every
+    // percentage is 0 and nothing scrolls.
+    bool hourIsVisible(double hour) const;
+    double scrollPercentForHour(double hour) const;
+    // The percentage at which `hour` is just visible at the bottom.
+    double maxScrollPercentForHour(double hour) const;
+    // The hour at the top for a percentage.
+    double hourForScrollPercent(double percent) const;
+    // The hour area's y for a percentage.
+    double yPosForScrollPercent(double percent) const;
+    // The percentage that scrolls half an hour.
+    double scrollDiffForHalfHour() const;
+    void setEventsViewYpos(double y);
+
+    // Where an event is seen: a full-day entry's row in the header's
+    // coordinates, a timed event's box cut to the visible hours in the hour
+    // area's; empty for a full-day entry the header does not list.
+    QRectF visibleRectForEvent(const EventDayPtr& event) const;
+
+    // -- The event lists
+    // The timed events in layout order and the full-day entries of the header.
+    const std::vector<EventDayPtr>& events() const { return events_; }
+    const std::vector<EventDayPtr>& fdevents() const { return fdevents_; }
+    // Lays out the day's entries again and gives the header its heights.
+    Q_INVOKABLE void eventlistChanged();
+    // Re-reads the day after a loader changed it and redraws. Any thread may
+    // ask; the lists, the header and the redraw change on the main thread.
+    Q_INVOKABLE void threadedUpdateView();
+    Q_INVOKABLE void redrawViewOnMainThread(QObject* ignored = nullptr);
+    void forceRedraw();
+    // Whether this very record is listed (timed or full-day).
+    bool containsEvent(const EventDayPtr& event) const;
+    // The timed record of the store event's occurrence (same UID and start).
+    EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
+
+private:
+    double visibleHours() const;
+    double lastTopHour() const;
+    void applyHeaderHeights(double columnHeight);
+
+    YearViewCellPtr yvcell_;
+    WDHeaderView* headerView_ = nullptr;
+    WDEventsView* eventsView_ = nullptr;
+    int cellPosition_ = 1;
+    bool isOffScreen_ = true;
+    bool useNarrowText_ = false;
+    std::vector<EventDayPtr> events_;
+    std::vector<EventDayPtr> fdevents_;
+    float earliestEvent_ = 24.0f;
+    float latestEvent_ = 0.0f;
+};
