@@ -27,6 +27,12 @@ struct Entry {
 Entry at(const char* title, const char* from, const char* to, bool shown = true) {
     return Entry{title, from, to, false, Calendar::kTypeNormal, shown};
 }
+// A timed event that began at `from` the day before.
+Entry sinceDayBefore(const char* title, const char* from, const char* to) {
+    Entry e = at(title, from, to);
+    e.startDay = -1;
+    return e;
+}
 Entry allDay(const char* title, int type = Calendar::kTypeNormal, const char* location = "",
              bool shown = true) {
     return Entry{title, "00:00", "00:00", true, type, shown, location};
@@ -118,7 +124,7 @@ TEST_F(WeekdayViewEventsTest, SortEventsGroupsIndentsAndListsTheFulldayEntries) 
          {{"Second", 0, 0, 2}, {"First", 0, 1, 2}},
          {}},
         {"an event from the day before indents the day's first group",
-         {at("Night", "09:00", "01:00"), at("Breakfast", "00:10", "00:40")},
+         {sinceDayBefore("Night", "09:00", "01:00"), at("Breakfast", "00:10", "00:40")},
          true,
          {{"Night", 0, 0, 1}, {"Breakfast", 1, 0, 1}},
          {}},
@@ -139,10 +145,7 @@ TEST_F(WeekdayViewEventsTest, SortEventsGroupsIndentsAndListsTheFulldayEntries) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         cell = yvtest::makeCell(kYear, kMonth, kDay);
-        for (Entry e : c.day) {
-            if (std::string(e.title) == "Night") e.startDay = -1;
-            add(e);
-        }
+        for (const Entry& e : c.day) add(e);
         const auto layout = WeekdayView::sortEvents(*cell->events(), c.showMarks);
         EXPECT_EQ(laidOut(layout), c.timed);
         EXPECT_EQ(titles(layout.fdevents), c.fulldays);
