@@ -1,12 +1,17 @@
 #pragma once
 
-// Small views the shell's widget tests place, drive and render.
+// Small views the shell's widget tests place, drive and render, and a probe for
+// blocking animations.
 
 #include "platform/kit/Graphics.h"
 #include "platform/kit/View.h"
+#include "support/TestSupport.h"
 
 #include <QColor>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 namespace shelltest {
 
@@ -30,5 +35,16 @@ public:
 private:
     bool flipped_;
 };
+
+// Answers whether a nested event loop ran during `call`: a blocking animation
+// runs one, and a zero timer queued before the call fires in it.
+inline bool ranEventLoop(const std::function<void()>& call) {
+    bool fired = false;
+    QTimer::singleShot(0, [&fired] { fired = true; });
+    call();
+    const bool during = fired;
+    testsupport::waitUntil([&fired] { return fired; }, 2.0);
+    return during;
+}
 
 }  // namespace shelltest

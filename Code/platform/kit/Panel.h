@@ -2,6 +2,10 @@
 
 #include "platform/kit/Window.h"
 
+#include <QPointer>
+
+#include <optional>
+
 namespace kit {
 
 // A panel: a window that serves another (popups, hovers, inspectors). It never
@@ -36,6 +40,16 @@ public:
     bool hasShadow() const { return shadow_; }
     void setHasShadow(bool shadow);
 
+    // The window the panel belongs to (none by default). Where the desktop does
+    // not let a window place itself, the panel is shown as a transient popup of
+    // that window, so that it still appears where its frame says.
+    Window* parentWindow() const { return parent_; }
+    void setParentWindow(Window* parent);
+    // Whether windows may place themselves on this desktop (not on Wayland);
+    // tests may pretend either way, and an empty value gives the truth back.
+    static bool desktopPlacesWindows();
+    static void setDesktopPlacesWindowsForTesting(std::optional<bool> places);
+
 private:
     void applyFlags();
     void applicationStateChanged(Qt::ApplicationState state);
@@ -46,6 +60,7 @@ private:
     bool worksWhenModal_ = false;
     bool shadow_ = true;
     bool hiddenByDeactivation_ = false;
+    QPointer<Window> parent_;
 };
 
 }  // namespace kit

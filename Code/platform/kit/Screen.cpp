@@ -7,6 +7,11 @@ namespace kit {
 
 namespace {
 
+std::vector<QRectF>& testFrames() {
+    static std::vector<QRectF> frames;
+    return frames;
+}
+
 // The height that y is mirrored against: the main screen's bottom edge in Qt's
 // global coordinates.
 double mirrorHeight() {
@@ -19,20 +24,31 @@ double mirrorHeight() {
 }  // namespace
 
 QRectF Screen::mainFrame() {
+    if (!testFrames().empty()) return testFrames().front();
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? fromQtRect(QRectF(s->geometry())) : QRectF();
 }
 
 QRectF Screen::visibleFrame() {
+    if (!testFrames().empty()) return testFrames().front();
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? fromQtRect(QRectF(s->availableGeometry())) : QRectF();
 }
 
 QRectF Screen::frameContaining(const QPointF& point) {
+    if (!testFrames().empty()) {
+        for (const QRectF& frame : testFrames())
+            if (frame.contains(point)) return frame;
+        return mainFrame();
+    }
     const QPointF q = toQtPoint(point);
     for (QScreen* s : QGuiApplication::screens())
         if (QRectF(s->geometry()).contains(q)) return fromQtRect(QRectF(s->geometry()));
     return mainFrame();
+}
+
+void Screen::setFramesForTesting(const std::vector<QRectF>& frames) {
+    testFrames() = frames;
 }
 
 QRectF Screen::fromQtRect(const QRectF& r) {

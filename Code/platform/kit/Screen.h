@@ -3,6 +3,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <vector>
+
 namespace kit {
 
 // Screen coordinates as the views compute them: origin at the lower left corner
@@ -17,6 +19,11 @@ public:
     static QRectF visibleFrame();
     // The frame of the screen that holds the point (the main one when none does).
     static QRectF frameContaining(const QPointF& point);
+
+    // For tests: the screens' frames in these coordinates, the first one the main
+    // screen, in place of the desktop's; an empty list gives the desktop back.
+    // Only the frames are replaced, not the conversions.
+    static void setFramesForTesting(const std::vector<QRectF>& frames);
 
     static QRectF fromQtRect(const QRectF& qtRect);
     static QRectF toQtRect(const QRectF& rect);
