@@ -3,8 +3,10 @@
 
 #include "YearViewTestSupport.h"
 
+#include "platform/kit/Event.h"
 #include "platform/kit/Font.h"
 #include "platform/kit/Graphics.h"
+#include "platform/kit/ScrollView.h"
 #include "support/TestSupport.h"
 #include "yearview/InfoHoverView.h"
 
@@ -153,6 +155,33 @@ TEST_F(InfoHover, TallContentScrollsItsTopIntoSight) {
     const QImage img = view->renderToImage();
     saveForInspection(img, QStringLiteral("hover-tall"));
     EXPECT_GT(inkInRows(img, 0, 14, 3, 15), 10);  // the candle of the first section on top
+}
+
+TEST_F(InfoHover, InTheKitsScrollViewANewDayShowsItsTopAgain) {
+    const auto birthdays = makeCalendar(Calendar::kTypeBirthday);
+    auto tallDay = [&](int day, int people) {
+        auto cell = makeCell(2011, 9, day);
+        for (int i = 0; i < people; ++i)
+            cell->addEventFromCalendar(makeAllDay(2011, 9, day, QStringLiteral("Person %1").arg(i)),
+                                       birthdays);
+        return cell;
+    };
+    kit::ScrollView scroll(QRectF(0, 0, 220, 85));
+    auto* view = new InfoHoverView(QRectF(0, 0, 220, 10));
+    scroll.setDocumentView(view);
+    view->setCell(tallDay(13, 12));
+    const double h = view->frame().height();
+    ASSERT_GT(h, 85);
+    EXPECT_EQ(scroll.documentVisibleRect(), QRectF(0, h - 85, 220, 85));
+    EXPECT_DOUBLE_EQ(scroll.verticalScroller()->doubleValue(), 0.0);
+
+    // Read down to the bottom, then hover another day: its top comes back.
+    scroll.scrollWheel(kit::Event::scrollEvent(QPointF(), 0, -100));
+    EXPECT_DOUBLE_EQ(scroll.documentVisibleRect().y(), 0);
+    view->setCell(tallDay(14, 9));
+    const double h2 = view->frame().height();
+    EXPECT_LT(h2, h);
+    EXPECT_EQ(scroll.documentVisibleRect(), QRectF(0, h2 - 85, 220, 85));
 }
 
 TEST_F(InfoHover, MarksAreListedOnceTheCellHasBeenDrawn) {

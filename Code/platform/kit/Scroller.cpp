@@ -195,9 +195,9 @@ void Scroller::drawRect(Graphics& graphics, const QRectF&) {
                     arrow.lineTo(QPointF(c.x() + s, c.y() - dir * s / 2));
                     arrow.lineTo(QPointF(c.x(), c.y() + dir * s));
                 } else {
-                    arrow.moveTo(QPointF(c.x() + dir * s / 2, c.y() - s));
-                    arrow.lineTo(QPointF(c.x() + dir * s / 2, c.y() + s));
-                    arrow.lineTo(QPointF(c.x() - dir * s, c.y()));
+                    arrow.moveTo(QPointF(c.x() - dir * s / 2, c.y() - s));
+                    arrow.lineTo(QPointF(c.x() - dir * s / 2, c.y() + s));
+                    arrow.lineTo(QPointF(c.x() + dir * s, c.y()));
                 }
                 arrow.closePath();
                 graphics.fill(arrow);

@@ -217,7 +217,14 @@ TextView::TextView(const QRectF& frame) : Control(frame) {
     restyle();
 }
 
-TextView::~TextView() = default;
+TextView::~TextView() {
+    // The editor goes after this object (with its QWidget part): it must not call
+    // back into a text view that is half taken down.
+    if (edit_) {
+        QObject::disconnect(edit_, nullptr, this, nullptr);
+        QObject::disconnect(edit_->document()->documentLayout(), nullptr, this, nullptr);
+    }
+}
 
 template <typename F>
 void TextView::quietly(F&& change) {

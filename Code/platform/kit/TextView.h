@@ -56,7 +56,9 @@ public:
     double minHeight() const { return minHeight_; }
     void setMinHeight(double height);
 
-    // -- Appearance. Colours, alignment and line spacing apply to the whole text.
+    // -- Appearance. Setting the text colour, alignment or line spacing applies it
+    // to the whole text; HTML set afterwards keeps its own colours and shows the
+    // rest in the text colour.
     QColor textColor() const { return textColor_; }
     void setTextColor(const QColor& color);
     QColor backgroundColor() const { return background_; }

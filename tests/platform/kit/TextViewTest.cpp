@@ -4,6 +4,7 @@
 
 #include "platform/kit/ClipView.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/Geometry.h"
 #include "platform/kit/ScrollView.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
@@ -276,4 +277,31 @@ TEST(TextView, GrowsWithItsTextInsideAScrollView) {
     EXPECT_DOUBLE_EQ(scroll.documentVisibleRect().y(), 0);
     scroll.scrollWheel(Event::scrollEvent(QPointF(), 0, -2));
     EXPECT_DOUBLE_EQ(scroll.documentVisibleRect().y(), 20);
+}
+
+TEST(TextView, TypingKeepsTheInsertionPointInSightOfItsScrollView) {
+    Window w(QRectF(100, 100, 300, 200));
+    auto* content = new View(QRectF(0, 0, 300, 200));
+    w.setContentView(content);
+    auto* scroll = new ScrollView(QRectF(0, 0, 200, 80));
+    auto* text = new TextView(QRectF(0, 0, 200, 10));
+    text->setVerticallyResizable(true);
+    scroll->setDocumentView(text);
+    content->addSubview(scroll);
+    w.makeKeyAndOrderFront();
+    w.makeFirstResponder(text);
+    for (int i = 0; i < 12; ++i) {
+        w.sendEvent(Event::keyEvent(EventType::KeyDown, KeyCodes::X, "x"));
+        w.sendEvent(Event::keyEvent(EventType::KeyDown, KeyCodes::Return, "\r"));
+    }
+    ASSERT_GT(text->frame().height(), 160);
+    // The last (empty) line is at the bottom of the text and in sight.
+    EXPECT_NEAR(maxY(scroll->documentVisibleRect()), text->frame().height(), 10);
+    EXPECT_DOUBLE_EQ(scroll->verticalScroller()->doubleValue(),
+                     scroll->documentVisibleRect().y() /
+                         (text->frame().height() - scroll->contentSize().height()));
+    // Back to the start: the first line (below the text's inset) comes into sight.
+    w.sendEvent(Event::keyEvent(EventType::KeyDown, KeyCodes::Home,
+                                QString(QChar(KeyCharacters::Home)), ModifierFlags::Command));
+    EXPECT_LE(scroll->documentVisibleRect().y(), text->textContainerInset());
 }
