@@ -676,4 +676,27 @@ TEST_F(WritersTest, ANewlyCreatedEventIsSavedWithoutAnnouncement) {
     EXPECT_TRUE(hooks->reports().empty());
 }
 
+TEST_F(WritersTest, ANewEventThePageListsIsReplacedThereByItsSavedCopy) {
+    open();
+    const CalendarPtr work = calendarNamed(QStringLiteral("Work"));
+    auto event = calstore::Event::event();
+    event->setCalendar(work->calendar());
+    event->setTitle(QStringLiteral("Fresh"));
+    event->setStartDate(atBerlin(2091, 5, 1, 10, 0));
+    event->setEndDate(atBerlin(2091, 5, 1, 10, 1));
+    // The week view put its new event on the page's day.
+    auto page = pageOf(2091);
+    page->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, work, 1, 5, false);
+
+    ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(event, work, page));
+    EXPECT_EQ(inBerlin(event->endDate()), QStringLiteral("2091-05-01 10:01:00"));
+    const auto entries = page->eventsForDayAndMonth(1, 5);
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_NE(entries->front()->event(), event);
+    EXPECT_EQ(entries->front()->event()->uid(), event->uid());
+    EXPECT_EQ(inBerlin(entries->front()->event()->endDate()),
+              QStringLiteral("2091-05-01 10:05:00"));
+    EXPECT_EQ(entries->front()->calendar(), work);
+}
+
 }  // namespace
