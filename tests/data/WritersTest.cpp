@@ -58,6 +58,22 @@ protected:
              QStringLiteral("DESCRIPTION:changed elsewhere")});
     }
 
+    // The editor's new event for `old`: a changed copy of it, or (another UID)
+    // a new event in "home"; titled "Edited", on 12 March 2091 10:00 to 11:00.
+    calstore::EventPtr editOf(const calstore::EventPtr& old, bool sameUID) const {
+        calstore::EventPtr edited;
+        if (sameUID) {
+            edited = std::make_shared<calstore::Event>(*old);
+        } else {
+            edited = calstore::Event::event();
+            edited->setCalendar(calendarNamed(QStringLiteral("Home"))->calendar());
+        }
+        edited->setTitle(QStringLiteral("Edited"));
+        edited->setStartDate(atBerlin(2091, 3, 12, 10, 0));
+        edited->setEndDate(atBerlin(2091, 3, 12, 11, 0));
+        return edited;
+    }
+
     QStringList described() const {
         QStringList texts;
         for (const auto& n : changes.posted()) {
@@ -370,21 +386,11 @@ TEST_P(FailedEditTest, KeepsTheOldEventAndAnnouncesNothing) {
                QStringLiteral("20910310T110000"));
     open();
     const calstore::EventPtr old = stored(QStringLiteral("meet"));
-    calstore::EventPtr edited;
-    if (sameUID) {
-        edited = std::make_shared<calstore::Event>(*old);
-        edited->setTitle(QStringLiteral("Edited"));
-        // Another program changed the event meanwhile.
+    const calstore::EventPtr edited = editOf(old, sameUID);
+    if (sameUID)  // another program changed the event meanwhile
         changeUnderneath(QStringLiteral("work"), QStringLiteral("meet"));
-    } else {
-        edited = calstore::Event::event();
-        edited->setCalendar(calendarNamed(QStringLiteral("Home"))->calendar());
-        edited->setTitle(QStringLiteral("Edited"));
-        edited->setStartDate(atBerlin(2091, 3, 12, 10, 0));
-        edited->setEndDate(atBerlin(2091, 3, 12, 11, 0));
-        // The target calendar went away meanwhile.
+    else  // the target calendar went away meanwhile
         ASSERT_TRUE(store->removeCalendar(store->calendarWithUID(QStringLiteral("home"))));
-    }
 
     EXPECT_FALSE(YearViewEventLoader::updateEventWithEvent(old, edited));
     EXPECT_TRUE(
@@ -435,16 +441,7 @@ TEST_P(FailedAttendeesTest, TakeTheSavedEditBackAndAnnounceNothing) {
                QStringLiteral("20910310T110000"));
     open();
     const calstore::EventPtr old = stored(QStringLiteral("meet"));
-    calstore::EventPtr edited;
-    if (sameUID) {
-        edited = std::make_shared<calstore::Event>(*old);
-    } else {
-        edited = calstore::Event::event();
-        edited->setCalendar(calendarNamed(QStringLiteral("Home"))->calendar());
-    }
-    edited->setTitle(QStringLiteral("Edited"));
-    edited->setStartDate(atBerlin(2091, 3, 12, 10, 0));
-    edited->setEndDate(atBerlin(2091, 3, 12, 11, 0));
+    const calstore::EventPtr edited = editOf(old, sameUID);
 
     testhooks::failNextAttendeeWrite();
     EXPECT_FALSE(YearViewEventLoader::updateEventWithEventAndAttendees(
