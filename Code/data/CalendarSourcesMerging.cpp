@@ -176,8 +176,9 @@ void CalendarSources::iCalCalendarChanges(const foundation::Notification& notifi
         return;
     }
 
+    // The store names all three lists with every change, most of them empty:
+    // only calendars it really deleted, and that the model knows, are removed.
     const QVariantMap& info = notification.userInfo;
-    const bool deletionsReported = info.contains(Store::deletedRecordsKey);
     std::vector<CalendarPtr> removed;
     for (const QString& uid : info.value(Store::deletedRecordsKey).toStringList()) {
         const CalendarPtr calendar = findCalendarWithUid(uid).second;
@@ -208,7 +209,8 @@ void CalendarSources::iCalCalendarChanges(const foundation::Notification& notifi
 
     if (SourceListOutline* view = outlineView()) view->reloadData();
 
-    if (!deletionsReported) return;
+    // A rename or a new colour removes nothing and starts no job on the pages.
+    if (removed.empty()) return;
     foundation::NotificationCenter::defaultCenter().post(calendarSelectionChangedNotification,
                                                          this);
     if (const auto hooks = MainWindowHooks::shared()) hooks->calendarsRemoved(removed);

@@ -86,8 +86,11 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
     const qint64 start = event->startDate().toSecsSinceEpoch();
     const qint64 end = event->endDate().toSecsSinceEpoch();
 
-    // An event that ends at the midnight beginning the day belongs to the day before.
-    if (end == dayStart) return nullptr;
+    // An event that begins before the day and ends at the midnight beginning it
+    // belongs to the day before. One that begins at that midnight is the day's,
+    // however short: an instant belongs to the day it lies in.
+    const bool startsBefore = start < dayStart;
+    if (startsBefore && end <= dayStart) return nullptr;
     std::shared_ptr<const calstore::ZoneTable> ownZone;
     const calstore::ZoneTable* zone = scopedZone;
     if (!zone) {
@@ -96,7 +99,7 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
     }
     const WallReading startDate = wallReading(start, *zone);
     const WallReading endDate = wallReading(end, *zone);
-    if (endDate.hour == 0 && endDate.minute == 0 &&
+    if (startsBefore && endDate.hour == 0 && endDate.minute == 0 &&
         endDate.dayNumber ==
             foundation::civil::daysFromCivil(day.yearNum(), day.monthNum(), day.dayNum()))
         return nullptr;

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <typeinfo>
 
 using calstore::Capabilities;
@@ -408,14 +409,34 @@ MyStoreGroupPtr MyEventStore::newMyStoreGroupForCalGroup(const calstore::GroupPt
 
 // --- Events and attendees ------------------------------------------------------------
 
+namespace {
+std::atomic<bool> g_failNextAttendeeWrite{false};
+}  // namespace
+
+namespace testhooks {
+void failNextAttendeeWrite() {
+    g_failNextAttendeeWrite = true;
+}
+}  // namespace testhooks
+
 bool MyEventStore::saveEventWithAttendeesSpanError(const calstore::EventPtr& event,
                                                    const QList<calstore::AttendeePtr>& attendees,
                                                    calstore::Span span, QString* error) {
     checkStartEndTimes(event);
     if (!defaultCalendarStore()->saveEvent(event, span, error)) return false;
+    return writeAttendeesForEventError(event, attendees, error);
+}
+
+bool MyEventStore::writeAttendeesForEventError(const calstore::EventPtr& event,
+                                               const QList<calstore::AttendeePtr>& attendees,
+                                               QString* error) {
     if (attendees.isEmpty()) return true;
     if (std::none_of(attendees.begin(), attendees.end(), isMyAttendee)) return true;
     if (!extendedAPIavailable()) return true;
+    if (g_failNextAttendeeWrite.exchange(false)) {
+        if (error) *error = QStringLiteral("the store refused the attendees");
+        return false;
+    }
 
     // The event itself is saved: a failure from here on leaves only its attendees out.
     const auto context = contextForCurrentThread();

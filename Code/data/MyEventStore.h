@@ -88,11 +88,17 @@ public:
     // --- Events and attendees --------------------------------------------------
 
     // Puts the event's times in order, saves it, and then writes the attendees
-    // when at least one of them is a MyAttendee and the layer allows it. YES
-    // when the event was saved (also when its attendees could not be written).
+    // (writeAttendeesForEventError). NO when the save or the attendee write
+    // failed; the event stays saved when only its attendees could not be written.
     static bool saveEventWithAttendeesSpanError(const calstore::EventPtr& event,
                                                 const QList<calstore::AttendeePtr>& attendees,
                                                 calstore::Span span, QString* error);
+    // Writes the attendees of an event the store holds, when at least one of
+    // them is a MyAttendee and the layer allows it (YES without writing
+    // otherwise). NO when the store refused them.
+    static bool writeAttendeesForEventError(const calstore::EventPtr& event,
+                                            const QList<calstore::AttendeePtr>& attendees,
+                                            QString* error);
     // Start before end, and at least 300 seconds between them.
     static void checkStartEndTimes(const calstore::EventPtr& event);
     // Replaces the event's attendees by MyAttendee copies of the stored ones.
@@ -107,3 +113,9 @@ public:
     // The shortest event the system saves, in seconds.
     static constexpr qint64 kMinimumEventSeconds = 300;
 };
+
+namespace testhooks {
+// Makes the next attendee write answer NO after its event was saved, as a
+// store that refuses the attendees would. Tests only.
+void failNextAttendeeWrite();
+}  // namespace testhooks

@@ -134,10 +134,14 @@ public:
     // ...Markers.cpp) ==================================================================
     // Each starter answers whether it started its job. The job changes the page
     // first (through its threaded interface) and asks for the redraw, then
-    // writes the store, one guarded call and one finished task per event. Jobs
-    // on marks and days run one after another in the order they were started
-    // (YearViewEventLoaderJobOrder); the calling thread never waits for them.
-    // Start each on a loader of its own (newEventLoaderForYear of the page's year).
+    // writes the store, one guarded call and one finished task per event. Where
+    // a write fails, the page then shows the events concerned as the store
+    // holds them. A mark gives way to a new one only once the new one is saved
+    // (new before old), so a failed save never leaves a day without its mark.
+    // Jobs on marks and days run one after another in the order they were
+    // started (YearViewEventLoaderJobOrder), each with its own copy of the
+    // starter's fields; the calling thread never waits for them. Start each on
+    // a loader of its own (newEventLoaderForYear of the page's year).
     //
     // A mark is a marker event: an all-day event of one day in the marker's
     // marker store, titled like the marker, whose location is "Zolt:" followed
@@ -215,12 +219,17 @@ public:
 
     // === Single-event writers (YearViewEventLoaderWriters.cpp) =====================
     // What every editor and view uses to change one event: each runs at once on
-    // the calling thread, changes the given year page where it knows it (only
-    // the days of the page's year), writes the store, and tells the rest of the
+    // the calling thread, writes the store, changes the given year page where
+    // it knows it (only the days of the page's year), and tells the rest of the
     // system what changed through "Event Data Changed" and/or a change report
     // (UID to event change code) to the main window's eventsUpdated. Each
-    // answers whether its store write succeeded; a failed write is logged and is
-    // never announced as a change.
+    // answers whether its store write succeeded; a failed write is logged, is
+    // never announced as a change, and leaves the page as it was.
+    //
+    // The events handed in are never changed: they are the page's, read by job
+    // threads and offscreen renders at any time. The store writes into a copy,
+    // which takes the event's place on the page, and in the notification, once
+    // it is saved. Callers take the saved event from there for later changes.
 
     // Posted through the default notification centre, synchronously on the
     // writing thread (which is not always the main thread: the find panel
@@ -276,9 +285,10 @@ public:
     // copy of `oldEvent` with the edits) is saved in place and reported as 2;
     // with different UIDs `newEvent` is saved first and `oldEvent` removed only
     // after that save succeeded, reported as {old: 3, new: 1}. Then "updated" is
-    // posted. When the save fails the old event stays and nothing is announced.
-    // When only the removal of the old event fails, both stay: the new one is
-    // announced and the answer is NO.
+    // posted. The new data and its attendees are one step: when either cannot
+    // be written, the saved data is taken back, the old event stays as it was,
+    // nothing is announced and the answer is NO. When only the removal of the
+    // old event fails, both stay: the new one is announced and the answer is NO.
     // Attendees are written only where the store's extended layer exists.
     static bool updateEventWithEventAndAttendees(const calstore::EventPtr& oldEvent,
                                                  const calstore::EventPtr& newEvent,
@@ -293,7 +303,8 @@ public:
     // The same for an event without a record (the editor closing).
     static bool deleteEventC(const calstore::EventPtr& event);
     // Saves an event the week view just created (this occurrence); the view
-    // shows it already, so nothing is changed or announced.
+    // shows it already, so nothing is announced. Where the page lists the
+    // event object itself, the saved copy takes its place.
     static bool storeNewlyCreatedEventOnCalOnView(const calstore::EventPtr& event,
                                                   const CalendarPtr& calendar,
                                                   const YearViewTargetPtr& view);
@@ -305,6 +316,7 @@ private:
     explicit YearViewEventLoader(int year);  // initWithYear
 
     enum class Population { View, Offscreen, Synchronous };
+    class YearDays;
 
     // --- Population
     void startPopulation(Population kind, const YearViewTargetPtr& view);
@@ -327,8 +339,21 @@ private:
     void moveMarks();
     void deleteEventsFromDays();
     void removeOrphanedMarks();
-    // Takes the job's turn and launches the worker.
+    // Takes the job's turn and launches the worker on a loader of the job's own
+    // that carries the turn and a copy of the fields the starter set, so that a
+    // second start on this loader changes nothing a running job reads (nor its
+    // place in line). This loader counts as running until the job has ended.
     void launchOrderedJob(void (YearViewEventLoader::*worker)());
+    // After store writes that failed: the page lists the events of these UIDs
+    // as the store holds them now (none where it holds none), and redraws.
+    void showStoredEvents(const YearViewTargetPtr& view, const QStringList& uids) const;
+    // Takes the UID's entries off every day of the page and adds what the store
+    // holds of it in the loader's year (over all store calendars).
+    void rereadEventUID(const YearViewTargetPtr& view, const QString& uid, const YearDays& days,
+                        const std::shared_ptr<CalendarSources>& sources) const;
+    // Adds what the store holds of the UID in the loader's year to the page.
+    void addStoredEventUID(const YearViewTargetPtr& view, const QString& uid, const YearDays& days,
+                           const std::shared_ptr<CalendarSources>& sources) const;
     // Removes the "Zolt:" entries of the selected days (only the job marker's
     // when `onlyJobMarker`) from the page and then from the store.
     void removeMarkEntriesFromDays(bool onlyJobMarker);
@@ -339,6 +364,11 @@ private:
     // Removes the event as the store holds it now (found by its UID when the
     // page's copy was never read from the store, or is out of date).
     static bool removeStoredEventGuarded(const calstore::EventPtr& event, const QString& words);
+    // Removes the events from the store (one task each) and has the page show
+    // those whose removal failed as the store still holds them.
+    void removeStoredEventsShowingFailures(const YearViewTargetPtr& view,
+                                           const QList<calstore::EventPtr>& events,
+                                           const QString& words);
 
     // --- The job frame, shared by every job of the class
     // Counts a job of this loader running and runs `worker` on a new thread that

@@ -108,14 +108,10 @@ void YearViewEventLoader::deleteEventsFromDays() {
         }
     }
     view->threadedUpdateView();
-    order.leave(Stage::Page);
 
+    // The page stays this job's until the store is written (see markDays).
     order.enter(Stage::Store);
-    addTasksToDo(int(toDelete.size()));
-    for (const calstore::EventPtr& event : std::as_const(toDelete)) {
-        removeStoredEventGuarded(event, kDeletingMarkerEvent);
-        tasksDone(1);
-    }
+    removeStoredEventsShowingFailures(view, toDelete, kDeletingMarkerEvent);
 }
 
 // --- The consistency check
@@ -183,11 +179,20 @@ void YearViewEventLoader::removeOrphanedMarks() {
     else
         addTasksToDo(int(orphans.size()));
     int removed = 0;
+    QStringList failed;
     for (const calstore::EventPtr& orphan : std::as_const(orphans)) {
-        if (removeEventGuarded(orphan, kDeletingMarkerEvent)) ++removed;
+        if (removeEventGuarded(orphan, kDeletingMarkerEvent))
+            ++removed;
+        else
+            failed << orphan->uid();
         tasksDone(1);
     }
     if (removed > 0)
         foundation::log(QStringLiteral("removed %1 orphaned mark(s) from calendars").arg(removed));
-    if (view) view->threadedUpdateView();
+    if (!view) return;
+    // An orphan the store kept is shown again.
+    if (failed.isEmpty())
+        view->threadedUpdateView();
+    else
+        showStoredEvents(view, failed);
 }

@@ -24,19 +24,20 @@ constexpr int kMaxSearchWindows = 400;
 
 // Saves a mark that changed its marker store; the two failure lines name the
 // write differently.
-void saveMovedMarkGuarded(const calstore::EventPtr& event) {
+bool saveMovedMarkGuarded(const calstore::EventPtr& event) {
     QString reason;
     try {
         QString error;
-        if (MyEventStore::saveEventSpanError(event, calstore::Span::ThisEvent, &error)) return;
+        if (MyEventStore::saveEventSpanError(event, calstore::Span::ThisEvent, &error)) return true;
         foundation::log(QStringLiteral("ERROR: updateing marker event to new calendar failed!"));
-        return;
+        return false;
     } catch (const calstore::StoreError& error) {
         reason = error.reason();
     } catch (const std::exception& error) {
         reason = QString::fromUtf8(error.what());
     }
     foundation::log(QStringLiteral("ERROR: updating marker event failed with exception ") + reason);
+    return false;
 }
 
 }  // namespace
@@ -118,13 +119,16 @@ void YearViewEventLoader::removeMarks() {
         }
         view->threadedUpdateView();
     }
-    order.leave(Stage::Page);
 
     addTasksToDo(int(marks.size()));
+    QStringList failed;
     for (const calstore::EventPtr& mark : marks) {
-        removeEventGuarded(mark, QStringLiteral("deleting marker event"));
+        if (!removeEventGuarded(mark, QStringLiteral("deleting marker event")))
+            failed << mark->uid();
         tasksDone(1);
     }
+    // A mark the store kept is shown again.
+    showStoredEvents(view, failed);
 }
 
 // --- Moving all marks of a marker to another marker store ---------------------------------------
@@ -184,11 +188,13 @@ void YearViewEventLoader::moveMarks() {
         moved << movedMark;
     }
     if (view) view->threadedUpdateView();
-    order.leave(Stage::Page);
 
     addTasksToDo(int(moved.size()));
+    QStringList failed;
     for (const calstore::EventPtr& mark : std::as_const(moved)) {
-        saveMovedMarkGuarded(std::make_shared<calstore::Event>(*mark));
+        if (!saveMovedMarkGuarded(std::make_shared<calstore::Event>(*mark))) failed << mark->uid();
         tasksDone(1);
     }
+    // A mark that stayed in its old marker store is shown there again.
+    showStoredEvents(view, failed);
 }

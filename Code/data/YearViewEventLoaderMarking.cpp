@@ -8,9 +8,13 @@
 #include "data/YearViewEventLoader.h"
 #include "data/YearViewEventLoaderJobOrder.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Threads.h"
 #include "platform/store/StoreError.h"
 
+#include <QHash>
 #include <QSet>
+
+#include <algorithm>
 
 #include <exception>
 
@@ -87,8 +91,40 @@ calstore::EventPtr YearViewEventLoader::newMarkerEventForDay(const EMarker& mark
 }
 
 void YearViewEventLoader::launchOrderedJob(void (YearViewEventLoader::*worker)()) {
-    jobTurn_ = YearViewEventLoaderJobOrder::takeTurn();
-    launchJob(worker);
+    const YearViewEventLoaderPtr job(new YearViewEventLoader(year_));
+    job->theView = theView;
+    job->calendars = calendars;
+    job->knownMarkers = knownMarkers;
+    job->marker = marker;
+    job->selectedDays = selectedDays;
+    job->sourceDate = sourceDate;
+    job->destDate = destDate;
+    job->createCopies = createCopies;
+    job->eventsToMove = eventsToMove;
+    job->markerCalendar = markerCalendar;
+    job->oldMarkerCalendar = oldMarkerCalendar;
+    job->jobTurn_ = YearViewEventLoaderJobOrder::takeTurn();
+    ++runningJobs_;
+    foundation::startThread([self = shared_from_this(), job, worker] {
+        beginActivity();
+        job->runWorker(worker);
+        endActivity();
+        --self->runningJobs_;
+    });
+}
+
+void YearViewEventLoader::showStoredEvents(const YearViewTargetPtr& view,
+                                           const QStringList& uids) const {
+    if (!view || uids.isEmpty()) return;
+    const YearDays days(year_, foundation::UserCalendar::current());
+    const auto sources = calendarSources();
+    QSet<QString> done;
+    for (const QString& uid : uids) {
+        if (done.contains(uid)) continue;
+        done.insert(uid);
+        rereadEventUID(view, uid, days, sources);
+    }
+    view->threadedUpdateView();
 }
 
 bool YearViewEventLoader::removeStoredEventGuarded(const calstore::EventPtr& event,
@@ -113,6 +149,18 @@ bool YearViewEventLoader::removeStoredEventGuarded(const calstore::EventPtr& eve
         }
     }
     return removeEventGuarded(stored ? stored : event, words);
+}
+
+void YearViewEventLoader::removeStoredEventsShowingFailures(const YearViewTargetPtr& view,
+                                                            const QList<calstore::EventPtr>& events,
+                                                            const QString& words) {
+    addTasksToDo(int(events.size()));
+    QStringList failed;
+    for (const calstore::EventPtr& event : events) {
+        if (!removeStoredEventGuarded(event, words)) failed << event->uid();
+        tasksDone(1);
+    }
+    showStoredEvents(view, failed);
 }
 
 // --- Marking days ----------------------------------------------------------------------------
@@ -146,22 +194,22 @@ void YearViewEventLoader::markDays() {
     for (const MyDatePtr& day : selectedDays)
         if (dayIsOnPage(day, *view)) days.push_back(day);
 
-    // Replace: the marks of the marker's group leave the days.
+    // Replace: the marks of the marker's group leave the days. Each old mark
+    // notes the days it gives way on.
     QList<calstore::EventPtr> toRemove;
-    QSet<QString> removing;
+    QHash<QString, QList<int>> replacedOn;  // series key to indexes into `days`
     const int markerType = marker->markerType();
-    for (const MyDatePtr& day : days) {
-        const int dayNum = day->dayNum();
-        const int monthNum = day->monthNum();
+    for (int index = 0; index < int(days.size()); ++index) {
+        const int dayNum = days[size_t(index)]->dayNum();
+        const int monthNum = days[size_t(index)]->monthNum();
         const auto entries = view->eventsForDayAndMonth(dayNum, monthNum);
         for (const EventDayPtr& entry : *entries) {
             const calstore::EventPtr event = entry ? entry->event() : nullptr;
             const EMarkerPtr other = markerOfEvent(*sources, event);
             if (!other || !markerTypesShareGroup(markerType, other->markerType())) continue;
-            if (!removing.contains(seriesKey(event))) {
-                removing.insert(seriesKey(event));
-                toRemove << event;
-            }
+            const QString key = seriesKey(event);
+            if (!replacedOn.contains(key)) toRemove << event;
+            replacedOn[key] << index;
             view->threadedRemoveEventUIDFromDayInMonth(event->uid(), dayNum, monthNum);
             pauseAfterViewChange();
         }
@@ -180,18 +228,30 @@ void YearViewEventLoader::markDays() {
 
     sources->saveMarkerConfig();
     view->threadedUpdateView();
-    order.leave(Stage::Page);
 
+    // The page stays this job's until the store is written, so that what a
+    // failed write puts back is there before the next job reads the days.
     order.enter(Stage::Store);
     addTasksToDo(int(toRemove.size() + toSave.size()));
+    // New before old: a day's marks go only once its new mark is saved, so a
+    // save that fails never leaves the day without its mark.
+    QStringList failed;
+    std::vector<bool> saved(days.size(), false);
+    for (qsizetype index = 0; index < toSave.size(); ++index) {
+        const calstore::EventPtr& mark = toSave[index];
+        saved[size_t(index)] = saveEventGuarded(copyForSaving(mark), kSavingMarkerEvent);
+        if (!saved[size_t(index)]) failed << mark->uid();
+        tasksDone(1);
+    }
     for (const calstore::EventPtr& event : std::as_const(toRemove)) {
-        removeStoredEventGuarded(event, kDeletingMarkerEvent);
+        const QList<int>& on = replacedOn[seriesKey(event)];
+        const bool replaced =
+            std::all_of(on.begin(), on.end(), [&](int index) { return saved[size_t(index)]; });
+        if (!replaced || !removeStoredEventGuarded(event, kDeletingMarkerEvent))
+            failed << event->uid();
         tasksDone(1);
     }
-    for (const calstore::EventPtr& event : std::as_const(toSave)) {
-        saveEventGuarded(copyForSaving(event), kSavingMarkerEvent);
-        tasksDone(1);
-    }
+    showStoredEvents(view, failed);
 }
 
 // --- Removing marks from days ------------------------------------------------------------------
@@ -254,14 +314,9 @@ void YearViewEventLoader::removeMarkEntriesFromDays(bool onlyJobMarker) {
         }
     }
     view->threadedUpdateView();
-    order.leave(Stage::Page);
 
     order.enter(Stage::Store);
-    addTasksToDo(int(toRemove.size()));
-    for (const calstore::EventPtr& event : std::as_const(toRemove)) {
-        removeStoredEventGuarded(event, kDeletingMarkerEvent);
-        tasksDone(1);
-    }
+    removeStoredEventsShowingFailures(view, toRemove, kDeletingMarkerEvent);
 }
 
 // --- Moving and copying marks between days -------------------------------------------------------
@@ -294,6 +349,9 @@ void YearViewEventLoader::moveMarksBetweenDays() {
     QList<calstore::EventPtr> moved;
     QSet<QString> moving;
     QList<calstore::EventPtr> made;
+    // The new mark each moved mark gives way to (none when the destination
+    // keeps a mark of its group).
+    QHash<QString, QList<calstore::EventPtr>> madeFor;
     for (const calstore::EventPtr& event : std::as_const(eventsToMove)) {
         if (!event || !event->startDate().isValid()) continue;
         working->setNSDate(event->startDate());
@@ -326,22 +384,34 @@ void YearViewEventLoader::moveMarksBetweenDays() {
         const calstore::EventPtr mark =
             newMarkerEventForDay(*markerOfMark, event->calendar(), destDate);
         made << mark;
+        if (!copying) madeFor[seriesKey(event)] << mark;
         view->threadedAddEventFromCalendarForDayInMonthInFullLoading(
             mark, calendar, destDate->dayNum(), destDate->monthNum(), false);
     }
 
     sources->saveMarkerConfig();
     view->threadedUpdateView();
-    order.leave(Stage::Page);
 
     order.enter(Stage::Store);
     addTasksToDo(int(moved.size() + made.size()));
+    // New before old: a mark leaves its day only once its new mark is saved.
+    QStringList failed;
+    QSet<QString> unsaved;
+    for (const calstore::EventPtr& mark : std::as_const(made)) {
+        if (!saveEventGuarded(copyForSaving(mark), kSavingMarkerEvent)) {
+            failed << mark->uid();
+            unsaved.insert(mark->uid());
+        }
+        tasksDone(1);
+    }
     for (const calstore::EventPtr& event : std::as_const(moved)) {
-        removeStoredEventGuarded(event, kDeletingMarkerEvent);
+        const QList<calstore::EventPtr>& replacements = madeFor.value(seriesKey(event));
+        const bool replaced = std::none_of(
+            replacements.begin(), replacements.end(),
+            [&](const calstore::EventPtr& mark) { return unsaved.contains(mark->uid()); });
+        if (!replaced || !removeStoredEventGuarded(event, kDeletingMarkerEvent))
+            failed << event->uid();
         tasksDone(1);
     }
-    for (const calstore::EventPtr& event : std::as_const(made)) {
-        saveEventGuarded(copyForSaving(event), kSavingMarkerEvent);
-        tasksDone(1);
-    }
+    showStoredEvents(view, failed);
 }

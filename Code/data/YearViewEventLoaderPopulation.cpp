@@ -195,39 +195,53 @@ void YearViewEventLoader::updateEvents() {
     for (auto it = updatedEvents.constBegin(); it != updatedEvents.constEnd(); ++it) {
         const QString& uid = it.key();
         const int code = it.value().toInt();
-        if (code == kEventChanged || code == kEventDeleted) {
+        if (code == kEventChanged) {
+            rereadEventUID(theView, uid, days, sources);
+        } else if (code == kEventDeleted) {
             for (int month = 1; month <= 12; ++month)
                 for (int day = 1; day <= 31; ++day)
                     theView->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
-        }
-        if (code == kEventInserted || code == kEventChanged) {
-            std::optional<QList<calstore::EventPtr>> found;
-            QString reason;
-            try {
-                found = queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateUIDCalendars(
-                    yearStart(), yearEnd(), uid, MyEventStore::calendars()));
-            } catch (const calstore::StoreError& error) {
-                reason = error.reason();
-            } catch (const std::exception& error) {
-                reason = QString::fromUtf8(error.what());
-            }
-            if (!reason.isNull())
-                foundation::log(QStringLiteral("ERROR: querying calendar failed with exception ") +
-                                reason);
-            for (const calstore::EventPtr& event : found.value_or(QList<calstore::EventPtr>())) {
-                const calstore::CalendarPtr storeCalendar = event ? event->calendar() : nullptr;
-                const CalendarPtr calendar = sources && storeCalendar
-                                                 ? sources->calendarWithUID(storeCalendar->uid())
-                                                 : nullptr;
-                if (!calendar) {
-                    foundation::log(QStringLiteral(
-                        "oops, didn't find the calendar for this event to be updated/inserted!"));
-                    break;
-                }
-                walkEventDays(theView, event, calendar, days, false, true);
-            }
+        } else if (code == kEventInserted) {
+            addStoredEventUID(theView, uid, days, sources);
         }
         tasksDone(1);
     }
     theView->threadedUpdateView();
+}
+
+void YearViewEventLoader::rereadEventUID(const YearViewTargetPtr& view, const QString& uid,
+                                         const YearDays& days,
+                                         const std::shared_ptr<CalendarSources>& sources) const {
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 1; day <= 31; ++day)
+            view->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
+    addStoredEventUID(view, uid, days, sources);
+}
+
+void YearViewEventLoader::addStoredEventUID(const YearViewTargetPtr& view, const QString& uid,
+                                            const YearDays& days,
+                                            const std::shared_ptr<CalendarSources>& sources) const {
+    std::optional<QList<calstore::EventPtr>> found;
+    QString reason;
+    try {
+        found = queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateUIDCalendars(
+            yearStart(), yearEnd(), uid, MyEventStore::calendars()));
+    } catch (const calstore::StoreError& error) {
+        reason = error.reason();
+    } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
+    }
+    if (!reason.isNull())
+        foundation::log(QStringLiteral("ERROR: querying calendar failed with exception ") + reason);
+    for (const calstore::EventPtr& event : found.value_or(QList<calstore::EventPtr>())) {
+        const calstore::CalendarPtr storeCalendar = event ? event->calendar() : nullptr;
+        const CalendarPtr calendar =
+            sources && storeCalendar ? sources->calendarWithUID(storeCalendar->uid()) : nullptr;
+        if (!calendar) {
+            foundation::log(QStringLiteral(
+                "oops, didn't find the calendar for this event to be updated/inserted!"));
+            break;
+        }
+        walkEventDays(view, event, calendar, days, false, true);
+    }
 }

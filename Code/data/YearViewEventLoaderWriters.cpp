@@ -41,26 +41,41 @@ std::vector<QDate> daysInYear(const QDateTime& start, const QDateTime& end, int 
     return days;
 }
 
-// Takes the event off the page's days that `start` to `end` covered, lets
-// `change` change it, and lists it again on the days it covers now.
-template <typename Change>
-void redoDaysOnPage(const YearViewTargetPtr& view, const calstore::EventPtr& event,
-                    const CalendarPtr& calendar, Change change) {
-    if (!view) {
-        change();
-        return;
+// A copy of an event for the store to write into. The event the caller holds
+// is listed on the pages, which job threads and offscreen renders read while
+// the store rewrites whatever it saves: it is never changed in place.
+calstore::EventPtr copyOf(const calstore::EventPtr& event) {
+    return std::make_shared<calstore::Event>(*event);
+}
+
+// Whether one of the page's days lists the event object itself.
+bool pageListsEvent(const YearViewTargetPtr& view, const calstore::EventPtr& event) {
+    if (!view) return false;
+    for (const QDate& day : daysInYear(event->startDate(), event->endDate(), view->year())) {
+        const auto entries = view->eventsForDayAndMonth(day.day(), day.month());
+        for (const EventDayPtr& entry : *entries)
+            if (entry && entry->event() == event) return true;
     }
+    return false;
+}
+
+// After a save: the page lists `saved` instead of `before` (the version it
+// showed), on the days `saved` covers now.
+void swapOnPage(const YearViewTargetPtr& view, const calstore::EventPtr& before,
+                const calstore::EventPtr& saved, const CalendarPtr& calendar) {
+    if (!view) return;
     const int year = view->year();
-    std::vector<QDate> before = daysInYear(event->startDate(), event->endDate(), year);
-    change();
-    for (const QDate& day : before)
-        view->threadedRemoveEventUIDFromDayInMonth(event->uid(), day.day(), day.month());
-    // Its day after the change too, in case an entry of it stood there already.
-    for (const QDate& day : daysInYear(event->startDate(), event->endDate(), year))
-        if (std::find(before.begin(), before.end(), day) == before.end())
-            view->threadedRemoveEventUIDFromDayInMonth(event->uid(), day.day(), day.month());
-    Loader::newEventLoaderForYear(year)->walkEventDays(view, event,
-                                                       calendar ? calendar : calendarOfEvent(event),
+    std::vector<QDate> days = daysInYear(before->startDate(), before->endDate(), year);
+    for (const QDate& day : daysInYear(saved->startDate(), saved->endDate(), year))
+        if (std::find(days.begin(), days.end(), day) == days.end()) days.push_back(day);
+    // The UIDs differ only for a new event that the store gave one.
+    for (const QDate& day : days) {
+        view->threadedRemoveEventUIDFromDayInMonth(before->uid(), day.day(), day.month());
+        if (saved->uid() != before->uid())
+            view->threadedRemoveEventUIDFromDayInMonth(saved->uid(), day.day(), day.month());
+    }
+    Loader::newEventLoaderForYear(year)->walkEventDays(view, saved,
+                                                       calendar ? calendar : calendarOfEvent(saved),
                                                        /*fullLoading=*/false);
     view->threadedUpdateView();
 }
@@ -129,12 +144,23 @@ bool YearViewEventLoader::updateNotesForEventOnCalOnDateOnView(const QString& no
     // Only the page of the day's year shows it.
     const YearViewTargetPtr page = view && view->year() == date->yearNum() ? view : nullptr;
 
-    calstore::EventPtr notesEvent = event;
     CalendarPtr dayCalendar = calendar;
-    if (notesEvent) {
-        if (!dayCalendar) dayCalendar = calendarOfEvent(notesEvent);
-        if (page) page->threadedRemoveEventUIDFromDayInMonth(notesEvent->uid(), day, month);
-        if (!notes.isEmpty()) notesEvent->setNotes(notes);
+    if (event && !dayCalendar) dayCalendar = calendarOfEvent(event);
+    if (event && notes.isEmpty()) {
+        if (!removeEventGuarded(event, QStringLiteral("deleting notes event"),
+                                calstore::Span::AllEvents))
+            return false;
+        if (page) {
+            page->threadedRemoveEventUIDFromDayInMonth(event->uid(), day, month);
+            page->threadedUpdateView();
+        }
+        return true;
+    }
+
+    calstore::EventPtr notesEvent;
+    if (event) {
+        notesEvent = copyOf(event);
+        notesEvent->setNotes(notes);
     } else {
         const calstore::CalendarPtr storeCalendar = calendar ? calendar->calendar() : nullptr;
         if (!storeCalendar) {
@@ -151,38 +177,45 @@ bool YearViewEventLoader::updateNotesForEventOnCalOnDateOnView(const QString& no
         notesEvent->setIsAllDay(true);
         notesEvent->setLocation(kNotesLocation);
     }
+    if (!saveEventGuarded(notesEvent, QStringLiteral("saving notes event"),
+                          calstore::Span::ThisEvent))
+        return false;
+    // The day shows the notes as saved.
     if (page) {
-        if (!notes.isEmpty())
-            page->threadedAddEventFromCalendarForDayInMonthInFullLoading(notesEvent, dayCalendar,
-                                                                         day, month, false);
+        if (event) page->threadedRemoveEventUIDFromDayInMonth(event->uid(), day, month);
+        page->threadedRemoveEventUIDFromDayInMonth(notesEvent->uid(), day, month);
+        page->threadedAddEventFromCalendarForDayInMonthInFullLoading(notesEvent, dayCalendar, day,
+                                                                     month, false);
         page->threadedUpdateView();
     }
-
-    if (notes.isEmpty())
-        return removeEventGuarded(notesEvent, QStringLiteral("deleting notes event"),
-                                  calstore::Span::AllEvents);
-    return saveEventGuarded(notesEvent, QStringLiteral("saving notes event"),
-                            calstore::Span::ThisEvent);
+    return true;
 }
 
 // --- Times ------------------------------------------------------------------------------
 
 namespace {
 
-// The page's part of a new start or end: the event leaves the days it covered
-// and is listed on those it covers now.
-bool setTimeOnPage(bool start, const QDateTime& date, const calstore::EventPtr& event,
-                   const CalendarPtr& calendar, const YearViewTargetPtr& view) {
+// A new start or end: a copy of the event with it is saved and, when that
+// succeeded, listed on the page instead of the event and announced.
+bool updateTime(bool start, const QDateTime& date, const calstore::EventPtr& event,
+                const CalendarPtr& calendar, const YearViewTargetPtr& view) {
     if (!event || !date.isValid()) {
         foundation::log(QStringLiteral("oops, no event or no date to update its times"));
         return false;
     }
-    redoDaysOnPage(view, event, calendar, [&] {
-        if (start)
-            event->setStartDate(date);
-        else
-            event->setEndDate(date);
-    });
+    const calstore::EventPtr saved = copyOf(event);
+    if (start)
+        saved->setStartDate(date);
+    else
+        saved->setEndDate(date);
+    if (!guardedWrite(QStringLiteral("ERROR: updating event start/end times failed!"),
+                      QStringLiteral("ERROR: updating event start/end times"), [&](QString* error) {
+                          return MyEventStore::saveEventSpanError(saved, calstore::Span::ThisEvent,
+                                                                  error);
+                      }))
+        return false;
+    swapOnPage(view, event, saved, calendar);
+    postEventChange(saved, start ? QStringLiteral("startDate") : QStringLiteral("endDate"));
     return true;
 }
 
@@ -192,20 +225,14 @@ bool YearViewEventLoader::updateStartTimeForEventOnCalOnView(const QDateTime& st
                                                              const calstore::EventPtr& event,
                                                              const CalendarPtr& calendar,
                                                              const YearViewTargetPtr& view) {
-    if (!setTimeOnPage(true, start, event, calendar, view)) return false;
-    if (!saveEventGuarded(event, QStringLiteral("updating event start/end times"))) return false;
-    postEventChange(event, QStringLiteral("startDate"));
-    return true;
+    return updateTime(true, start, event, calendar, view);
 }
 
 bool YearViewEventLoader::updateEndTimeForEventOnCalOnView(const QDateTime& end,
                                                            const calstore::EventPtr& event,
                                                            const CalendarPtr& calendar,
                                                            const YearViewTargetPtr& view) {
-    if (!setTimeOnPage(false, end, event, calendar, view)) return false;
-    if (!saveEventGuarded(event, QStringLiteral("updating event start/end times"))) return false;
-    postEventChange(event, QStringLiteral("endDate"));
-    return true;
+    return updateTime(false, end, event, calendar, view);
 }
 
 bool YearViewEventLoader::updateStartTimeAndEndTimeForEvent(const QDateTime& start,
@@ -215,16 +242,50 @@ bool YearViewEventLoader::updateStartTimeAndEndTimeForEvent(const QDateTime& sta
         foundation::log(QStringLiteral("oops, no event to move"));
         return false;
     }
-    event->setStartDate(start);
-    event->setEndDate(end);
-    const bool saved = saveEventGuarded(event, QStringLiteral("updating event after move"));
-    if (saved) postEventChange(event, QStringLiteral("dates"));
+    const calstore::EventPtr saved = copyOf(event);
+    saved->setStartDate(start);
+    saved->setEndDate(end);
+    const bool ok = saveEventGuarded(saved, QStringLiteral("updating event after move"));
+    if (ok) postEventChange(saved, QStringLiteral("dates"));
     // Either way the pages read the event again: moved, or back where the store has it.
     report({{event->uid(), kEventChanged}});
-    return saved;
+    return ok;
 }
 
 // --- Edited events ------------------------------------------------------------------------
+
+namespace {
+
+// Takes back an edit the store has just saved: a new event (another UID than
+// the old one) is removed; an event changed in place gets its old data back.
+bool undoSavedEdit(const calstore::EventPtr& oldEvent, const calstore::EventPtr& saved) {
+    if (saved->uid() != oldEvent->uid()) {
+        return guardedWrite(
+            QStringLiteral("ERROR: event update failed! (removing new event data)"),
+            QStringLiteral("ERROR: updating event (removing new data)"), [&](QString* error) {
+                return MyEventStore::removeEventSpanError(saved, calstore::Span::AllEvents, error);
+            });
+    }
+    // The stored version with the old event's data.
+    const calstore::EventPtr restored = copyOf(saved);
+    restored->setCalendar(oldEvent->calendar());
+    restored->setTitle(oldEvent->title());
+    restored->setLocation(oldEvent->location());
+    restored->setNotes(oldEvent->notes());
+    restored->setUrl(oldEvent->url());
+    restored->setStartDate(oldEvent->startDate());
+    restored->setEndDate(oldEvent->endDate());
+    restored->setIsAllDay(oldEvent->isAllDay());
+    restored->setAttendees(oldEvent->attendees());
+    restored->setRecurrenceRule(oldEvent->recurrenceRule());
+    return guardedWrite(
+        QStringLiteral("ERROR: event update failed! (restoring old event data)"),
+        QStringLiteral("ERROR: updating event (restoring old data)"), [&](QString* error) {
+            return MyEventStore::saveEventSpanError(restored, calstore::Span::AllEvents, error);
+        });
+}
+
+}  // namespace
 
 bool YearViewEventLoader::updateEventWithEventAndAttendees(
     const calstore::EventPtr& oldEvent, const calstore::EventPtr& newEvent,
@@ -239,16 +300,30 @@ bool YearViewEventLoader::updateEventWithEventAndAttendees(
 
     // The new data is written before the old is given up, so a failed save
     // leaves the event as it was.
-    const bool saved = guardedWrite(
-        QStringLiteral("ERROR: event update failed! (creation of new event data)"),
-        QStringLiteral("ERROR: updating event (writing new data)"), [&](QString* error) {
-            return MyEventStore::saveEventWithAttendeesSpanError(newEvent, written,
-                                                                 calstore::Span::AllEvents, error);
-        });
-    if (!saved) return false;
+    const calstore::EventPtr saved = copyOf(newEvent);
+    if (!guardedWrite(
+            QStringLiteral("ERROR: event update failed! (creation of new event data)"),
+            QStringLiteral("ERROR: updating event (writing new data)"), [&](QString* error) {
+                return MyEventStore::saveEventSpanError(saved, calstore::Span::AllEvents, error);
+            }))
+        return false;
     // The new UID is known once the store has saved the event (a new event
     // without one gets one there).
-    const QString newUID = newEvent->uid();
+    const QString newUID = saved->uid();
+
+    // The attendees belong to the edit: when they cannot be written, the saved
+    // event is taken back and the edit fails as a whole.
+    if (!guardedWrite(QStringLiteral("ERROR: event update failed! (attendees of new event data)"),
+                      QStringLiteral("ERROR: updating event (writing attendees)"),
+                      [&](QString* error) {
+                          return MyEventStore::writeAttendeesForEventError(saved, written, error);
+                      })) {
+        if (undoSavedEdit(oldEvent, saved)) return false;
+        // The edit stays in the store after all: the pages show what it holds.
+        report(newUID == oldUID ? QVariantMap{{newUID, kEventChanged}}
+                                : QVariantMap{{newUID, kEventInserted}});
+        return false;
+    }
 
     bool removed = true;
     QVariantMap changes;
@@ -321,9 +396,18 @@ bool YearViewEventLoader::deleteEventC(const calstore::EventPtr& event) {
 }
 
 bool YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(const calstore::EventPtr& event,
-                                                            const CalendarPtr&,
-                                                            const YearViewTargetPtr&) {
-    return saveEventGuarded(event, QStringLiteral("saving newly created event"));
+                                                            const CalendarPtr& calendar,
+                                                            const YearViewTargetPtr& view) {
+    if (!event) {
+        foundation::log(QStringLiteral("oops, no event to store"));
+        return false;
+    }
+    // The week view's new event may already be on the page's days: the store
+    // writes into a copy, which takes its place there once it is saved.
+    const calstore::EventPtr saved = copyOf(event);
+    if (!saveEventGuarded(saved, QStringLiteral("saving newly created event"))) return false;
+    if (pageListsEvent(view, event)) swapOnPage(view, event, saved, calendar);
+    return true;
 }
 
 bool YearViewEventLoader::canHandleAttendees() {

@@ -120,6 +120,26 @@ TEST_F(EventRecordsTest, AnEventEndingAtTheMidnightBeginningTheDayIsNotListed) {
     EXPECT_FALSE(EventDay::eventDayForDay(nullptr, nullptr, *day(), 8, 18));
 }
 
+TEST_F(EventRecordsTest, AnEventBeginningAtTheDaysMidnightIsListedHoweverShort) {
+    struct Case {
+        const char* name;
+        QDateTime start, end;
+    };
+    const Case cases[] = {
+        {"an instant at midnight", at(12, 0), at(12, 0)},
+        {"30 seconds from midnight", at(12, 0), at(12, 0, 0, 30)},
+        {"a minute from midnight", at(12, 0), at(12, 0, 1)},
+        {"an instant at noon", at(12, 12), at(12, 12)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = EventDay::eventDayForDay(event(c.start, c.end), nullptr, *day(), 8, 18);
+        ASSERT_TRUE(r);
+        EXPECT_FALSE(r->extendsPrevDay());
+        EXPECT_FALSE(r->extendsNextDay());
+    }
+}
+
 TEST_F(EventRecordsTest, ListedRecordsCarryTheirCalendar) {
     auto calendar = std::make_shared<Calendar>();
     const auto r = EventDay::eventDayForDay(event(at(12, 9), at(12, 10)), calendar, *day(), 8, 18);

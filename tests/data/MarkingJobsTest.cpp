@@ -288,4 +288,106 @@ TEST_F(MarkingJobsTest, CommandsGivenInQuickSuccessionWorkOnWhatTheOneBeforeLeft
     EXPECT_EQ(storedEvents(kTypeNine).first(), "marks 2030-06-11 " + markLocation(kTypeNine));
 }
 
+TEST_F(MarkingJobsTest, JobsStartedOnOneLoaderEachDoTheirOwnAndLaterJobsStillRun) {
+    defineUsualMarkers();
+    openWithMarkers();
+    auto page = loadedPage(2030);
+
+    // Two jobs on one loader, the second started before the first could read
+    // what it was given.
+    const auto loader = Loader::newEventLoaderForYear(2030);
+    ASSERT_TRUE(
+        loader->startMarkingDaysWithMarkerFromView({day(2030, 7, 1)}, markerOf(kTypeEight), page));
+    ASSERT_TRUE(
+        loader->startMarkingDaysWithMarkerFromView({day(2030, 7, 2)}, markerOf(kTypeSeven), page));
+    ASSERT_TRUE(done(loader));
+    const auto later = Loader::newEventLoaderForYear(2030);
+    ASSERT_TRUE(later->startRemovingAllMarksFromDaysFromView({day(2030, 7, 3)}, page));
+    ASSERT_TRUE(done(later));
+
+    EXPECT_EQ(page->day(1, 7), QStringList{markLocation(kTypeEight)});
+    EXPECT_EQ(page->day(2, 7), QStringList{markLocation(kTypeSeven)});
+    EXPECT_EQ(storedEvents("Zolt:"), sorted({"marks 2030-07-01 " + markLocation(kTypeEight),
+                                             "marks 2030-07-02 " + markLocation(kTypeSeven)}));
+}
+
+TEST_F(MarkingJobsTest, ADayWhoseNewMarkCannotBeSavedKeepsItsOldMark) {
+    // Eight's marks live in "marks2", Nine's in "marks", which goes away.
+    defineMarkers({{kTypeEight, QStringLiteral("Eight"), 8, QStringLiteral("marks2")},
+                   {kTypeNine, QStringLiteral("Nine"), 9, QStringLiteral("marks")}});
+    writeMark("marks2", "eight", markLocation(kTypeEight), "20300305");
+    openWithMarkers();
+    auto page = loadedPage(2030);
+    ASSERT_TRUE(store->removeCalendar(store->calendarWithUID(QStringLiteral("marks"))));
+    foundation::LogCapture log;
+
+    const auto loader = Loader::newEventLoaderForYear(2030);
+    ASSERT_TRUE(loader->startMarkingDaysWithMarkerFromView({day(2030, 3, 5), day(2030, 3, 6)},
+                                                           markerOf(kTypeNine), page));
+    ASSERT_TRUE(done(loader));
+
+    EXPECT_EQ(log.count(QStringLiteral("ERROR: saving marker event failed!")), 2);
+    EXPECT_FALSE(log.contains(QStringLiteral("ERROR: deleting marker event")));
+    // The day keeps its mark, in the store and on the page, which shows no
+    // mark the store does not hold.
+    EXPECT_EQ(storedEvents("Zolt:"), QStringList{"marks2 2030-03-05 " + markLocation(kTypeEight)});
+    EXPECT_EQ(page->day(5, 3), QStringList{markLocation(kTypeEight)});
+    EXPECT_TRUE(page->day(6, 3).isEmpty());
+    EXPECT_EQ(Loader::taskCounts().toDo, 0);
+}
+
+// Jobs whose store write of one event fails: another program changed that
+// event's file after the page was loaded. The page shows the event again as
+// the store holds it; the other events go.
+TEST_F(MarkingJobsTest, AnEventTheStoreKeepsIsShownAgainAfterTheJob) {
+    defineUsualMarkers();
+    const QStringList jobs = {"remove all marks", "remove the marker's marks", "delete the events",
+                              "move the marks"};
+    int year = 2050;
+    for (int i = 0; i < jobs.size(); ++i, ++year) {
+        const QString y = QString::number(year);
+        writeMark("marks", "kept" + y, markLocation(kTwoA), y + "0505");
+        writeMark("marks", "going" + y, markLocation(kTwoA), y + "0506");
+    }
+    openWithMarkers();
+
+    year = 2050;
+    for (const QString& job : jobs) {
+        SCOPED_TRACE(job.toStdString());
+        const QString y = QString::number(year);
+        auto page = loadedPage(year);
+        writeMark("marks", "kept" + y, markLocation(kTwoA) + "-changed-elsewhere", y + "0505");
+        const std::vector<MyDatePtr> days{day(year, 5, 5), day(year, 5, 6)};
+        const auto loader = Loader::newEventLoaderForYear(year);
+        foundation::LogCapture log;
+        if (job == "remove all marks") {
+            ASSERT_TRUE(loader->startRemovingAllMarksFromDaysFromView(days, page));
+        } else if (job == "remove the marker's marks") {
+            ASSERT_TRUE(
+                loader->startRemovingMarksOfMarkerFromDaysFromView(markerOf(kTwoA), days, page));
+        } else if (job == "delete the events") {
+            ASSERT_TRUE(loader->startDeletingEventsFromDaysFromCalendarFromView(
+                days, Loader::DeletionCalendars::calendarWithUID(QStringLiteral("marks")), page));
+        } else {
+            QList<calstore::EventPtr> marks;
+            const auto entries = page->eventsForDayAndMonth(5, 5);
+            for (const EventDayPtr& entry : *entries) marks << entry->event();
+            ASSERT_TRUE(loader->startMovingEventsFromDayToDayCopyFromView(
+                marks, day(year, 5, 5), day(year, 5, 20), false, page));
+        }
+        ASSERT_TRUE(done(loader));
+        EXPECT_TRUE(log.contains(QStringLiteral("ERROR: deleting marker event failed!")));
+        EXPECT_EQ(page->uidsOn(5, 5), QStringList{"kept" + y});
+        EXPECT_FALSE(storedWithUID("kept" + y).isEmpty());
+        if (job == "move the marks") {
+            // Saved at its new day, and kept at its old one: both are shown.
+            EXPECT_EQ(page->day(20, 5), QStringList{markLocation(kTwoA)});
+        } else {
+            EXPECT_TRUE(page->uidsOn(6, 5).isEmpty());
+            EXPECT_TRUE(storedWithUID("going" + y).isEmpty());
+        }
+        ++year;
+    }
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "data/MyDate.h"
 #include "platform/store/Store.h"
 
+#include <QColor>
 #include <QDir>
 #include <QObject>
 
@@ -208,21 +209,48 @@ TEST_F(MergingTest, CalendarsAddedChangedAndRemovedElsewhereAreAppliedToTheGroup
     EXPECT_EQ(extra->title(), QStringLiteral("Extra"));
 }
 
-TEST_F(MergingTest, OnlyANotificationWithADeletedListAnnouncesRemovedCalendars) {
+TEST_F(MergingTest, ARenamedOrRecolouredCalendarIsUpdatedAndNeverRemoved) {
     open();
-    const auto post = [&](const QVariantMap& info) {
-        foundation::NotificationCenter::defaultCenter().post(
-            calstore::Store::calendarsChangedExternallyNotification, store.get(), info);
+    const CalendarPtr home = calendarNamed(QStringLiteral("Home"));
+    ASSERT_TRUE(home);
+    struct Case {
+        const char* file;
+        QByteArray text;
     };
-    post({{calstore::Store::updatedRecordsKey, QStringList{QStringLiteral("home")}}});
-    EXPECT_EQ(selectionChanges, 0);
-    EXPECT_TRUE(hooks->removedCalendars().empty());
+    const Case cases[] = {{"displayname", QByteArrayLiteral("House")},
+                          {"color", QByteArrayLiteral("#CC3366")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        // Another program rewrites one of the calendar's files.
+        dir.write(QStringLiteral("store/home/") + QLatin1String(c.file), c.text);
+        ASSERT_TRUE(store->rescan());
+        EXPECT_EQ(sources->calendarWithUID(QStringLiteral("home")), home);
+        EXPECT_EQ(sources->allCalendars().size(), 2);
+        EXPECT_EQ(selectionChanges, 0);
+        EXPECT_TRUE(hooks->removedCalendars().empty());
+    }
+    EXPECT_EQ(home->title(), QStringLiteral("House"));
+    EXPECT_EQ(home->color(), QColor(QStringLiteral("#CC3366")));
 
-    // An empty list still counts, and a UID nobody knows is passed over.
-    post({{calstore::Store::deletedRecordsKey, QStringList{QStringLiteral("nobody")}}});
+    // Only a calendar that is really gone is removed.
+    ASSERT_TRUE(QDir(dir.file(QStringLiteral("store/home"))).removeRecursively());
+    ASSERT_TRUE(store->rescan());
     EXPECT_EQ(selectionChanges, 1);
     ASSERT_EQ(hooks->removedCalendars().size(), 1u);
-    EXPECT_TRUE(hooks->removedCalendars().front().empty());
+    EXPECT_EQ(hooks->removedCalendars().front(), std::vector<CalendarPtr>{home});
+}
+
+TEST_F(MergingTest, ADeletedListThatNamesNoKnownCalendarRemovesNothing) {
+    open();
+    for (const QStringList& deleted : {QStringList(), QStringList{QStringLiteral("nobody")}}) {
+        foundation::NotificationCenter::defaultCenter().post(
+            calstore::Store::calendarsChangedExternallyNotification, store.get(),
+            {{calstore::Store::insertedRecordsKey, QStringList()},
+             {calstore::Store::updatedRecordsKey, QStringList{QStringLiteral("home")}},
+             {calstore::Store::deletedRecordsKey, deleted}});
+    }
+    EXPECT_EQ(selectionChanges, 0);
+    EXPECT_TRUE(hooks->removedCalendars().empty());
     EXPECT_EQ(sources->allCalendars().size(), 2);
 }
 

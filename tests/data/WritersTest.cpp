@@ -3,7 +3,9 @@
 #include "WritersTestSupport.h"
 #include "YearViewEventLoaderTestSupport.h"
 #include "data/EventDay.h"
+#include "data/MyAttendee.h"
 #include "data/MyDate.h"
+#include "data/MyEventStore.h"
 #include "platform/foundation/Log.h"
 #include "platform/store/Store.h"
 
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using loadertest::LoaderTest;
@@ -53,6 +56,22 @@ protected:
             folder, uid,
             {QStringLiteral("DTSTART:20910310T090000Z"), QStringLiteral("DTEND:20910310T110000Z"),
              QStringLiteral("DESCRIPTION:changed elsewhere")});
+    }
+
+    // The editor's new event for `old`: a changed copy of it, or (another UID)
+    // a new event in "home"; titled "Edited", on 12 March 2091 10:00 to 11:00.
+    calstore::EventPtr editOf(const calstore::EventPtr& old, bool sameUID) const {
+        calstore::EventPtr edited;
+        if (sameUID) {
+            edited = std::make_shared<calstore::Event>(*old);
+        } else {
+            edited = calstore::Event::event();
+            edited->setCalendar(calendarNamed(QStringLiteral("Home"))->calendar());
+        }
+        edited->setTitle(QStringLiteral("Edited"));
+        edited->setStartDate(atBerlin(2091, 3, 12, 10, 0));
+        edited->setEndDate(atBerlin(2091, 3, 12, 11, 0));
+        return edited;
     }
 
     QStringList described() const {
@@ -367,21 +386,11 @@ TEST_P(FailedEditTest, KeepsTheOldEventAndAnnouncesNothing) {
                QStringLiteral("20910310T110000"));
     open();
     const calstore::EventPtr old = stored(QStringLiteral("meet"));
-    calstore::EventPtr edited;
-    if (sameUID) {
-        edited = std::make_shared<calstore::Event>(*old);
-        edited->setTitle(QStringLiteral("Edited"));
-        // Another program changed the event meanwhile.
+    const calstore::EventPtr edited = editOf(old, sameUID);
+    if (sameUID)  // another program changed the event meanwhile
         changeUnderneath(QStringLiteral("work"), QStringLiteral("meet"));
-    } else {
-        edited = calstore::Event::event();
-        edited->setCalendar(calendarNamed(QStringLiteral("Home"))->calendar());
-        edited->setTitle(QStringLiteral("Edited"));
-        edited->setStartDate(atBerlin(2091, 3, 12, 10, 0));
-        edited->setEndDate(atBerlin(2091, 3, 12, 11, 0));
-        // The target calendar went away meanwhile.
+    else  // the target calendar went away meanwhile
         ASSERT_TRUE(store->removeCalendar(store->calendarWithUID(QStringLiteral("home"))));
-    }
 
     EXPECT_FALSE(YearViewEventLoader::updateEventWithEvent(old, edited));
     EXPECT_TRUE(
@@ -421,6 +430,156 @@ TEST_F(WritersTest, AnOldEventThatCannotBeRemovedStaysBesideTheNewOne) {
     EXPECT_EQ(described(),
               QStringList{
                   QStringLiteral("changes=updated, event=null, old-uid=meet, uid=%1").arg(newUID)});
+}
+
+// The attendees and the event data of an edit are one step.
+class FailedAttendeesTest : public WritersTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FailedAttendeesTest, TakeTheSavedEditBackAndAnnounceNothing) {
+    const bool sameUID = GetParam();
+    writeTimed(QStringLiteral("work"), QStringLiteral("meet"), QStringLiteral("20910310T090000"),
+               QStringLiteral("20910310T110000"));
+    open();
+    const calstore::EventPtr old = stored(QStringLiteral("meet"));
+    const calstore::EventPtr edited = editOf(old, sameUID);
+
+    testhooks::failNextAttendeeWrite();
+    EXPECT_FALSE(YearViewEventLoader::updateEventWithEventAndAttendees(
+        old, edited, {MyAttendee::initWithNameAndAddress(QStringLiteral("Ann"), QUrl())}));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("ERROR: event update failed! (attendees of new event data)")));
+    // The old event as it was, and nothing beside it.
+    const auto all = eventsWithUID(QStringLiteral("meet"));
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all.first()->title(), QStringLiteral("meet"));
+    EXPECT_EQ(inBerlin(all.first()->startDate()), QStringLiteral("2091-03-10 10:00:00"));
+    if (!sameUID) EXPECT_TRUE(eventsWithUID(edited->uid()).isEmpty());
+    EXPECT_TRUE(dir.read(QStringLiteral("store/home/%1.ics").arg(edited->uid())).isEmpty());
+    EXPECT_FALSE(dir.read(QStringLiteral("store/work/meet.ics")).contains("Edited"));
+    EXPECT_TRUE(changes.posted().empty());
+    EXPECT_TRUE(hooks->reports().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, FailedAttendeesTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "SameUID" : "NewUID");
+});
+
+// --- The page's events are never changed in place --------------------------------------------
+
+enum class Writer { Start, End, Move, Notes };
+struct SharedCase {
+    const char* name;
+    Writer writer;
+    bool fails;  // another program changed the event's file first
+};
+
+class SharedEventTest : public WritersTest, public ::testing::WithParamInterface<SharedCase> {};
+
+// The event a page lists is read by job threads and offscreen renders while a
+// writer runs: the writer saves a copy, which takes its place once saved.
+TEST_P(SharedEventTest, TheWriterSavesACopyAndThePageListsItOnlyOnceSaved) {
+    const SharedCase& c = GetParam();
+    writeEvent(QStringLiteral("work"), QStringLiteral("meet"),
+               {QStringLiteral("DTSTART:20910310T090000Z"),
+                QStringLiteral("DTEND:20910310T110000Z"), QStringLiteral("DESCRIPTION:old notes")});
+    open();
+    auto page = pageOf(2091);
+    const auto entries = page->eventsForDayAndMonth(10, 3);
+    ASSERT_EQ(entries->size(), 1u);
+    const calstore::EventPtr shown = entries->front()->event();
+    const calstore::Event before = *shown;
+    if (c.fails) changeUnderneath(QStringLiteral("work"), QStringLiteral("meet"));
+
+    const CalendarPtr work = calendarNamed(QStringLiteral("Work"));
+    bool ok = false;
+    switch (c.writer) {
+        case Writer::Start:
+            ok = YearViewEventLoader::updateStartTimeForEventOnCalOnView(
+                atBerlin(2091, 3, 11, 9, 0), shown, work, page);
+            break;
+        case Writer::End:
+            ok = YearViewEventLoader::updateEndTimeForEventOnCalOnView(atBerlin(2091, 3, 11, 13, 0),
+                                                                       shown, work, page);
+            break;
+        case Writer::Move:
+            ok = YearViewEventLoader::updateStartTimeAndEndTimeForEvent(
+                atBerlin(2091, 3, 11, 9, 0), atBerlin(2091, 3, 11, 10, 0), shown);
+            break;
+        case Writer::Notes:
+            ok = YearViewEventLoader::updateNotesForEventOnCalOnDateOnView(
+                QStringLiteral("new notes"), shown, nullptr,
+                MyDate::dateWithDayMonthYear(10, 3, 2091), page);
+            break;
+    }
+    EXPECT_EQ(ok, !c.fails);
+
+    // The event the page listed is as it was read.
+    EXPECT_EQ(shown->startDate(), before.startDate());
+    EXPECT_EQ(shown->endDate(), before.endDate());
+    EXPECT_EQ(shown->notes(), QStringLiteral("old notes"));
+    EXPECT_EQ(shown->dateStamp(), before.dateStamp());
+
+    if (c.fails) {
+        // Nothing saved: the page still lists the event it had, where it had it.
+        EXPECT_EQ(page->daysOf(QStringLiteral("meet")), QStringList{QStringLiteral("03-10")});
+        EXPECT_EQ(page->eventsForDayAndMonth(10, 3)->front()->event(), shown);
+        EXPECT_TRUE(changes.posted().empty());
+        return;
+    }
+    // The move is read again by the pages through the change report; the
+    // other writers list the saved copy themselves.
+    if (c.writer == Writer::Move) return;
+    const QStringList days = page->daysOf(QStringLiteral("meet"));
+    ASSERT_FALSE(days.isEmpty());
+    const int day = days.last().right(2).toInt();
+    const calstore::EventPtr listed = page->eventsForDayAndMonth(day, 3)->front()->event();
+    EXPECT_NE(listed, shown);
+    const calstore::EventPtr inStore = stored(QStringLiteral("meet"));
+    ASSERT_TRUE(inStore);
+    EXPECT_EQ(listed->startDate(), inStore->startDate());
+    EXPECT_EQ(listed->endDate(), inStore->endDate());
+    EXPECT_EQ(listed->notes(), inStore->notes());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, SharedEventTest,
+                         ::testing::Values(SharedCase{"Start", Writer::Start, false},
+                                           SharedCase{"End", Writer::End, false},
+                                           SharedCase{"Move", Writer::Move, false},
+                                           SharedCase{"Notes", Writer::Notes, false},
+                                           SharedCase{"StartRefused", Writer::Start, true},
+                                           SharedCase{"EndRefused", Writer::End, true},
+                                           SharedCase{"MoveRefused", Writer::Move, true},
+                                           SharedCase{"NotesRefused", Writer::Notes, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WritersTest, ARenderReadingThePagesEventWhileAWriterSavesSeesItUnchanged) {
+    writeTimed(QStringLiteral("work"), QStringLiteral("meet"), QStringLiteral("20910310T090000"),
+               QStringLiteral("20910310T110000"));
+    open();
+    auto page = pageOf(2091);
+    const calstore::EventPtr shown = page->eventsForDayAndMonth(10, 3)->front()->event();
+    const QDateTime start = shown->startDate();
+    const QDateTime end = shown->endDate();
+
+    // An offscreen render reads the event over and over while the writer saves.
+    std::atomic<bool> stop{false};
+    std::atomic<int> changedSeen{0};
+    std::thread render([&] {
+        while (!stop) {
+            if (shown->startDate() != start || shown->endDate() != end) ++changedSeen;
+        }
+    });
+    calstore::EventPtr current = shown;
+    for (int minute = 1; minute <= 20; ++minute) {
+        ASSERT_TRUE(YearViewEventLoader::updateEndTimeForEventOnCalOnView(
+            atBerlin(2091, 3, 10, 12, minute), current, nullptr, page));
+        current = page->eventsForDayAndMonth(10, 3)->front()->event();
+    }
+    stop = true;
+    render.join();
+    EXPECT_EQ(changedSeen, 0);
+    EXPECT_EQ(inBerlin(stored(QStringLiteral("meet"))->endDate()),
+              QStringLiteral("2091-03-10 12:20:00"));
 }
 
 // --- Deleting and creating -----------------------------------------------------------------
@@ -512,6 +671,29 @@ TEST_F(WritersTest, ANewlyCreatedEventIsSavedWithoutAnnouncement) {
     EXPECT_EQ(page->entryCount(), 0);
     EXPECT_TRUE(changes.posted().empty());
     EXPECT_TRUE(hooks->reports().empty());
+}
+
+TEST_F(WritersTest, ANewEventThePageListsIsReplacedThereByItsSavedCopy) {
+    open();
+    const CalendarPtr work = calendarNamed(QStringLiteral("Work"));
+    auto event = calstore::Event::event();
+    event->setCalendar(work->calendar());
+    event->setTitle(QStringLiteral("Fresh"));
+    event->setStartDate(atBerlin(2091, 5, 1, 10, 0));
+    event->setEndDate(atBerlin(2091, 5, 1, 10, 1));
+    // The week view put its new event on the page's day.
+    auto page = pageOf(2091);
+    page->threadedAddEventFromCalendarForDayInMonthInFullLoading(event, work, 1, 5, false);
+
+    ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(event, work, page));
+    EXPECT_EQ(inBerlin(event->endDate()), QStringLiteral("2091-05-01 10:01:00"));
+    const auto entries = page->eventsForDayAndMonth(1, 5);
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_NE(entries->front()->event(), event);
+    EXPECT_EQ(entries->front()->event()->uid(), event->uid());
+    EXPECT_EQ(inBerlin(entries->front()->event()->endDate()),
+              QStringLiteral("2091-05-01 10:05:00"));
+    EXPECT_EQ(entries->front()->calendar(), work);
 }
 
 }  // namespace

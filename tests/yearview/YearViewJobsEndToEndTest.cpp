@@ -8,8 +8,8 @@
 #include "platform/kit/MenuItem.h"
 
 #include <QDir>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 
 namespace {
 
@@ -35,8 +35,8 @@ protected:
     // The texts of the event files of one calendar folder, as they are on disk.
     QStringList filesOf(const QString& folder) const {
         QStringList texts;
-        QDirIterator it(dir.file(QStringLiteral("store/") + folder),
-                        {QStringLiteral("*.ics")}, QDir::Files);
+        QDirIterator it(dir.file(QStringLiteral("store/") + folder), {QStringLiteral("*.ics")},
+                        QDir::Files);
         while (it.hasNext()) {
             QFile f(it.next());
             if (f.open(QIODevice::ReadOnly)) texts << QString::fromUtf8(f.readAll());
@@ -49,24 +49,23 @@ protected:
         int n = 0;
         for (const QString& text : filesOf(QStringLiteral("markers")))
             if (text.contains(QStringLiteral("LOCATION:Zolt:") + markerUid) &&
-                (marchDay == 0 ||
-                 text.contains(QStringLiteral("DTSTART;VALUE=DATE:202403%1")
-                                   .arg(marchDay, 2, 10, QLatin1Char('0')))))
+                (marchDay == 0 || text.contains(QStringLiteral("DTSTART;VALUE=DATE:202403%1")
+                                                    .arg(marchDay, 2, 10, QLatin1Char('0')))))
                 ++n;
         return n;
     }
 
     // The next drop menu chooses all marks in its Move (0) or Copy (1) submenu.
     static void chooseAllMarksIn(int submenu) {
-        kit::ContextMenu::setHandlerForTesting([submenu](QMenu* qmenu, const kit::Event&,
-                                                         kit::View*) {
-            auto* menu = qobject_cast<kit::Menu*>(qmenu);
-            ASSERT_TRUE(menu);
-            kit::MenuItem* all =
-                menu->itemAtIndex(submenu)->submenu()->itemWithTag(YearView::kAllMarksTag);
-            ASSERT_TRUE(all);
-            EXPECT_TRUE(all->performAction());
-        });
+        kit::ContextMenu::setHandlerForTesting(
+            [submenu](QMenu* qmenu, const kit::Event&, kit::View*) {
+                auto* menu = qobject_cast<kit::Menu*>(qmenu);
+                ASSERT_TRUE(menu);
+                kit::MenuItem* all =
+                    menu->itemAtIndex(submenu)->submenu()->itemWithTag(YearView::kAllMarksTag);
+                ASSERT_TRUE(all);
+                EXPECT_TRUE(all->performAction());
+            });
     }
 
     // A page drawn once, so that it has asked for its events and got them.
@@ -117,8 +116,9 @@ TEST_F(YearViewJobsEndToEndTest, MarksDraggedToAnotherDayAreCopiedAndMovedInTheS
 
 TEST_F(YearViewJobsEndToEndTest, DeletingTheEventsOfADayTakesOnlyTheNamedCalendar) {
     const auto ics = [](const char* uid) {
-        return QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
-                          "BEGIN:VEVENT\r\nUID:") +
+        return QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                   "BEGIN:VEVENT\r\nUID:") +
                uid +
                "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:20240305T100000\r\n"
                "DTEND:20240305T110000\r\nSUMMARY:Meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
@@ -131,13 +131,46 @@ TEST_F(YearViewJobsEndToEndTest, DeletingTheEventsOfADayTakesOnlyTheNamedCalenda
     ASSERT_EQ(page->model()->eventsForDayAndMonth(5, 3)->size(), 2u);
     page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
 
-    page->deleteEventsFromCalendar(YearViewEventLoader::DeletionCalendars::calendarWithUID(
-        QStringLiteral("work")));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return filesOf(QStringLiteral("work")).isEmpty(); },
-                                       10));
+    page->deleteEventsFromCalendar(
+        YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return filesOf(QStringLiteral("work")).isEmpty(); }, 10));
     EXPECT_EQ(filesOf(QStringLiteral("home")).size(), 1);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return page->model()->eventsForDayAndMonth(5, 3)->size() == 1; }, 5));
+}
+
+TEST_F(YearViewJobsEndToEndTest, EventsOfNoLengthOrUnderAMinuteAreListedOnTheirDay) {
+    struct Case {
+        const char* uid;
+        const char* start;  // local wall times of the page's zone
+        const char* end;
+        int day, month;
+    };
+    const Case cases[] = {
+        {"instant-midnight", "20240305T000000", "20240305T000000", 5, 3},
+        {"half-minute-midnight", "20240306T000000", "20240306T000030", 6, 3},
+        {"instant-noon", "20240307T120000", "20240307T120000", 7, 3},
+        {"instant-new-year", "20240101T000000", "20240101T000000", 1, 1},
+        {"half-minute-new-year", "20240101T000000", "20240101T000030", 1, 1},
+    };
+    for (const Case& c : cases)
+        ASSERT_TRUE(dir.write(
+            QStringLiteral("store/work/%1.ics").arg(QLatin1String(c.uid)),
+            QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                       "UID:") +
+                c.uid + "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:" + c.start + "\r\nDTEND:" +
+                c.end + "\r\nSUMMARY:" + c.uid + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"));
+    calstore::Store::setDefaultStore(calstore::Store::openAt(dir.file(QStringLiteral("store"))));
+
+    YearView* page = loadedPage(2024);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uid);
+        QStringList listed;
+        const auto entries = page->model()->eventsForDayAndMonth(c.day, c.month);
+        for (const EventDayPtr& entry : *entries) listed << entry->event()->uid();
+        EXPECT_TRUE(listed.contains(QLatin1String(c.uid))) << listed.join(' ').toStdString();
+    }
 }
 
 }  // namespace
