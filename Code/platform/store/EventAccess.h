@@ -105,6 +105,7 @@ public:
         t->url_ = r.url;
         t->priority_ = r.priority;
         t->stamp_ = r.stamped;
+        t->readHash_ = r.stamp.hash;
         if (r.due) t->due_ = QDateTime::fromSecsSinceEpoch(r.due->utc(local), zone);
         if (r.completed)
             t->completed_ = QDateTime::fromSecsSinceEpoch(r.completed->utc(local), zone);

@@ -72,11 +72,14 @@ bool StoreIntent::begin(const QString& root, const std::vector<IntentChange>& ch
         *why = QStringLiteral("the folder %1 could not be made").arg(root);
         return false;
     }
+    // Written and locked under a temporary name first, so that no one finds it
+    // before it is locked.
     QByteArray name =
-        QFile::encodeName(root + QLatin1Char('/') + kPrefix + QStringLiteral("XXXXXX"));
+        QFile::encodeName(root + QLatin1Char('/') + QStringLiteral(".zolt-intent.tmp-XXXXXX"));
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0) {
         *why = QStringLiteral("the record of the write could not be made in %1").arg(root);
+        if (fd_ >= 0) ::unlink(name.constData());
         return false;
     }
     path_ = QFile::decodeName(name);
@@ -93,6 +96,13 @@ bool StoreIntent::begin(const QString& root, const std::vector<IntentChange>& ch
         left -= n;
     }
     ::fsync(fd_);
+    const QString final = root + QLatin1Char('/') + kPrefix + path_.right(6);
+    if (::rename(name.constData(), QFile::encodeName(final).constData()) != 0) {
+        *why = QStringLiteral("the record of the write could not be made in %1").arg(root);
+        finish();
+        return false;
+    }
+    path_ = final;
     const int dfd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         ::fsync(dfd);

@@ -1304,6 +1304,12 @@ bool StoreWriter::saveTask(Task& task, QString* why) {
             }
         }
     }
+    if (current && !task.readHash_.isEmpty() && task.readHash_ != current->stamp.hash) {
+        *why = QStringLiteral(
+            "it was changed since this copy of it was read (by another program or another save); "
+            "it was left as it is: reload it and try again");
+        return false;
+    }
     Doc doc;
     CompPtr todo;
     if (current) {
@@ -1393,6 +1399,11 @@ bool StoreWriter::removeTask(Task& task, QString* why) {
     for (const auto& f : snap->calendars) {
         if (task.calendar() && f->calendar.uid() != task.calendar()->uid()) continue;
         if (auto r = f->tasksByUid.value(task.uid())) {
+            if (!task.readHash_.isEmpty() && task.readHash_ != r->stamp.hash) {
+                *why = QStringLiteral(
+                    "it was changed since this copy of it was read; it was left as it is");
+                return false;
+            }
             std::vector<FileChange> changes{existingTaskFile(f->calendar.uid(), *r, {}, true)};
             return commit(changes, why);
         }

@@ -54,6 +54,7 @@ private:
     QDateTime completed_;
     int priority_ = 0;
     QDateTime stamp_;
+    QByteArray readHash_;  // the SHA-1 of the file this copy was read from; empty for a new task
 };
 
 using TaskPtr = std::shared_ptr<Task>;

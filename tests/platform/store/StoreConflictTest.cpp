@@ -157,6 +157,31 @@ TEST_F(StoreConflicts, ConformanceTable) {
              EXPECT_TRUE(
                  f.reopened().contains(QStringLiteral("a|2024-03-05 10:00:00|home|Theirs")));
          }},
+        {"lost update of a task", "before, taken in by a rescan",
+         [&](Fixture& f) {
+             auto todo = [](const QString& title) {
+                 return calendarText({QStringLiteral("BEGIN:VTODO"), QStringLiteral("UID:t"),
+                                      QStringLiteral("DTSTAMP:20240101T000000Z"),
+                                      QStringLiteral("SUMMARY:") + title,
+                                      QStringLiteral("END:VTODO")});
+             };
+             f.dir.write(QStringLiteral("todo"), QStringLiteral("t.ics"),
+                         todo(QStringLiteral("Buy")));
+             auto s = f.dir.open();
+             auto copy = s->taskWithUID(QStringLiteral("t"));
+             ASSERT_TRUE(copy);
+             otherProgramWrites(f.path(QStringLiteral("todo/t.ics")), todo(QStringLiteral("Sell")));
+             s->rescan();
+             copy->setPriority(3);
+             EXPECT_FALSE(s->saveTask(copy));
+             EXPECT_FALSE(s->removeTask(copy));
+             EXPECT_EQ(s->taskWithUID(QStringLiteral("t"))->title(), QStringLiteral("Sell"));
+             auto fresh = s->taskWithUID(QStringLiteral("t"));
+             fresh->setPriority(3);
+             EXPECT_TRUE(s->saveTask(fresh));
+             fresh->setPriority(4);
+             EXPECT_TRUE(s->saveTask(fresh));  // the saved copy stands for what it saved
+         }},
         {"check-then-rename window", "during",
          [&](Fixture& f) {
              auto copy = f.event(QStringLiteral("a"));
