@@ -75,6 +75,53 @@ bool contains(const std::vector<int>& list, int value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
+// Whether any day satisfies every day part of the rule (BYMONTH, BYMONTHDAY,
+// BYYEARDAY, the weekdays of BYDAY). Every occurrence lies on such a day, so a
+// rule without one gives nothing; walking it (libical does so inside one call)
+// would only cost time. Parts alone always fit some day; only combinations are
+// looked at, over a whole 400-year cycle of the calendar.
+bool fitsSomeDay(const RuleSpec& r) {
+    const int parts = int(!r.byMonth.empty()) + int(!r.byMonthDay.empty()) +
+                      int(!r.byYearDay.empty()) + int(!r.byDay.empty());
+    if (parts < 2) return true;
+    const qint64 first = daysFromCivil(2000, 1, 1);
+    int year = 2000, month = 1, dom = 1;
+    int monthLength = 31, yearLength = 366, ordinal = 1;
+    int weekday = weekdayOfDays(first);
+    for (qint64 day = first; day < first + 146097; ++day) {
+        bool fits = r.byMonth.empty() || contains(r.byMonth, month);
+        if (fits && !r.byMonthDay.empty()) {
+            fits = false;
+            for (int md : r.byMonthDay)
+                if (md == dom || (md < 0 && monthLength + md + 1 == dom)) fits = true;
+        }
+        if (fits && !r.byYearDay.empty()) {
+            fits = false;
+            for (int yd : r.byYearDay)
+                if (yd == ordinal || (yd < 0 && yearLength + yd + 1 == ordinal)) fits = true;
+        }
+        if (fits && !r.byDay.empty()) {
+            fits = false;
+            for (const auto& d : r.byDay)
+                if (d.dayOfTheWeek == weekday) fits = true;
+        }
+        if (fits) return true;
+        weekday = weekday % 7 + 1;
+        ++ordinal;
+        if (++dom > monthLength) {
+            dom = 1;
+            if (++month > 12) {
+                month = 1;
+                ++year;
+                ordinal = 1;
+                yearLength = daysInYear(year);
+            }
+            monthLength = daysInMonth(year, month);
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 // A rule for libical's iterator: without COUNT and UNTIL, which the store applies
@@ -146,15 +193,15 @@ std::optional<RuleSpec> RuleSpec::fromLibical(const icalrecurrencetype& r, const
                         hasAny(r.by_set_pos) ||
                         (!subDaily && (hasAny(r.by_second) || hasAny(r.by_minute) ||
                                        hasAny(r.by_hour) || hasAny(r.by_year_day)));
-    s.byYearDay = listOf(r.by_year_day);
-    s.byHour = listOf(r.by_hour);
-    s.byMinute = listOf(r.by_minute);
-    s.bySecond = listOf(r.by_second);
     for (int v : listOf(r.by_month)) {
         if (icalrecurrencetype_month_is_leap(short(v))) needsLibical = true;
         s.byMonth.push_back(icalrecurrencetype_month_month(short(v)));
     }
     s.byMonthDay = listOf(r.by_month_day);
+    s.byYearDay = listOf(r.by_year_day);
+    s.byHour = listOf(r.by_hour);
+    s.byMinute = listOf(r.by_minute);
+    s.bySecond = listOf(r.by_second);
     bool nth = false;
     for (int v : listOf(r.by_day)) {
         const int weekday = int(icalrecurrencetype_day_day_of_week(short(v)));
@@ -176,6 +223,10 @@ std::optional<RuleSpec> RuleSpec::fromLibical(const icalrecurrencetype& r, const
     for (const auto& d : s.byDay) {
         const int limit = (s.frequency == Frequency::Yearly && s.byMonth.empty()) ? 53 : 5;
         if (d.weekNumber > limit || d.weekNumber < -limit) needsLibical = true;
+    }
+    if (!viaLibical && !fitsSomeDay(s)) {
+        s.problem = QStringLiteral("fits no day of the calendar");
+        return s;
     }
     if (subDaily && !viaLibical) {
         // libical walks such rules second by second inside one call, which never

@@ -243,6 +243,9 @@ std::vector<HostileCase> hostileCases() {
         rule("day367.ics", "FREQ=YEARLY;BYYEARDAY=367", "has BYYEARDAY=367 out of range"),
         rule("interval.ics", "FREQ=DAILY;INTERVAL=1e14", "has INTERVAL=1e14 out of range"),
         rule("empty.ics", "", "is empty"),
+        // libical walks such a rule month by month to the year 2582 inside one call.
+        rule("noday.ics", "FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=31;BYSETPOS=1",
+             "fits no day of the calendar"),
         rule("setpos.ics", "FREQ=MINUTELY;BYSETPOS=1",
              "repeats more often than daily with BYSETPOS"),
     };
