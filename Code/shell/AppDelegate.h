@@ -40,7 +40,8 @@ public:
 
     // Top-level settings and the preference groups.
     static inline const QString kUseICloudConfig = QStringLiteral("Use iCloud Config");
-    static inline const QString kUseExternalMarkerConfig = QStringLiteral("Use External MarkerConfig");
+    static inline const QString kUseExternalMarkerConfig =
+        QStringLiteral("Use External MarkerConfig");
     static inline const QString kUseExternalConfig = QStringLiteral("Use External Config");
     static inline const QString kExternalConfigurationFile =
         QStringLiteral("External Configuration File");
@@ -86,7 +87,9 @@ public:
     bool applicationShouldTerminate() const { return true; }  // never delays a quit
     void applicationWillTerminate();
 
-    void setServices(Services services) { services_ = std::move(services); }
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    void changeServices(const std::function<void(Services&)>& change) { change(services_); }
     // The clock the minute step reads; tests replace it.
     void setClock(std::function<MyDatePtr()> clock) { clock_ = std::move(clock); }
     // For tests: the version this application claims to be.
@@ -96,7 +99,7 @@ public:
     foundation::Timer minuteTimer;
     int minuteTicks = 0;
     QString externalConfigModTime;  // null until start-up looked, "" when no file
-    AtomicDatePtr today;  // replaced at midnight, read from any thread
+    AtomicDatePtr today;            // replaced at midnight, read from any thread
     std::shared_ptr<CalendarSources> calendarSources;
     foundation::Updater* sparkleUpdater = nullptr;
 

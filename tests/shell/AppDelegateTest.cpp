@@ -54,7 +54,8 @@ TEST_F(AppDelegateTest, FactoryUpgradeAddsOnlyMissingMembers) {
     LogCapture log;
     delegate->updatePreferencesWithFactoryDefaults(
         {{QStringLiteral("G"),
-          QVariantMap{{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}},
+          QVariantMap{
+              {QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}},
          {QStringLiteral("Full"), QVariantMap{{QStringLiteral("x"), 9}}},
          {QStringLiteral("Top"), true}});
     const QVariantMap g = defaults().dictionaryForKey(QStringLiteral("G"));
@@ -95,11 +96,14 @@ TEST_F(AppDelegateTest, ExternalFileReplacesGroupsWhenMajorAndMinorMatch) {
     LogCapture log;
     delegate->loadPreferences();
     EXPECT_TRUE(log.contains(QStringLiteral("Syncing in from external configuration...")));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("cal"), 7));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("cal"), 7));
     // The file lacks the marker group: the user's own goes, the factory one applies.
-    EXPECT_FALSE(defaults().dictionaryForKey(AppDelegate::kMarkers).contains(QStringLiteral("mine")));
+    EXPECT_FALSE(
+        defaults().dictionaryForKey(AppDelegate::kMarkers).contains(QStringLiteral("mine")));
     // Without "Use External Config" the other groups are not read.
-    EXPECT_TRUE(defaults().dictionaryForKey(AppDelegate::kYearView).contains(QStringLiteral("mine")));
+    EXPECT_TRUE(
+        defaults().dictionaryForKey(AppDelegate::kYearView).contains(QStringLiteral("mine")));
     EXPECT_FALSE(delegate->externalConfigModTime.isEmpty());
 }
 
@@ -118,7 +122,8 @@ TEST_F(AppDelegateTest, VersionConflictTurnsTheFileOffAndFlagsTheErrorSheet) {
         QStringLiteral("ERROR: not reading external configuration due to version conflict.")));
     EXPECT_TRUE(MainWindowCtrl::sharedWinController()->needsToShowErrorPanelExternalPrefs());
     EXPECT_FALSE(defaults().boolForKey(AppDelegate::kUseExternalMarkerConfig));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("mine"), 1));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("mine"), 1));
     // Quitting afterwards leaves the other version's file alone.
     delegate->applicationWillTerminate();
     QFile f(configPath());
@@ -131,7 +136,8 @@ TEST_F(AppDelegateTest, UnreadableExternalFileIsReported) {
     ASSERT_TRUE(dir.write(QStringLiteral("ZoltConfig.plist"), "not a property list"));
     LogCapture log;
     delegate->loadPreferences();
-    EXPECT_TRUE(log.contains(QStringLiteral("WARNING: can't read external config file (sandboxed?)")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("WARNING: can't read external config file (sandboxed?)")));
     EXPECT_EQ(dir.read(QStringLiteral("ZoltConfig.plist")), "not a property list");
 }
 
@@ -164,7 +170,8 @@ TEST_F(AppDelegateTest, CloudBranchReadsTheSameKeysAndKeepsGroupsTheCloudLacks) 
     LogCapture log;
     delegate->loadPreferences();
     EXPECT_TRUE(log.contains(QStringLiteral("Syncing in from iCloud...")));
-    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars), group(QStringLiteral("cal"), 3));
+    EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kCalendars),
+              group(QStringLiteral("cal"), 3));
     EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kWeekView),
               group(QStringLiteral("Display Mode"), 2));
     EXPECT_EQ(defaults().dictionaryForKey(AppDelegate::kMarkers), group(QStringLiteral("mine"), 1));
@@ -173,8 +180,8 @@ TEST_F(AppDelegateTest, CloudBranchReadsTheSameKeysAndKeepsGroupsTheCloudLacks) 
     cloud->setObject(AppDelegate::kApplicationVersion, QStringLiteral("2.0"));
     log.clear();
     delegate->updateFromiCloud();
-    EXPECT_TRUE(log.contains(
-        QStringLiteral("ERROR: not reading external iCloud configuration due to version conflict.")));
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "ERROR: not reading external iCloud configuration due to version conflict.")));
 }
 
 TEST_F(AppDelegateTest, MinuteTickAnnouncesFiveMinutesAndTheNewDayOnce) {
@@ -211,7 +218,7 @@ TEST_F(AppDelegateTest, ChangedConfigurationFileGoesToTheSyncPane) {
         ++handed;
         return true;
     };
-    delegate->setServices(services);
+    delegate->changeServices([&](auto& installed) { installed = services; });
     delegate->detectExternalConfigUpdates();
     EXPECT_EQ(handed, 0);  // unchanged since start-up
 
@@ -223,13 +230,14 @@ TEST_F(AppDelegateTest, ChangedConfigurationFileGoesToTheSyncPane) {
     delegate->detectExternalConfigUpdates();
     EXPECT_EQ(handed, 1);
 
-    delegate->setServices({});
+    delegate->changeServices([](auto& installed) { installed = {}; });
     f.open(QIODevice::ReadWrite);
     f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(120), QFileDevice::FileModificationTime);
     f.close();
     LogCapture log;
     delegate->detectExternalConfigUpdates();
-    EXPECT_TRUE(log.contains(QStringLiteral("oops, no pref controller to load updated configuration")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("oops, no pref controller to load updated configuration")));
 }
 
 TEST_F(AppDelegateTest, ShutdownWritesTheFileAndLeavesTheCloudBranchOff) {
@@ -257,7 +265,7 @@ TEST_F(AppDelegateTest, SetupAssistantOpensWhenAnyStoreIsMissingAfterAskingAll) 
     s.holidayStoreDefined = [&] { return ++asked, true; };
     s.birthdayStoreDefined = [&] { return ++asked, true; };
     s.openSetupSheetOnMainWindow = [&] { ++opened; };
-    delegate->setServices(s);
+    delegate->changeServices([&](auto& installed) { installed = s; });
     delegate->checkForSetupAssistance();
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(opened, 1);
