@@ -23,16 +23,16 @@ namespace {
 
 // The year area is the year scroller with its three pages.
 void wireMainWindow() {
-    MainWindowCtrl::Services window;
-    window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
-        return new YearViewScroller(frame);
-    };
-    window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
-    window.startPopulatingView = [](kit::View* view) {
-        if (auto* yearPage = qobject_cast<YearView*>(view))
-            if (const auto& start = YearView::services().startPopulatingView) start(yearPage);
-    };
-    MainWindowCtrl::setServices(std::move(window));
+    MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {
+        window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
+            return new YearViewScroller(frame);
+        };
+        window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
+        window.startPopulatingView = [](kit::View* view) {
+            if (auto* yearPage = qobject_cast<YearView*>(view))
+                if (const auto& start = YearView::services().startPopulatingView) start(yearPage);
+        };
+    });
     MainWindowCtrl::sharedWinController();
 }
 

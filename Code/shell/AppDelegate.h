@@ -87,7 +87,9 @@ public:
     bool applicationShouldTerminate() const { return true; }  // never delays a quit
     void applicationWillTerminate();
 
-    void setServices(Services services) { services_ = std::move(services); }
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    void changeServices(const std::function<void(Services&)>& change) { change(services_); }
     // The clock the minute step reads; tests replace it.
     void setClock(std::function<MyDatePtr()> clock) { clock_ = std::move(clock); }
     // For tests: the version this application claims to be.

@@ -27,7 +27,8 @@ public:
 
     // Puts `weekView` in place of the present lower pane, as subview 1, with the
     // frame it comes with; the old pane is taken out and released.
-    void exchangeWeekSubviewTo(kit::View* weekView);
+    // The year area asks for it by name.
+    Q_INVOKABLE void exchangeWeekSubviewTo(kit::View* weekView);
 
     unsigned splitViewDelegateOperations() const override;
     // Keeps the upper pane's height; the lower pane takes the change.

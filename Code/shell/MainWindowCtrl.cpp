@@ -14,6 +14,10 @@
 #include "platform/kit/Toolbar.h"
 #include "shell/AppDelegate.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+
 using foundation::localized;
 using foundation::log;
 
@@ -30,10 +34,43 @@ MyDatePtr today() {
     return date ? date : MyDate::date();
 }
 
+// Validates the main menu's items of a key equivalent as the key is pressed,
+// before the key equivalent is looked up: what a menu's items were found to be
+// able to do when it was last opened may have changed since (Edit and
+// Information stay dead after their menu was opened with nothing selected).
+class KeyEquivalentValidator final : public QObject {
+public:
+    KeyEquivalentValidator(kit::Menu* mainMenu, QObject* owner)
+        : QObject(owner), mainMenu_(mainMenu) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride && mainMenu_) {
+            const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+            validate(mainMenu_, QKeySequence(QKeyCombination(
+                                    key.keyboardModifiers() & ~Qt::KeypadModifier, key.key())));
+        }
+        return false;
+    }
+
+private:
+    static void validate(kit::Menu* menu, const QKeySequence& key) {
+        bool validated = false;
+        for (kit::MenuItem* item : menu->itemArray()) {
+            if (!validated && !item->shortcut().isEmpty() && item->shortcut() == key) {
+                menu->validateItems();
+                validated = true;
+            }
+            if (kit::Menu* submenu = item->submenu()) validate(submenu, key);
+        }
+    }
+
+    QPointer<kit::Menu> mainMenu_;
+};
+
 }  // namespace
 
-void MainWindowCtrl::setServices(Services services) {
-    installedServices() = std::move(services);
+void MainWindowCtrl::changeServices(const std::function<void(Services&)>& change) {
+    change(installedServices());
 }
 
 const MainWindowCtrl::Services& MainWindowCtrl::services() {
@@ -132,6 +169,10 @@ void MainWindowCtrl::awakeFromNib() {
         currentCreations.reset();
     }
     gui_mainMenuInformation->setEnabled(false);
+    if (!keyEquivalentValidator_) {
+        keyEquivalentValidator_ = new KeyEquivalentValidator(mainMenu_.get(), this);
+        qApp->installEventFilter(keyEquivalentValidator_);
+    }
 }
 
 void MainWindowCtrl::applicationFinishedLaunching() {

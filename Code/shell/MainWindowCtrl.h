@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/MainWindowHooks.h"
 #include "data/Calendar.h"
+#include "data/MainWindowHooks.h"
 #include "data/MyDate.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Event.h"
@@ -108,7 +108,9 @@ public:
         // -- Model commands of the calendar list
         std::function<void()> removeOrphanedMarks;
     };
-    static void setServices(Services services);
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    static void changeServices(const std::function<void(Services&)>& change);
     static const Services& services();
 
     // Identity of the menu items whose enabling or action depends on what they
@@ -388,5 +390,7 @@ private:
     bool needToShowErrorPanelExternalConfig = false;
     std::shared_ptr<LoaderProgressSink> progressSink_;
     quint64 keyMonitor_ = 0;
+    // Validates the main menu's key equivalents as they are pressed.
+    QPointer<QObject> keyEquivalentValidator_;
     foundation::NotificationCenter::Token dateToken_ = 0;
 };

@@ -122,7 +122,11 @@ void MainWindowCtrl::buildContent(MainWindow* window) {
     gui_weekButton->setImageNamed(QStringLiteral("WeekButton"));
     gui_weekButton->setToolTip(
         localized(QStringLiteral("mwWeekButtonTip"), QStringLiteral("Show the week only")));
+    // They act as the View menu's year-only and week-only items.
+    gui_yearButton->setAction("menuCommandShowYear");
+    gui_weekButton->setAction("menuCommandShowWeek");
     for (BottomButton* b : {gui_yearButton.data(), gui_weekButton.data()}) {
+        b->setTarget(this);
         b->setAutoresizingMask(kit::View::MaxXMargin | kit::View::MaxYMargin);
         b->setEnabled(false);
     }

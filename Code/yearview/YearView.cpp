@@ -22,8 +22,8 @@ YearView::Services& servicesStorage() {
 
 }  // namespace
 
-void YearView::setServices(Services services) {
-    servicesStorage() = std::move(services);
+void YearView::changeServices(const std::function<void(Services&)>& change) {
+    change(servicesStorage());
 }
 
 const YearView::Services& YearView::services() {
@@ -149,6 +149,16 @@ void YearView::setFrame(const QRectF& frame) {
 // during a live resize the area is renewed only once the resize has ended.
 void YearView::viewFrameChange(const foundation::Notification& notification) {
     if (inLiveResize() || notification.object != this || !isVisible_) return;
+    installViewArea();
+}
+
+void YearView::setIsVisible(bool visible) {
+    const bool becomesVisible = visible && !isVisible_;
+    isVisible_ = visible;
+    if (becomesVisible) installViewArea();
+}
+
+void YearView::installViewArea() {
     if (viewArea_) removeTrackingArea(viewArea_);
     const QRectF frame = this->frame();
     viewArea_ = kit::TrackingArea::create(

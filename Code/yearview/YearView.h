@@ -89,7 +89,9 @@ public:
                            const MyDatePtr& destinationDay, bool copy, YearView*)>
             startMovingEventsFromDayToDay;
     };
-    static void setServices(Services services);
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    static void changeServices(const std::function<void(Services&)>& change);
     static const Services& services();
     // Points the loader entries of the services at the year event loaders (the
     // cached loader of the page's year for populations, a new loader for each
@@ -110,7 +112,9 @@ public:
     QPointF innerFrame() const { return model_->innerFrame(); }
     Q_INVOKABLE int year() const { return model_->year(); }
     MyDatePtr firstDayInYear() const { return model_->firstDayInYear(); }
-    void setIsVisible(bool visible) { isVisible_ = visible; }
+    // A page that becomes the shown one follows the pointer at once, not only
+    // after its next frame change.
+    void setIsVisible(bool visible);
     bool isVisible() const { return isVisible_; }
 
     // -- Preferences
@@ -158,6 +162,8 @@ public:
     Q_INVOKABLE void redrawViewOnMainThread(QObject* ignored = nullptr);
     void redrawCellOnMainThread(const YearViewCellPtr& cell);
     void viewFrameChange(const foundation::Notification& notification);
+    // Renews the tracking area over the page's frame.
+    void installViewArea();
     void setFrame(const QRectF& frame) override;
 
     // -- Selection and day commands
@@ -167,6 +173,9 @@ public:
     void highlightUpToDayMonth(int day, int month);
     void highlightAll();
     void deHighlightAll();
+    // Marker UID to 1 (every selected day carries a mark of it) or -1 (some
+    // do); markers no selected day carries have no entry. Markers are told
+    // apart by identity: two may share a title.
     QVariantMap markStateOfSelection() const;
     Q_INVOKABLE void menuCommandInformation(QObject* sender);
     Q_INVOKABLE void menuCommandEdit(QObject* sender);
@@ -177,8 +186,9 @@ public:
     bool editNotesForDayMonthWithString(int day, int month, const QString& text);
     void editNotesForSelection();
     bool canEditNotesForSelection() const;
-    void markSelectionAs(const QString& markerTitle);
-    void removeMarksOf(const QString& markerTitle);
+    // The marker is named by its UID.
+    void markSelectionAs(const QString& markerUID);
+    void removeMarksOf(const QString& markerUID);
     void removeAllMarks();
     void deleteEventsFromCalendar(const YearViewEventLoader::DeletionCalendars& calendars);
     QImage dragImageForDayAndMonth(int day, int month);

@@ -191,6 +191,12 @@ void YearViewCell::cacheWeekDayNames() {
     YVC_cachedDayNames = names;
 }
 
+QStringList YearViewCell::weekDayNames() {
+    initialize();
+    foundation::Guard guard(YVC_classLock);
+    return YVC_cachedDayNames;
+}
+
 void YearViewCell::loadPreferences() {
     initialize();
     {
@@ -541,8 +547,7 @@ void YearViewCell::userAddedNewEvent(const EventDayPtr& record) {
 void YearViewCell::removeCalendar(const std::shared_ptr<Calendar>& calendar) {
     foundation::Guard guard(lock_);
     if (!events_ || events_->empty()) return;
-    std::erase_if(mutableEvents(),
-                  [&](const EventDayPtr& r) { return r->calendar() == calendar; });
+    std::erase_if(mutableEvents(), [&](const EventDayPtr& r) { return r->calendar() == calendar; });
 }
 
 void YearViewCell::removeEventWithUID(const QString& uid) {

@@ -44,6 +44,8 @@ public:
     // calls it first, so calling it is optional.
     static void initialize();
     static void cacheWeekDayNames();
+    // The short weekday names the cells draw (Sunday first).
+    static QStringList weekDayNames();
     // Builds the day, holiday and calendar-week text attributes, caches the day
     // names and reads the settings.
     static void loadPreferences();

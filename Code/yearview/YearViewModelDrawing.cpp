@@ -44,17 +44,36 @@ void YearViewModel::refreshToday() {
 
 // -- Font fitting
 
+// The day name column is as wide as the widest short weekday name of the
+// current language, and the font is fitted to that name with a two-digit day,
+// so that no name runs into its day's number.
 double YearViewModel::determineOptimalDayCellAttributesForCellWidth(const QSizeF& size) {
     foundation::Guard guard(lock_);
+    const QStringList names = YearViewCell::weekDayNames();
+    // The widest name in the day font as it stands.
+    const auto widestName = [&](double* width) {
+        QString widest;
+        *width = 0.0;
+        for (const QString& name : names) {
+            const double w = dayCellAttribs_.sizeOfString(name).width();
+            if (!name.isEmpty() && (widest.isEmpty() || w > *width)) {
+                widest = name;
+                *width = w;
+            }
+        }
+        return widest;
+    };
+    double nameWidth = 0.0;
+    const QString sample = widestName(&nameWidth);
     const double s = determineOptimalFontSizeForStringNotBiggerThanTryingFromTo(
-        QStringLiteral("Do 30"), size, 6.0, 14.0);
+        sample.isEmpty() ? QStringLiteral("30") : sample + QStringLiteral(" 30"), size, 6.0, 14.0);
     layout_.daySize = s;
     layout_.maxDayNumWidth =
         std::floor(dayCellAttribs_.sizeOfString(QStringLiteral("30")).width() + 1.0);
+    // Without names there is no name column.
+    const bool named = !widestName(&nameWidth).isEmpty();
     layout_.maxDayNameWidth =
-        layout_.useAbbreviatedDayCellEntries
-            ? 0.0
-            : std::floor(dayCellAttribs_.sizeOfString(QStringLiteral("Do")).width() + 1.0);
+        layout_.useAbbreviatedDayCellEntries || !named ? 0.0 : std::floor(nameWidth + 1.0);
     return s;
 }
 

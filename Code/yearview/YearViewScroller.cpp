@@ -41,8 +41,8 @@ void populateView(YearView* page) {
 
 }  // namespace
 
-void YearViewScroller::setServices(Services services) {
-    servicesStore() = std::move(services);
+void YearViewScroller::changeServices(const std::function<void(Services&)>& change) {
+    change(servicesStore());
 }
 const YearViewScroller::Services& YearViewScroller::services() {
     return servicesStore();

@@ -75,7 +75,9 @@ public:
         // The preferences window with only the year view's pane.
         std::function<void()> showYearViewPreferences;
     };
-    static void setServices(Services services);
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    static void changeServices(const std::function<void(Services&)>& change);
     static const Services& services();
 
     explicit YearViewScroller(const QRectF& frame = QRectF());

@@ -4,10 +4,11 @@
 
 #include "yearview/YearViewScroller.h"
 
-#include "data/PrefGroups.h"
 #include "data/Calendar.h"
+#include "data/CalendarGroup.h"
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
+#include "data/PrefGroups.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Localized.h"
 #include "platform/kit/Alert.h"
@@ -121,13 +122,16 @@ void YearViewScroller::cmiRemoveAllMarks(QObject*) {
     if (gui_yearView1) gui_yearView1->removeAllMarks();
 }
 
+// The item stands for its marker by the marker's UID.
 void YearViewScroller::cmiMarkDaysAs(QObject* sender) {
     auto* item = qobject_cast<kit::MenuItem*>(sender);
     if (!item || !gui_yearView1) return;
+    const QString uid = item->representedObject().toString();
+    if (uid.isEmpty()) return;
     if (item->state() == kit::MenuItem::On)
-        gui_yearView1->removeMarksOf(item->title());
+        gui_yearView1->removeMarksOf(uid);
     else
-        gui_yearView1->markSelectionAs(item->title());
+        gui_yearView1->markSelectionAs(uid);
 }
 
 void YearViewScroller::cmiEditNotes(QObject*) {
@@ -140,15 +144,15 @@ void YearViewScroller::fillMarkMenu(kit::Menu* submenu, const QVariantMap& state
     submenu->removeAllItems();
     const auto sources = calendarSources();
     if (!sources) return;
-    for (const QString& title : sources->configuredMarkerNames()) {
-        kit::MenuItem* item = submenu->addItemWithTitle(title, "cmiMarkDaysAs");
+    const CalendarGroupPtr group = sources->markersGroup();
+    if (!group) return;
+    for (const EMarkerPtr& marker : group->markers()) {
+        if (!marker) continue;
+        kit::MenuItem* item = submenu->addItemWithTitle(marker->title(), "cmiMarkDaysAs");
         item->setTarget(this);
-        const auto marker = sources->markerWithName(title);
-        if (marker) {
-            item->setImage(marker->miniIcon());
-            item->setRepresentedObject(marker->uID());
-        }
-        const int state = states.value(title).toInt();
+        item->setImage(marker->miniIcon());
+        item->setRepresentedObject(marker->uID());
+        const int state = states.value(marker->uID()).toInt();
         item->setState(state == 1    ? kit::MenuItem::On
                        : state == -1 ? kit::MenuItem::Mixed
                                      : kit::MenuItem::Off);

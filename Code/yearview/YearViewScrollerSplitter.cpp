@@ -6,6 +6,7 @@
 #include "platform/kit/Cursor.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/Perform.h"
+#include "platform/kit/Toolbar.h"
 #include "platform/kit/Window.h"
 #include "shell/MainWindowCtrl.h"
 #include "shell/WsSplitView.h"
@@ -73,8 +74,15 @@ void YearViewScroller::trackSplitterDrag(const Event& event, bool inHandle) {
             double height = kept.height() + d;
             if (height <= kBarHeight) height = kBarHeight;
             if (height >= greatest) height = greatest;
-            pane->setFrame(QRectF(kept.x(), kept.y(), kept.width(), height));
-            if (gui_splitView) gui_splitView->display();
+            // Both panes follow the bar: the week pane neither covers the year
+            // pane's bottom rows and bar nor leaves a gap, and the snapping
+            // below measures the heights the panes really have.
+            if (gui_splitView) {
+                gui_splitView->setSplitterPositionAnimate(float(height), false);
+                gui_splitView->display();
+            } else {
+                pane->setFrame(QRectF(kept.x(), kept.y(), kept.width(), height));
+            }
         }
     }
     viewDidEndLiveResize();
@@ -172,7 +180,14 @@ void YearViewScroller::updateRightSplitterHandle() {
         gui_rightScrollHandle->setImage(splitterIsDown ? cache_noHandle : cache_splitterHandle);
     if (gui_yearButton) gui_yearButton->setEnabled(!splitterIsDown);
     if (gui_weekButton) gui_weekButton->setEnabled(!splitterIsUp);
-    if (kit::Window* w = window()) w->invalidateCursorRectsForView(this);
+    if (kit::Window* w = window()) {
+        w->invalidateCursorRectsForView(this);
+        // The toolbar was validated when the click or key that asked for the
+        // change was handled, which may have been while the panes were still
+        // moving; its year and week items follow the panes as they are now.
+        if (kit::Toolbar* toolbar = w->toolbar(); toolbar && toolbar->isVisible())
+            toolbar->validateVisibleItems();
+    }
 }
 
 void YearViewScroller::weekViewCollapsed() {

@@ -109,14 +109,14 @@ QVariantMap YearView::markStateOfSelection() const {
     for (const MyDatePtr& date : selection) {
         const YearViewCellPtr cell = model_->cellForDayAndMonth(date->dayNum(), date->monthNum());
         if (!cell || !sources) continue;
-        QSet<QString> titles;
+        QSet<QString> uids;
         for (const EventDayPtr& entry :
              *model_->eventsForDayAndMonth(date->dayNum(), date->monthNum())) {
             if (!entry || !entry->fulldayEvent() || !entry->isMark()) continue;
             if (const auto marker = sources->markerWithUID(entry->markerID()))
-                titles.insert(marker->title());
+                uids.insert(marker->uID());
         }
-        for (const QString& title : titles) ++counts[title];
+        for (const QString& uid : uids) ++counts[uid];
     }
     QVariantMap states;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
@@ -209,18 +209,18 @@ bool YearView::canEditNotesForSelection() const {
 // -- Commands on the selected days: each runs as a job on a new loader of the
 // page's year, with a copy of the selection taken now.
 
-void YearView::markSelectionAs(const QString& markerTitle) {
+void YearView::markSelectionAs(const QString& markerUID) {
     const auto sources = calendarSources();
     if (!model_->initialRedrawDone() || !sources) return;
-    const auto marker = sources->markerWithName(markerTitle);
+    const auto marker = sources->markerWithUID(markerUID);
     if (!marker) return;
     if (const auto& start = services().startMarkingDays) start(selectionCopy(), marker, this);
 }
 
-void YearView::removeMarksOf(const QString& markerTitle) {
+void YearView::removeMarksOf(const QString& markerUID) {
     const auto sources = calendarSources();
     if (!model_->initialRedrawDone() || !sources) return;
-    const auto marker = sources->markerWithName(markerTitle);
+    const auto marker = sources->markerWithUID(markerUID);
     if (!marker) return;
     if (const auto& start = services().startRemovingMarksOfMarker)
         start(marker, selectionCopy(), this);
@@ -231,9 +231,45 @@ void YearView::removeAllMarks() {
     if (const auto& start = services().startRemovingAllMarksFromDays) start(selectionCopy(), this);
 }
 
+// The job takes the deleted events from the selected days of this page, but
+// it removes whole series and multi-day events from the store: every other day
+// of the loaded pages that shows one of them drops it as well, without waiting
+// for a reload of the year.
 void YearView::deleteEventsFromCalendar(const YearViewEventLoader::DeletionCalendars& calendars) {
     if (!model_->initialRedrawDone()) return;
     if (!calendars.all && calendars.uid.isEmpty()) return;
-    if (const auto& start = services().startDeletingEventsFromDays)
-        start(selectionCopy(), calendars, this);
+    const auto& start = services().startDeletingEventsFromDays;
+    if (!start) return;
+    const std::vector<MyDatePtr> days = selectionCopy();
+    QSet<QString> series;
+    QSet<int> selected;  // month * 100 + day of this page's year; the job changes those
+    for (const MyDatePtr& day : days) {
+        if (!day || day->yearNum() != year()) continue;
+        selected.insert(day->monthNum() * 100 + day->dayNum());
+        for (const EventDayPtr& entry :
+             *model_->eventsForDayAndMonth(day->dayNum(), day->monthNum())) {
+            const calstore::EventPtr event = entry ? entry->event() : nullptr;
+            const calstore::CalendarPtr calendar = event ? event->calendar() : nullptr;
+            if (calendar && (calendars.all || calendar->uid() == calendars.uid))
+                series.insert(event->uid());
+        }
+    }
+    start(days, calendars, this);
+    if (series.isEmpty()) return;
+
+    const auto dropFrom = [&series](YearView* page, const QSet<int>& keep) {
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= 31; ++day)
+                if (!keep.contains(month * 100 + day))
+                    for (const QString& uid : series)
+                        page->threadedRemoveEventUIDFromDayInMonth(uid, day, month);
+    };
+    dropFrom(this, selected);
+    setNeedsDisplay(true);
+    if (kit::View* holder = superview())
+        for (kit::View* view : holder->subviews())
+            if (auto* page = qobject_cast<YearView*>(view); page && page != this) {
+                dropFrom(page, {});
+                page->drawOffscreenInBackground();
+            }
 }

@@ -302,7 +302,7 @@ TEST_F(AppDelegateTest, ChangedConfigurationFileGoesToTheSyncPane) {
         ++handed;
         return true;
     };
-    delegate->setServices(services);
+    delegate->changeServices([&](auto& installed) { installed = services; });
     delegate->detectExternalConfigUpdates();
     EXPECT_EQ(handed, 0);  // unchanged since start-up
 
@@ -314,7 +314,7 @@ TEST_F(AppDelegateTest, ChangedConfigurationFileGoesToTheSyncPane) {
     delegate->detectExternalConfigUpdates();
     EXPECT_EQ(handed, 1);
 
-    delegate->setServices({});
+    delegate->changeServices([](auto& installed) { installed = {}; });
     f.open(QIODevice::ReadWrite);
     f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(120), QFileDevice::FileModificationTime);
     f.close();
@@ -349,7 +349,7 @@ TEST_F(AppDelegateTest, SetupAssistantOpensWhenAnyStoreIsMissingAfterAskingAll) 
     s.holidayStoreDefined = [&] { return ++asked, true; };
     s.birthdayStoreDefined = [&] { return ++asked, true; };
     s.openSetupSheetOnMainWindow = [&] { ++opened; };
-    delegate->setServices(s);
+    delegate->changeServices([&](auto& installed) { installed = s; });
     delegate->checkForSetupAssistance();
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(opened, 1);

@@ -203,12 +203,12 @@ protected:
         s.notesHoverOriginatingViewMoved = [] { calls << "moved notes hover"; };
         s.eventHoverOriginatingViewMoved = [] { calls << "moved event hover"; };
         s.calSourceHoverOriginatingViewMoved = [] { calls << "moved calendar hover"; };
-        MainWindowCtrl::setServices(std::move(s));
+        MainWindowCtrl::changeServices([&](auto& installed) { installed = std::move(s); });
         kit::Animation::setInstantForTesting(true);
     }
     void TearDown() override {
         controller.reset();
-        MainWindowCtrl::setServices({});
+        MainWindowCtrl::changeServices([](auto& installed) { installed = {}; });
         kit::Animation::setInstantForTesting(false);
         delegate.reset();
         calstore::Store::setDefaultStore(nullptr);
@@ -678,7 +678,8 @@ TEST_F(MainWindowCtrlTest, TheStripAndTheSourceViewFollowTheWindowsMainState) {
 }
 
 TEST_F(MainWindowCtrlTest, TheWholeWindowDrawnForInspection) {
-    MainWindowCtrl::setServices({});  // the placeholders of the later parts
+    MainWindowCtrl::changeServices(
+        [](auto& installed) { installed = {}; });  // the placeholders of the later parts
     MainWindowCtrl* c = make();
     c->window()->orderFront();
     c->showProgressView();

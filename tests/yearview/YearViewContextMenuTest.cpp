@@ -28,7 +28,7 @@ protected:
         YearViewScroller::Services s;
         s.startPopulatingView = [](YearView*) {};
         s.populateView = [](YearView* page) { page->model()->threadedUpdateViewOffscreen(); };
-        YearViewScroller::setServices(s);
+        YearViewScroller::changeServices([&](auto& installed) { installed = s; });
         window = std::make_unique<kit::Window>(QRectF(100, 100, 900, 700));
         auto* split = new MainSplitView(QRectF(0, 0, 900, 700));
         window->setContentView(split);
@@ -50,7 +50,7 @@ protected:
         ASSERT_TRUE(menu);
     }
     void TearDown() override {
-        YearViewScroller::setServices({});
+        YearViewScroller::changeServices([](auto& installed) { installed = {}; });
         kit::Animation::setInstantForTesting(false);
         window.reset();
         PageTest::TearDown();
@@ -135,6 +135,30 @@ TEST_F(YearViewContextMenuTest, MarkerItemsShowTheirStateAndChooseMarkOrRemove) 
     EXPECT_EQ(log->count("startRemovingMarksOfMarker"), 1);
     EXPECT_TRUE(menu->itemWithTag(S::kTagRemoveMarks)->performAction());
     EXPECT_EQ(log->count("startRemovingAllMarksFromDays"), 1);
+}
+
+// Two markers titled alike: each item stands for its own marker by UID, with
+// its own state, and marks or unmarks with it.
+TEST_F(YearViewContextMenuTest, MarkerItemsStandForTheirMarkerByUID) {
+    delegate->calendarSources->markerWithUID(kMarkerBar)->setTitle(QStringLiteral("Gym"));
+    const int y = page->year();
+    fillFromThread(page, {{makeAllDay(y, 5, 4, "G", mark(kMarkerDot)), markers}});
+    select({{4, 5}});
+    open();
+    kit::Menu* sub = menu->itemWithTag(S::kTagMarkAs)->submenu();
+    kit::MenuItem* dot = sub->itemAtIndex(sub->indexOfItemWithRepresentedObject(kMarkerDot));
+    kit::MenuItem* bar = sub->itemAtIndex(sub->indexOfItemWithRepresentedObject(kMarkerBar));
+    ASSERT_TRUE(dot && bar);
+    EXPECT_EQ(dot->title(), bar->title());
+    EXPECT_EQ(dot->state(), kit::MenuItem::On);
+    EXPECT_EQ(bar->state(), kit::MenuItem::Off);
+
+    EXPECT_TRUE(bar->performAction());
+    EXPECT_EQ(log->count("startMarkingDays"), 1);
+    EXPECT_EQ(log->lastText, kMarkerBar);
+    EXPECT_TRUE(dot->performAction());
+    EXPECT_EQ(log->count("startRemovingMarksOfMarker"), 1);
+    EXPECT_EQ(log->lastText, kMarkerDot);
 }
 
 // Two calendars titled alike and one titled like the "all calendars" entry:

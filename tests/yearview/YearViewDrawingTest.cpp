@@ -46,9 +46,23 @@ TEST_F(YearViewDrawingTest, TheGridFollowsThePageSize) {
     EXPECT_GE(l.dayCellStartY - 31 * l.cellHeight, 22.0 - 1e-9);
 }
 
-// The day font is the largest size whose sample fits with room to spare (up to
-// 13 points), the month font never smaller than the day font.
+// The day font is the largest size whose sample (the widest short weekday
+// name with a two-digit day) fits with room to spare (up to 13 points), the
+// month font never smaller than the day font. The name column is as wide as
+// the widest name, so that no name runs into its day's number ("We14").
 TEST_F(YearViewDrawingTest, FontsAreFittedToThePageSize) {
+    const QStringList names = YearViewCell::weekDayNames();
+    ASSERT_EQ(names.size(), 7);
+    const auto widest = [&](const kit::TextAttributes& attributes) {
+        double w = 0;
+        for (const QString& name : names) w = std::max(w, attributes.sizeOfString(name).width());
+        return w;
+    };
+    const kit::TextAttributes sampleFont(kit::Font::systemFont(10), Qt::black);
+    QString sample;
+    for (const QString& name : names)
+        if (sampleFont.sizeOfString(name).width() == widest(sampleFont)) sample = name;
+    ASSERT_GT(widest(sampleFont), sampleFont.sizeOfString(QStringLiteral("Do")).width());
     struct Case {
         double w, h;
     };
@@ -62,7 +76,7 @@ TEST_F(YearViewDrawingTest, FontsAreFittedToThePageSize) {
         const double n = std::floor((c.h - 44) / 33);
         const auto fits = [&](double size) {
             const QSizeF t = kit::TextAttributes(kit::Font::systemFont(size), Qt::black)
-                                 .sizeOfString(QStringLiteral("Do 30"));
+                                 .sizeOfString(sample + QStringLiteral(" 30"));
             return t.width() <= l.cellWidth - 15 && t.height() <= n - 2;
         };
         EXPECT_TRUE(l.daySize == 6 || fits(l.daySize)) << l.daySize;
@@ -79,6 +93,8 @@ TEST_F(YearViewDrawingTest, FontsAreFittedToThePageSize) {
         EXPECT_EQ(l.maxDayNumWidth,
                   std::floor(page->model()->dayCellAttribs().sizeOfString("30").width() + 1));
         EXPECT_EQ(l.maxDayNameWidth == 0, l.useAbbreviatedDayCellEntries);
+        if (!l.useAbbreviatedDayCellEntries)
+            EXPECT_EQ(l.maxDayNameWidth, std::floor(widest(page->model()->dayCellAttribs()) + 1));
     }
 }
 
@@ -262,11 +278,12 @@ TEST_F(YearViewDrawingTest, EndingALiveResizeOfALowShownPageClosesTheDayPopup) {
 
     YearView* side = makePage(2025, QSizeF(1000, 600));
     side->setIsVisible(false);
+    const auto sideArea = side->viewArea();
     side->viewWillStartLiveResize();
     side->setFrame(QRectF(0, 23, 1000, 240));
     side->viewDidEndLiveResize();
     EXPECT_EQ(log->count("dayPopupClose"), 1);
-    EXPECT_FALSE(side->viewArea());
+    EXPECT_EQ(side->viewArea(), sideArea);  // a page not shown keeps to its area
 }
 
 TEST_F(YearViewDrawingTest, OnlyTheShownPageFollowsItsFrameWithATrackingArea) {
@@ -279,10 +296,14 @@ TEST_F(YearViewDrawingTest, OnlyTheShownPageFollowsItsFrameWithATrackingArea) {
     page->setIsVisible(false);
     page->setFrame(QRectF(0, 23, 800, 500));
     EXPECT_EQ(page->viewArea(), area);
+    // Shown again, it follows its frame at once; a live move keeps that area.
     page->setIsVisible(true);
+    const auto shown = page->viewArea();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->rect(), QRectF(0, 0, 800, 500));
     page->viewWillStartLiveMove();
     page->setFrame(QRectF(0, 23, 700, 500));
-    EXPECT_EQ(page->viewArea(), area);
+    EXPECT_EQ(page->viewArea(), shown);
     page->viewDidEndLiveMove();
 }
 

@@ -98,7 +98,7 @@ TEST_F(YearViewInputTest, ShiftExtendsAndCommandToggles) {
     EXPECT_EQ(sorted(selection()), range(20, 2, 5, 3));
 
     // Shift without any selection selects nothing.
-    YearView::setServices(recordingServices(log));
+    YearView::changeServices([&](auto& installed) { installed = recordingServices(log); });
     page->deHighlightAll();
     click(page, 9, 9, Flags::Shift);
     EXPECT_TRUE(selection().isEmpty());

@@ -19,7 +19,7 @@ class YearViewJobsEndToEndTest : public PageTest {
 protected:
     void SetUp() override {
         PageTest::SetUp();
-        YearView::setServices({});
+        YearView::changeServices([](auto& installed) { installed = {}; });
         YearView::connectLoaderJobs();
         YearViewEventLoader::setCalendarSources(delegate->calendarSources);
     }
@@ -81,7 +81,7 @@ TEST_F(YearViewJobsEndToEndTest, MarkingAndUnmarkingSelectedDaysReachesTheStoreF
     YearView* page = loadedPage(2024);
     for (int day : {4, 5, 6}) page->setHighlightStatusForDayMonthHighlight(day, 3, 1);
 
-    page->markSelectionAs(QStringLiteral("Vacation"));
+    page->markSelectionAs(kMarkerShade);
     ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade) == 3; }, 10));
     // The page shows them as well.
     EXPECT_FALSE(page->model()->eventsForDayAndMonth(5, 3)->empty());
@@ -94,7 +94,7 @@ TEST_F(YearViewJobsEndToEndTest, MarkingAndUnmarkingSelectedDaysReachesTheStoreF
 TEST_F(YearViewJobsEndToEndTest, MarksDraggedToAnotherDayAreCopiedAndMovedInTheStore) {
     YearView* page = loadedPage(2024);
     page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
-    page->markSelectionAs(QStringLiteral("Vacation"));
+    page->markSelectionAs(kMarkerShade);
     ASSERT_TRUE(testsupport::waitUntil([&] { return marksOnDisk(kMarkerShade, 5) == 1; }, 10));
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return !page->model()->eventsForDayAndMonth(5, 3)->empty(); }, 5));
@@ -171,6 +171,53 @@ TEST_F(YearViewJobsEndToEndTest, EventsOfNoLengthOrUnderAMinuteAreListedOnTheirD
         for (const EventDayPtr& entry : *entries) listed << entry->event()->uid();
         EXPECT_TRUE(listed.contains(QLatin1String(c.uid))) << listed.join(' ').toStdString();
     }
+}
+
+// A weekly series and an event over the turn of the year, deleted from one
+// of their days each: every other day of both loaded pages drops them at
+// once, without a reload; the other calendar's event stays.
+TEST_F(YearViewJobsEndToEndTest, DeletedSeriesLeaveEveryDayOfTheLoadedPages) {
+    const auto ics = [](const char* uid, const QByteArray& when) {
+        return QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                   "BEGIN:VEVENT\r\nUID:") +
+               uid + "\r\nDTSTAMP:20240101T000000Z\r\n" + when +
+               "SUMMARY:Event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    };
+    ASSERT_TRUE(dir.write(QStringLiteral("store/work/weekly.ics"),
+                          ics("weekly",
+                              "DTSTART:20240305T100000\r\nDTEND:20240305T110000\r\n"
+                              "RRULE:FREQ=WEEKLY;COUNT=60\r\n")));
+    ASSERT_TRUE(
+        dir.write(QStringLiteral("store/work/turn.ics"), ics("turn",
+                                                             "DTSTART;VALUE=DATE:20241230\r\n"
+                                                             "DTEND;VALUE=DATE:20250103\r\n")));
+    ASSERT_TRUE(dir.write(QStringLiteral("store/home/h1.ics"),
+                          ics("h1", "DTSTART:20240312T100000\r\nDTEND:20240312T110000\r\n")));
+    calstore::Store::setDefaultStore(calstore::Store::openAt(dir.file(QStringLiteral("store"))));
+
+    YearView* page = loadedPage(2024);
+    YearView* next = loadedPage(2025);
+    const auto shown = [](YearView* p, int day, int month) {
+        return int(p->model()->eventsForDayAndMonth(day, month)->size());
+    };
+    ASSERT_EQ(shown(page, 12, 3), 2);   // the series and the other calendar's event
+    ASSERT_EQ(shown(page, 31, 12), 2);  // a Tuesday: the series and the turn of the year
+    ASSERT_EQ(shown(next, 1, 1), 1);
+    ASSERT_EQ(shown(next, 7, 1), 1);
+
+    page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
+    page->setHighlightStatusForDayMonthHighlight(30, 12, 1);
+    page->deleteEventsFromCalendar(
+        YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return filesOf(QStringLiteral("work")).isEmpty(); }, 10));
+    EXPECT_EQ(shown(page, 5, 3), 0);
+    EXPECT_EQ(shown(page, 12, 3), 1);
+    EXPECT_EQ(shown(page, 31, 12), 0);
+    EXPECT_EQ(shown(next, 1, 1), 0);
+    EXPECT_EQ(shown(next, 7, 1), 0);
+    EXPECT_EQ(filesOf(QStringLiteral("home")).size(), 1);
 }
 
 }  // namespace

@@ -121,15 +121,17 @@ inline YearView::Services recordingServices(const std::shared_ptr<ServiceLog>& l
     s.startUpdatingEvents = [log](const QVariantMap&, YearView*) {
         log->note("startUpdatingEvents");
     };
-    s.startMarkingDays = [log](const std::vector<MyDatePtr>& days, const std::shared_ptr<EMarker>&,
-                               YearView*) {
+    s.startMarkingDays = [log](const std::vector<MyDatePtr>& days,
+                               const std::shared_ptr<EMarker>& marker, YearView*) {
         log->note("startMarkingDays");
         log->lastDays = days;
+        log->lastText = marker ? marker->uID() : QString();
     };
-    s.startRemovingMarksOfMarker = [log](const std::shared_ptr<EMarker>&,
+    s.startRemovingMarksOfMarker = [log](const std::shared_ptr<EMarker>& marker,
                                          const std::vector<MyDatePtr>& days, YearView*) {
         log->note("startRemovingMarksOfMarker");
         log->lastDays = days;
+        log->lastText = marker ? marker->uID() : QString();
     };
     s.startRemovingAllMarksFromDays = [log](const std::vector<MyDatePtr>& days, YearView*) {
         log->note("startRemovingAllMarksFromDays");
@@ -184,7 +186,7 @@ protected:
         birthdays = calendar(QStringLiteral("birthdays"));
         markers = calendar(QStringLiteral("markers"));
         log = std::make_shared<ServiceLog>();
-        YearView::setServices(recordingServices(log));
+        YearView::changeServices([&](auto& installed) { installed = recordingServices(log); });
         YearView::setViewsToRedraw(0);
         YearViewCell::loadPreferences();
         YearViewCell::deselectAll();
@@ -192,7 +194,7 @@ protected:
     void TearDown() override {
         pages.clear();
         window.reset();
-        YearView::setServices({});
+        YearView::changeServices([](auto& installed) { installed = {}; });
         YearViewCell::deselectAll();
         if (delegate && delegate->calendarSources)
             foundation::NotificationCenter::defaultCenter().removeObserver(
@@ -269,12 +271,12 @@ protected:
             session.drop();
         });
         const QPointF p = dayCenterInWindow(from, day, month);
-        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, p,
-                                                 kit::ModifierFlags::Option | kit::ModifierFlags::Shift, 1,
-                                                 window.get()));
-        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, p,
-                                                 kit::ModifierFlags::Option | kit::ModifierFlags::Shift, 1,
-                                                 window.get()));
+        window->sendEvent(kit::Event::mouseEvent(
+            kit::EventType::LeftMouseDown, p,
+            kit::ModifierFlags::Option | kit::ModifierFlags::Shift, 1, window.get()));
+        window->sendEvent(kit::Event::mouseEvent(
+            kit::EventType::LeftMouseUp, p, kit::ModifierFlags::Option | kit::ModifierFlags::Shift,
+            1, window.get()));
     }
 
     // A page of `year` in a window, `size` points large, shown and laid out.

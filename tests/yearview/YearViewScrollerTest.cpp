@@ -5,6 +5,7 @@
 #include "YearViewPageWorld.h"
 #include "platform/kit/Animation.h"
 #include "platform/kit/Application.h"
+#include "platform/kit/Image.h"
 #include "platform/kit/ImageView.h"
 #include "shell/MainSplitView.h"
 #include "yearview/YVPIAnimation.h"
@@ -32,11 +33,11 @@ protected:
             populated.push_back(page->year());
             page->model()->threadedUpdateViewOffscreen();
         };
-        YearViewScroller::setServices(s);
+        YearViewScroller::changeServices([&](auto& installed) { installed = s; });
         build(700, 400);
     }
     void TearDown() override {
-        YearViewScroller::setServices({});
+        YearViewScroller::changeServices([](auto& installed) { installed = {}; });
         kit::Animation::setInstantForTesting(false);
         window.reset();
         PageTest::TearDown();
@@ -56,9 +57,11 @@ protected:
         scroller = new YearViewScroller(yearPane->bounds());
         scroller->setAutoresizingMask(kit::View::WidthSizable | kit::View::HeightSizable);
         yearPane->addSubview(scroller);
-        handle = new kit::ImageView(QRectF(0, 0, 43, 23));
-        yearButton = new kit::View(QRectF(0, 0, 20, 20));
-        weekButton = new kit::View(QRectF(0, 0, 20, 20));
+        // On the bar as in the main window: the right handle's image, the two
+        // buttons beside the left handle.
+        handle = new kit::ImageView(QRectF(900 - 43, 0, 43, 23));
+        yearButton = new kit::View(QRectF(47, 0, 28, 23));
+        weekButton = new kit::View(QRectF(77, 0, 28, 23));
         yearPane->addSubview(handle);
         yearPane->addSubview(yearButton);
         yearPane->addSubview(weekButton);
@@ -290,13 +293,83 @@ TEST_F(ScrollerTest, SplitterSnapsEachPaneToItsMinimumOrCollapsesIt) {
     }
 }
 
+// The bar dragged by its left handle with the mouse: both panes follow it
+// (the week pane neither covers the bar nor leaves a gap), and the snapping on
+// release reads the heights the panes really have.
+TEST_F(ScrollerTest, DraggingTheBarMovesBothPanesAndSnapsOnTheirRealHeights) {
+    struct Case {
+        const char* name;
+        double down;  // how far the pointer moves down
+        double year;  // the year pane's height afterwards
+        bool weekCollapsed;
+    };
+    const Case cases[] = {
+        {"down 50: the week pane gives way", 50, 450, false},
+        {"up 100: the week pane follows", -100, 300, false},
+        {"down 80: the week pane under 250 collapses", 80, 700, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.reset();
+        build(700, 400);
+        const QPointF start = inWindow(10, 10);
+        auto& app = kit::Application::shared();
+        for (double step : {c.down / 2, c.down})
+            app.postEvent(Event::mouseEvent(EventType::LeftMouseDragged, start - QPointF(0, step),
+                                            0, 1, window.get()));
+        app.postEvent(Event::mouseEvent(EventType::LeftMouseUp, start - QPointF(0, c.down), 0, 1,
+                                        window.get()));
+        window->sendEvent(Event::mouseEvent(EventType::LeftMouseDown, start, 0, 1, window.get()));
+        settle();
+        EXPECT_EQ(yearPane->frame(), QRectF(0, 0, 900, c.year));
+        EXPECT_EQ(week->frame(), QRectF(0, c.year, 900, 700 - c.year));
+        EXPECT_EQ(scroller->frame().height(), c.year);
+        EXPECT_EQ(scroller->yearView(1)->frame().height(), c.year - 23);
+        EXPECT_EQ(scroller->splitterIsDownFlag(), c.weekCollapsed);
+        EXPECT_FALSE(scroller->splitterIsUpFlag());
+    }
+}
+
+// On a first start, with no frame change after the pages were built, the
+// shown page follows the pointer; so does a page that becomes the shown one.
+TEST_F(ScrollerTest, TheShownPageFollowsThePointerFromTheStart) {
+    YearView* page = scroller->yearView(1);
+    ASSERT_TRUE(page->viewArea());
+    render(page);
+    window->sendEvent(Event::mouseEvent(EventType::MouseMoved, dayCenterInWindow(page, 4, 7), 0, 0,
+                                        window.get()));
+    EXPECT_TRUE(page->cellForDayAndMonth(4, 7)->drawsCalendarWeek());
+    scroller->moveViewsToYear(2025);
+    settle();
+    EXPECT_TRUE(scroller->yearView(1)->viewArea());
+}
+
 TEST_F(ScrollerTest, YearAndWeekButtonsFollowTheCollapsedPane) {
+    // The handle's two images are the application's own, of the handle's size.
+    for (const char* name : {"VerticalSplitButton", "VerticalSplitButton_disabled"}) {
+        const QImage image = kit::Image::named(QString::fromLatin1(name));
+        ASSERT_FALSE(image.isNull()) << name;
+        EXPECT_EQ(kit::Image::sizeInPoints(image), QSizeF(43, 23)) << name;
+    }
+    // Dark grip lines on the usable handle, none on the disabled one.
+    const auto darkPixels = [this] {
+        const QImage shot = handle->renderToImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qAlpha(shot.pixel(x, y)) > 200 && qGray(shot.pixel(x, y)) < 150) ++n;
+        return n;
+    };
+    scroller->updateRightSplitterHandle();
+    EXPECT_GT(darkPixels(), 20);
+
     scroller->showYearView(nullptr);
     EXPECT_EQ(yearPane->frame().height(), 700);
     EXPECT_FALSE(scroller->weekViewVisible());
     EXPECT_FALSE(yearButton->isEnabled());
     EXPECT_TRUE(weekButton->isEnabled());
     EXPECT_EQ(handle->image(), kit::Image::named(QStringLiteral("VerticalSplitButton_disabled")));
+    EXPECT_EQ(darkPixels(), 0);
 
     scroller->showWeekView(nullptr);
     EXPECT_EQ(yearPane->frame().height(), 23);

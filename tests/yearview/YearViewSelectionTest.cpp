@@ -102,7 +102,7 @@ TEST_F(YearViewSelectionTest, MarkStateCountsEachMarkerOncePerDay) {
                           {makeAllDay(2024, 5, 3, "N", QStringLiteral("Zolt:Notes")), markers}});
     select({{1, 5}, {2, 5}, {3, 5}});
     const QVariantMap state = page->markStateOfSelection();
-    EXPECT_EQ(state, (QVariantMap{{QStringLiteral("Vacation"), -1}, {QStringLiteral("Gym"), 1}}));
+    EXPECT_EQ(state, (QVariantMap{{kMarkerShade, -1}, {kMarkerDot, 1}}));
     page->deHighlightAll();
     EXPECT_TRUE(page->markStateOfSelection().isEmpty());
 }
@@ -110,7 +110,7 @@ TEST_F(YearViewSelectionTest, MarkStateCountsEachMarkerOncePerDay) {
 TEST_F(YearViewSelectionTest, CommandsStartJobsOnceThePageWasDrawn) {
     YearView* side = makePage(2025);
     side->setHighlightStatusForDayMonthHighlight(7, 7, 1);
-    side->markSelectionAs(QStringLiteral("Gym"));
+    side->markSelectionAs(kMarkerDot);
     side->removeAllMarks();
     side->deleteEventsFromCalendar(
         YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
@@ -120,14 +120,14 @@ TEST_F(YearViewSelectionTest, CommandsStartJobsOnceThePageWasDrawn) {
     side->deHighlightAll();
 
     select({{7, 7}, {9, 7}});
-    page->markSelectionAs(QStringLiteral("No such marker"));
-    page->removeMarksOf(QStringLiteral("No such marker"));
+    page->markSelectionAs(QString(32, u'F'));
+    page->removeMarksOf(QString(32, u'F'));
     EXPECT_EQ(log->count("startMarkingDays") + log->count("startRemovingMarksOfMarker"), 0);
-    page->markSelectionAs(QStringLiteral("Gym"));
+    page->markSelectionAs(kMarkerDot);
     ASSERT_EQ(log->count("startMarkingDays"), 1);
     ASSERT_EQ(log->lastDays.size(), 2u);
     EXPECT_EQ(log->lastDays[1]->dayNum(), 9);
-    page->removeMarksOf(QStringLiteral("Gym"));
+    page->removeMarksOf(kMarkerDot);
     page->removeAllMarks();
     page->deleteEventsFromCalendar(
         YearViewEventLoader::DeletionCalendars::calendarWithUID(QStringLiteral("work")));
