@@ -54,7 +54,7 @@ protected:
                                   kIcsTail));
         calstore::Store::setDefaultStore(
             calstore::Store::openAt(dir.file(QStringLiteral("store"))));
-        YearView::setServices({});
+        YearView::changeServices([](YearView::Services& s) { s = {}; });
         YearView::connectLoaderJobs();
         YearViewEventLoader::setCalendarSources(delegate->calendarSources);
         WeekdayView::loadPreferences();
