@@ -103,7 +103,7 @@ TEST_F(WeekdayViewLoadingTest, TheColumnShowsTheLoadedDayAndFollowsAMarkingJob) 
     // The marking job adds the mark on its own thread and has the page, and
     // through the year area the column, brought up to date.
     page->setHighlightStatusForDayMonthHighlight(5, 3, 1);
-    page->markSelectionAs(QStringLiteral("Vacation"));
+    page->markSelectionAs(kMarkerShade);  // "Vacation"
     ASSERT_TRUE(testsupport::waitUntil([this] { return col->fdevents().size() == 2; }, 10));
     EXPECT_EQ(titles(col->fdevents()),
               (std::vector<QString>{QStringLiteral("Trip"), QStringLiteral("Vacation")}));
