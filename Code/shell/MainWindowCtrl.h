@@ -1,8 +1,9 @@
 #pragma once
 
-#include "data/MainWindowHooks.h"
 #include "data/Calendar.h"
+#include "data/MainWindowHooks.h"
 #include "data/MyDate.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/ImageView.h"
@@ -388,5 +389,5 @@ private:
     bool needToShowErrorPanelExternalConfig = false;
     std::shared_ptr<LoaderProgressSink> progressSink_;
     quint64 keyMonitor_ = 0;
-    foundation::NotificationCenter::Token dateToken_ = 0;
+    QPointer<foundation::MainThreadObserver> dateObserver_;
 };
