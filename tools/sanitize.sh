@@ -34,7 +34,7 @@ for kind in "${kinds[@]}"; do
   (
     cd "$dir" || exit 1
     export QT_QPA_PLATFORM=offscreen TZ=Europe/Berlin LANG=en_US.UTF-8
-    export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1 history_size=4 suppressions=$PWD/../tools/tsan.supp"
+    export TSAN_OPTIONS="halt_on_error=0 die_after_fork=0 second_deadlock_stack=1 history_size=4 suppressions=$PWD/../tools/tsan.supp"
     export ASAN_OPTIONS="detect_leaks=${LEAKS:-0} abort_on_error=0 strict_string_checks=1"
     export UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1"
     ctest -j"$jobs" --timeout 3600 --output-on-failure

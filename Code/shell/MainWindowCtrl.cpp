@@ -212,12 +212,10 @@ void MainWindowCtrl::applicationFinishedLaunching() {
     }
 
     currentDateChange(nullptr);
-    if (!dateToken_) {
-        dateToken_ = foundation::NotificationCenter::defaultCenter().addObserver(
+    if (!dateObserver_) {
+        dateObserver_ = foundation::MainThreadObserver::observe(
             this, AppDelegate::kCurrentDateChanged, nullptr,
-            [this](const foundation::Notification& n) {
-                onMainThread([this, n] { currentDateChange(&n); });
-            });
+            [this](const foundation::Notification& n) { currentDateChange(&n); });
     }
 
     updateAddMenuWithCalendarGroups();

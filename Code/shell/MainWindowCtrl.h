@@ -3,6 +3,7 @@
 #include "data/Calendar.h"
 #include "data/MainWindowHooks.h"
 #include "data/MyDate.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/ImageView.h"
@@ -392,5 +393,5 @@ private:
     quint64 keyMonitor_ = 0;
     // Validates the main menu's key equivalents as they are pressed.
     QPointer<QObject> keyEquivalentValidator_;
-    foundation::NotificationCenter::Token dateToken_ = 0;
+    QPointer<foundation::MainThreadObserver> dateObserver_;
 };

@@ -8,6 +8,7 @@
 #include "data/appPref.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/Threads.h"
 #include "platform/kit/TrackingArea.h"
 #include "shell/AppDelegate.h"
@@ -59,16 +60,14 @@ YearView::YearView(const MyDatePtr& firstDayInYear)
         center.addObserver(this, kit::View::frameDidChangeNotification(), this,
                            [this](const foundation::Notification& n) { viewFrameChange(n); });
     // The drawing compares days with today; a new day is picked up at once.
-    todayToken_ = center.addObserver(this, AppDelegate::kCurrentDateChanged, nullptr,
-                                     [](const foundation::Notification&) {
-                                         foundation::onMain([] { YearViewModel::refreshToday(); });
-                                     });
+    foundation::MainThreadObserver::observe(
+        this, AppDelegate::kCurrentDateChanged, nullptr,
+        [](const foundation::Notification&) { YearViewModel::refreshToday(); });
 }
 
 YearView::~YearView() {
     auto& center = foundation::NotificationCenter::defaultCenter();
     center.removeObserver(frameToken_);
-    center.removeObserver(todayToken_);
     if (hoverTimer) hoverTimer->stop();
     // Jobs that still hold the model find no page to redraw.
     model_->setView(nullptr);

@@ -299,5 +299,4 @@ private:
     YearViewCellPtr draggedYVCell_;
     YearViewCellPtr lastHoveredCwCell_;
     foundation::NotificationCenter::Token frameToken_ = 0;
-    foundation::NotificationCenter::Token todayToken_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Color.h"
@@ -154,23 +155,19 @@ void YearViewScroller::setYearSubviews() {
 
     auto& center = foundation::NotificationCenter::defaultCenter();
     QPointer<YearViewScroller> self(this);
-    const auto onMainThread =
-        [self](void (YearViewScroller::*handler)(const foundation::Notification&)) {
-            return [self, handler](const foundation::Notification& n) {
-                // Selection changes may be posted by background saves.
-                foundation::onMain([self, handler, n] {
-                    if (self) (self.data()->*handler)(n);
-                });
-            };
-        };
-    tokens_.push_back(center.addObserver(this, QStringLiteral("Calendar Selection Changed"),
-                                         nullptr,
-                                         onMainThread(&YearViewScroller::calendarSelectionChange)));
-    tokens_.push_back(center.addObserver(this, QStringLiteral("Marker Selection Changed"), nullptr,
-                                         onMainThread(&YearViewScroller::calendarSelectionChange)));
-    tokens_.push_back(
-        center.addObserver(this, QStringLiteral("Calendar TypeOrColor Changed"), nullptr,
-                           onMainThread(&YearViewScroller::calendarTypeOrColorChange)));
+    // Selection changes may be posted by background saves.
+    const auto observeOnMain = [this](const QString& name, void (YearViewScroller::*handler)(
+                                                               const foundation::Notification&)) {
+        foundation::MainThreadObserver::observe(
+            this, name, nullptr,
+            [this, handler](const foundation::Notification& n) { (this->*handler)(n); });
+    };
+    observeOnMain(QStringLiteral("Calendar Selection Changed"),
+                  &YearViewScroller::calendarSelectionChange);
+    observeOnMain(QStringLiteral("Marker Selection Changed"),
+                  &YearViewScroller::calendarSelectionChange);
+    observeOnMain(QStringLiteral("Calendar TypeOrColor Changed"),
+                  &YearViewScroller::calendarTypeOrColorChange);
     tokens_.push_back(center.addObserver(this, AppDelegate::kCurrentDateChanged, nullptr,
                                          [self](const foundation::Notification& n) {
                                              if (self) self->currentDateChange(n);

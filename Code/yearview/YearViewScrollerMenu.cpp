@@ -11,6 +11,7 @@
 #include "data/PrefGroups.h"
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/LocalizedFormat.h"
 #include "platform/kit/Alert.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
@@ -28,13 +29,8 @@ QString text(const char* key) {
     return foundation::localized(QString::fromLatin1(key), QString());
 }
 
-// A format text with one "%@": the argument is put in as it is, so titles
-// holding "%" stay intact.
 QString formatted(const char* key, const QString& argument) {
-    QString result = text(key);
-    const int at = result.indexOf(QStringLiteral("%@"));
-    if (at >= 0) result.replace(at, 2, argument);
-    return result;
+    return foundation::formatLocalized(text(key), {argument});
 }
 
 std::shared_ptr<CalendarSources> calendarSources() {

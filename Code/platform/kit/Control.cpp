@@ -12,25 +12,6 @@
 
 namespace kit {
 
-namespace {
-
-bool isInput(QEvent::Type t) {
-    switch (t) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
 Control::Control(const QRectF& frame) : View(frame) {}
 
 bool Control::sendAction() {
@@ -80,7 +61,7 @@ bool Control::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool Control::event(QEvent* event) {
-    if (!isInput(event->type())) return View::event(event);
+    if (!Event::isUserInput(event)) return View::event(event);
     if (forwarding_) {
         // The hosted widget left a kit event we handed it: it goes back to the
         // kit's chain from forwardToHost, not through Qt's parents.

@@ -365,6 +365,30 @@ Event Event::fromQtKeyEvent(const QKeyEvent* k, Window* window) {
     return e;
 }
 
+bool Event::isUserInput(const QEvent* e) {
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::NativeGesture:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
 int Event::qtKeyFromKeyCode(int keyCode) {
     // The inverse of keyCodeFromQt; where several Qt keys share a code, the
     // first listed (the key's own) wins.

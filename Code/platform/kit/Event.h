@@ -245,6 +245,9 @@ public:
     static int keyCodeFromQt(int qtKey, Qt::KeyboardModifiers m = Qt::NoModifier);
     // A key event converted (null type for events that are not key presses or releases).
     static Event fromQtKeyEvent(const QKeyEvent* e, Window* window = nullptr);
+    // Whether a Qt event is the user's input (mouse, wheel, keys, touches,
+    // gestures, context menus, drops).
+    static bool isUserInput(const QEvent* e);
     // The Qt key for a virtual key code (Qt::Key_unknown for codes Qt has none for).
     static int qtKeyFromKeyCode(int keyCode);
     // This key-down or key-up as Qt's key press or release (null for other types).

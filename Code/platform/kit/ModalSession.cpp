@@ -1,5 +1,6 @@
 #include "platform/kit/ModalSession.h"
 
+#include "platform/kit/Event.h"
 #include "platform/kit/Panel.h"
 #include "platform/kit/Sheet.h"
 #include "platform/kit/Window.h"
@@ -36,35 +37,11 @@ void stopSession(Session* s, int code) {
     s->loop->quit();
 }
 
-bool isUserInput(QEvent::Type t) {
-    switch (t) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::NativeGesture:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // Drops the user's input to widgets of windows that are held back.
 class InputGuard final : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (!isUserInput(e->type()) || !o->isWidgetType()) return false;
+        if (!Event::isUserInput(e) || !o->isWidgetType()) return false;
         if (sessions().empty() && !Sheet::anyAttached()) return false;
         Window* w = Window::forWidget(static_cast<QWidget*>(o)->window());
         return w && ModalSession::blocksInputTo(w);
