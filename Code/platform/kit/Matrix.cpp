@@ -132,40 +132,47 @@ int Matrix::selectedTag() const {
     return selected_ >= 0 ? cells_[size_t(selected_)].tag : -1;
 }
 
-QString Matrix::titleOfCellWithTag(int tag) const {
+Matrix::Cell* Matrix::cellWithTag(int tag) {
     const int i = indexOfTag(tag);
-    return i >= 0 ? cells_[size_t(i)].title : QString();
+    return i >= 0 ? &cells_[size_t(i)] : nullptr;
 }
 
-void Matrix::setTitleOfCellWithTag(const QString& title, int tag) {
-    const int i = indexOfTag(tag);
-    if (i < 0) return;
-    cells_[size_t(i)].title = title;
-    changed();
+const Matrix::Cell* Matrix::cellWithTag(int tag) const {
+    return const_cast<Matrix*>(this)->cellWithTag(tag);
+}
+
+QString Matrix::titleOfCellWithTag(int tag) const {
+    const Cell* c = cellWithTag(tag);
+    return c ? c->title : QString();
 }
 
 bool Matrix::isCellEnabled(int tag) const {
-    const int i = indexOfTag(tag);
-    return i >= 0 && cells_[size_t(i)].enabled;
-}
-
-void Matrix::setCellEnabled(bool enabled, int tag) {
-    const int i = indexOfTag(tag);
-    if (i < 0) return;
-    cells_[size_t(i)].enabled = enabled;
-    changed();
+    const Cell* c = cellWithTag(tag);
+    return c && c->enabled;
 }
 
 bool Matrix::isCellHidden(int tag) const {
-    const int i = indexOfTag(tag);
-    return i >= 0 && cells_[size_t(i)].hidden;
+    const Cell* c = cellWithTag(tag);
+    return c && c->hidden;
+}
+
+void Matrix::setTitleOfCellWithTag(const QString& title, int tag) {
+    changeCell(tag, [&](Cell& c) { c.title = title; });
+}
+
+void Matrix::setCellEnabled(bool enabled, int tag) {
+    changeCell(tag, [&](Cell& c) { c.enabled = enabled; });
 }
 
 void Matrix::setCellHidden(bool hidden, int tag) {
-    const int i = indexOfTag(tag);
-    if (i < 0) return;
-    cells_[size_t(i)].hidden = hidden;
-    changed();
+    changeCell(tag, [&](Cell& c) { c.hidden = hidden; });
+}
+
+void Matrix::changeCell(int tag, const std::function<void(Cell&)>& change) {
+    if (Cell* c = cellWithTag(tag)) {
+        change(*c);
+        changed();
+    }
 }
 
 void Matrix::setObjectValue(const QVariant& value) {

@@ -3,6 +3,8 @@
 #include "platform/kit/Control.h"
 
 #include <QString>
+
+#include <functional>
 #include <vector>
 
 namespace kit {
@@ -48,6 +50,9 @@ private:
         bool hidden = false;
     };
     int indexOfTag(int tag) const;
+    Cell* cellWithTag(int tag);
+    const Cell* cellWithTag(int tag) const;
+    void changeCell(int tag, const std::function<void(Cell&)>& change);
     bool canChoose(int index) const;
     void userChose(int index);
     void changed();

@@ -43,6 +43,21 @@ void record(PopUpButton& p, Chosen& c) {
     });
 }
 
+// A pop-up of four calendars in a key window.
+struct PopUpWindow {
+    PopUpWindow()
+        : window(QRectF(100, 100, 240, 80)), popUp(new PopUpButton(QRectF(20, 20, 160, 26))) {
+        window.contentView()->addSubview(popUp);
+        window.makeKeyAndOrderFront();
+        fill(*popUp);
+        record(*popUp, chosen);
+    }
+    ~PopUpWindow() { window.orderOut(); }
+    Window window;
+    PopUpButton* popUp;
+    Chosen chosen;
+};
+
 Event key(int code, char16_t character) {
     return Event::keyEvent(EventType::KeyDown, code, QString(QChar(character)));
 }
@@ -108,13 +123,10 @@ TEST(PopUpButton, SelectsByIndexTitleAndTagAndAnswersTheSelection) {
 }
 
 TEST(PopUpButton, KeysSkipItemsDisabledOneByOneWithQtAndKitInput) {
-    Window w(QRectF(100, 100, 240, 80));
-    auto* p = new PopUpButton(QRectF(20, 20, 160, 26));
-    w.contentView()->addSubview(p);
-    w.makeKeyAndOrderFront();
-    fill(*p);
-    Chosen chosen;
-    record(*p, chosen);
+    PopUpWindow f;
+    Window& w = f.window;
+    PopUpButton* p = f.popUp;
+    Chosen& chosen = f.chosen;
     for (int disabled = 1; disabled < 4; ++disabled) {
         for (int i = 0; i < p->numberOfItems(); ++i) p->itemAtIndex(i)->setEnabled(i != disabled);
         EXPECT_FALSE(p->itemAtIndex(disabled)->isEnabled());
@@ -136,20 +148,15 @@ TEST(PopUpButton, KeysSkipItemsDisabledOneByOneWithQtAndKitInput) {
             EXPECT_EQ(chosen.object.toString(), QStringLiteral("uid-%1").arg(expected)) << how;
         }
     }
-    w.orderOut();
 }
 
 TEST(PopUpButton, ClicksInTheOpenListChooseEnabledItemsAndSendTheItemsOwnAction) {
-    Window w(QRectF(100, 100, 240, 80));
-    auto* p = new PopUpButton(QRectF(20, 20, 160, 26));
-    w.contentView()->addSubview(p);
-    w.makeKeyAndOrderFront();
-    fill(*p);
+    PopUpWindow f;
+    PopUpButton* p = f.popUp;
+    Chosen& chosen = f.chosen;
     p->itemAtIndex(2)->setEnabled(false);
     int itemActions = 0;
     p->itemAtIndex(3)->setActionHandler([&](QObject*) { ++itemActions; });
-    Chosen chosen;
-    record(*p, chosen);
 
     struct Case {
         int row;
@@ -185,5 +192,4 @@ TEST(PopUpButton, ClicksInTheOpenListChooseEnabledItemsAndSendTheItemsOwnAction)
         EXPECT_EQ(itemActions, c.itemActions) << c.row;
     }
     QApplication::setDoubleClickInterval(interval);
-    w.orderOut();
 }
