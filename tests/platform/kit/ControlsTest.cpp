@@ -2,6 +2,7 @@
 // their delegate, progress bars driven from other threads, image scaling,
 // boxes; and the workspace.
 
+#include "KitTestViews.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Box.h"
 #include "platform/kit/Button.h"
@@ -54,13 +55,6 @@ QImage filled(const QSize& size, const QColor& color) {
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     img.fill(color);
     return img;
-}
-
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-    }
 }
 
 }  // namespace
@@ -192,7 +186,7 @@ TEST(Controls, TextFieldsTellTheirDelegateAsTheUserTypesAndSendTheActionOnReturn
 
     edit->setFocus();
     edit->end(false);
-    type(edit, "!?");
+    kittest::typeText(edit, "!?");
     EXPECT_EQ(delegate.changes, QStringList({"Notes!", "Notes!?"}));
     EXPECT_EQ(field.stringValue(), "Notes!?");
     QKeyEvent ret(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");

@@ -1,5 +1,10 @@
 #include "KitTestViews.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include <QColor>
 
 namespace kittest {
@@ -35,6 +40,28 @@ InkBox inkBox(const QImage& image) {
         }
     }
     return b;
+}
+
+void click(QWidget* widget, const QPoint& at) {
+    const QPointF p = at.isNull() ? QPointF(widget->rect().center()) : QPointF(at);
+    const QPointF global = widget->mapToGlobal(p);
+    QMouseEvent press(QEvent::MouseButtonPress, p, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void pressKey(QWidget* widget, Qt::Key key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) pressKey(widget, Qt::Key(c.toUpper().unicode()), QString(c));
 }
 
 }  // namespace kittest

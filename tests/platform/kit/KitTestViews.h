@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QString>
 
+class QWidget;
+
 #include <functional>
 #include <vector>
 
@@ -40,5 +42,12 @@ struct InkBox {
     int top = -1, bottom = -1, left = -1, right = -1;
 };
 InkBox inkBox(const QImage& image);
+
+// Qt input straight to a widget, as the window system would hand it: a left
+// click (press and release) at `at` (the middle when null), a key with its
+// text, and text typed character by character.
+void click(QWidget* widget, const QPoint& at = QPoint());
+void pressKey(QWidget* widget, Qt::Key key, const QString& text = QString());
+void typeText(QWidget* widget, const QString& text);
 
 }  // namespace kittest

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QImage>
+
+namespace kit {
+
+// Draws one frame of a page turning over: the old picture rolls up around a
+// cylinder and away, showing the new picture beneath, with the old picture's
+// back (its mirror image, washed out like the back of a printed sheet) on the
+// outside of the roll. CPU work over QImage; safe on any thread.
+class PageCurl final {
+public:
+    struct Options {
+        // The direction the roll starts from and moves against, in radians with
+        // y upwards: 0 starts at the right edge, pi/4 at the top right corner.
+        double angle = 0.785398;
+        // The cylinder's radius in pixels.
+        double radius = 40;
+        // How dark the roll's shading and its shadow are, 0 to 1.
+        double shading = 0.5;
+    };
+
+    // `from` and `to` are of equal size; `time` runs from 0 (exactly `from`) to
+    // 1 (exactly `to`). Answers a null image when the sizes differ.
+    static QImage render(const QImage& from, const QImage& to, double time, const Options& options);
+};
+
+}  // namespace kit
