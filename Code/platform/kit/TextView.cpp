@@ -100,7 +100,7 @@ protected:
             // Keys the editor has no use for go on along the responder chain, as
             // kit events, and stop here as Qt events.
             e->accept();
-            owner_->Control::keyDown(ke);
+            owner_->View::keyDown(ke);
         }
     }
     void keyReleaseEvent(QKeyEvent* e) override { e->accept(); }
@@ -322,7 +322,7 @@ bool TextView::becomeFirstResponder() {
 void TextView::keyDown(const Event& event) {
     // A key coming back up from the editor goes on along the chain.
     if (!edit_ || inFlight_) {
-        Control::keyDown(event);
+        View::keyDown(event);
         return;
     }
     QKeyEvent qe = qtKeyEventFor(event);
