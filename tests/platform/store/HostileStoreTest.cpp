@@ -20,12 +20,6 @@ using namespace storetest;
 
 namespace {
 
-QStringList titlesOf(const QList<EventPtr>& events) {
-    QStringList out;
-    for (const auto& e : events) out << e->title();
-    return out;
-}
-
 QByteArray ruleFile(const QString& uid, const QString& rule, const QString& start = QString()) {
     return eventFile(uid, {QStringLiteral("DTSTART:") +
                                (start.isEmpty() ? QStringLiteral("20240105T100000") : start),

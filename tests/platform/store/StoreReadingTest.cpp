@@ -11,12 +11,6 @@ using namespace storetest;
 
 namespace {
 
-QStringList titlesOf(const QList<EventPtr>& events) {
-    QStringList out;
-    for (const auto& e : events) out << e->title();
-    return out;
-}
-
 QStringList startsOf(const QList<EventPtr>& events) {
     QStringList out;
     for (const auto& e : events) out << inZone(e->startDate()).left(16);

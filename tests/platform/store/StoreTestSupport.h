@@ -101,4 +101,11 @@ inline QList<calstore::EventPtr> query(const calstore::StorePtr& store, const QD
     return store->eventsWithPredicate(predicate);
 }
 
+// The titles of a query's events, in the order given.
+inline QStringList titlesOf(const QList<calstore::EventPtr>& events) {
+    QStringList out;
+    for (const auto& e : events) out << e->title();
+    return out;
+}
+
 }  // namespace storetest

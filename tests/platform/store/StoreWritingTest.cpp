@@ -21,12 +21,6 @@ using namespace storetest;
 
 namespace {
 
-QStringList titlesOf(const QList<EventPtr>& events) {
-    QStringList out;
-    for (const auto& e : events) out << e->title();
-    return out;
-}
-
 QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int sec = 0) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, sec), QTimeZone("Europe/Berlin"));
 }
