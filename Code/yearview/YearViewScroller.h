@@ -239,6 +239,7 @@ private:
     double weekHeight() const;
     double pageHeight() const;
     void setSplitterPosition(double position, bool animate);
+    void rememberSplitterPosition();
     void startTouchUpdate();
     void applyTouchUpdate(quint64 generation, double offset, float dragDirection,
                           float swipeDirection, double appliedDelta);

@@ -39,7 +39,18 @@ double YearViewScroller::pageHeight() const {
 }
 
 void YearViewScroller::setSplitterPosition(double position, bool animate) {
-    if (gui_splitView) gui_splitView->setSplitterPositionAnimate(float(position), animate);
+    if (!gui_splitView) return;
+    gui_splitView->setSplitterPositionAnimate(float(position), animate);
+    rememberSplitterPosition();
+}
+
+// The split view saves its position when its subviews are resized, which a
+// move of the splitter by call does not announce; the user's choice of panes
+// is kept at once, not only at the next window resize.
+void YearViewScroller::rememberSplitterPosition() {
+    if (!gui_splitView) return;
+    const QString name = gui_splitView->positionAutosaveName();
+    if (!name.isEmpty()) gui_splitView->savePositionUsingName(name);
 }
 
 bool YearViewScroller::pointInCountingHandle(const QPointF& p) const {
@@ -87,6 +98,7 @@ void YearViewScroller::trackSplitterDrag(const Event& event, bool inHandle) {
     }
     viewDidEndLiveResize();
     checkSplitterPosition();
+    rememberSplitterPosition();
 }
 
 void YearViewScroller::checkSplitterPosition() {

@@ -3,6 +3,7 @@
 // the snapping of the year/week bar, the view buttons, and the page indicator.
 
 #include "YearViewPageWorld.h"
+#include "platform/foundation/Defaults.h"
 #include "platform/kit/Animation.h"
 #include "platform/kit/Application.h"
 #include "platform/kit/Image.h"
@@ -312,6 +313,10 @@ TEST_F(ScrollerTest, DraggingTheBarMovesBothPanesAndSnapsOnTheirRealHeights) {
         SCOPED_TRACE(c.name);
         window.reset();
         build(700, 400);
+        // The position is kept as soon as the drag ends, not at the next resize.
+        const QString autosave = QStringLiteral("ScrollerTestYearWeek");
+        WsSplitView::removePositionUsingName(autosave);
+        ASSERT_TRUE(split->setPositionAutosaveName(autosave));
         const QPointF start = inWindow(10, 10);
         auto& app = kit::Application::shared();
         for (double step : {c.down / 2, c.down})
@@ -327,6 +332,11 @@ TEST_F(ScrollerTest, DraggingTheBarMovesBothPanesAndSnapsOnTheirRealHeights) {
         EXPECT_EQ(scroller->yearView(1)->frame().height(), c.year - 23);
         EXPECT_EQ(scroller->splitterIsDownFlag(), c.weekCollapsed);
         EXPECT_FALSE(scroller->splitterIsUpFlag());
+        const QVariant saved = foundation::Defaults::standard().objectForKey(
+            WsSplitView::wsDefaultsKeyForName(autosave));
+        EXPECT_TRUE(saved.isValid());
+        EXPECT_EQ(saved, QVariant(split->plistObjectWithSavedPosition()));
+        split->setPositionAutosaveName(QString());
     }
 }
 
