@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kit {
 
@@ -93,6 +94,7 @@ void DatePicker::setDateValue(const QDateTime& date) {
 }
 
 void DatePicker::setTimeInterval(double seconds) {
+    if (!std::isfinite(seconds)) return;
     interval_ = seconds;
     refresh(false);
 }

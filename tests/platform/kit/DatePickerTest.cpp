@@ -405,6 +405,13 @@ TEST_F(DatePickerTest, DraggingTheClocksHandsSetsHourAndMinute) {
         f.drag(how,
                {onDial(p, 50, 0.7), onDial(p, 57, 0.7), onDial(p, 3, 0.7), onDial(p, 10, 0.7)});
         EXPECT_EQ(p->dateValue(), berlin(2026, 6, 10, 0, 10)) << name(how);
+        // A time the clocks skip (2:10 on the night they go forward) is the
+        // time an hour later, and the face shows it.
+        p->setDateValue(berlin(2026, 3, 29, 1, 50));
+        f.drag(how,
+               {onDial(p, 50, 0.7), onDial(p, 57, 0.7), onDial(p, 3, 0.7), onDial(p, 10, 0.7)});
+        EXPECT_EQ(p->dateValue(), berlin(2026, 3, 29, 3, 10)) << name(how);
+        EXPECT_EQ(p->clockFace()->hour(), 3) << name(how);
         // A press and release without a move changes nothing.
         const int actions = f.actions;
         f.drag(how, {onDial(p, 10, 0.7)});
