@@ -1,6 +1,7 @@
 #include "platform/kit/MonthGrid.h"
 
 #include "platform/foundation/UserCalendar.h"
+#include "platform/kit/Event.h"
 
 #include <QKeyEvent>
 #include <QLocale>
@@ -192,29 +193,12 @@ void MonthGrid::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void MonthGrid::keyPressEvent(QKeyEvent* e) {
-    int step = 0;
-    switch (e->key()) {
-        case Qt::Key_Left:
-            step = -1;
-            break;
-        case Qt::Key_Right:
-            step = 1;
-            break;
-        case Qt::Key_Up:
-            step = -7;
-            break;
-        case Qt::Key_Down:
-            step = 7;
-            break;
-        case Qt::Key_PageUp:
-            showMonth(month_.addMonths(-1));
-            return;
-        case Qt::Key_PageDown:
-            showMonth(month_.addMonths(1));
-            return;
-        default:
-            return e->ignore();
+    if (e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown) {
+        showMonth(month_.addMonths(e->key() == Qt::Key_PageUp ? -1 : 1));
+        return;
     }
+    const int step = Event::gridStepForQtKey(e->key(), 7);
+    if (step == 0) return e->ignore();
     const QDate day = end_.addDays(step);
     const bool extend = range_ && (e->modifiers() & Qt::ShiftModifier);
     userMoved(extend ? anchor_ : day, day);
