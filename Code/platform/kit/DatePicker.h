@@ -61,7 +61,8 @@ public:
     QDate displayedMonth() const;
     QRectF rectOfDay(const QDate& day) const;
 
-    bool acceptsFirstResponder() override { return style_ != Style::Clock; }
+    // The clock is worked with the mouse alone; a disabled picker takes no keys.
+    bool acceptsFirstResponder() override { return style_ != Style::Clock && isEnabled(); }
 
     // The hosted widget of each style (null in the others).
     QDateTimeEdit* dateTimeEdit() const;
