@@ -222,6 +222,21 @@ unsigned Event::modifierFlagsFromQt(Qt::KeyboardModifiers m) {
     return f;
 }
 
+int Event::gridStepForQtKey(int qtKey, int columns) {
+    switch (qtKey) {
+        case Qt::Key_Left:
+            return -1;
+        case Qt::Key_Right:
+            return 1;
+        case Qt::Key_Up:
+            return -columns;
+        case Qt::Key_Down:
+            return columns;
+        default:
+            return 0;
+    }
+}
+
 Qt::KeyboardModifiers Event::qtModifiersFromFlags(unsigned flags) {
     Qt::KeyboardModifiers m;
     if (flags & ModifierFlags::Shift) m |= Qt::ShiftModifier;

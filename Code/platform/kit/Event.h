@@ -250,6 +250,9 @@ public:
     static bool isUserInput(const QEvent* e);
     // The Qt key for a virtual key code (Qt::Key_unknown for codes Qt has none for).
     static int qtKeyFromKeyCode(int keyCode);
+    // How far an arrow key moves through cells laid out in rows of `columns`:
+    // one cell for Left and Right, a row for Up and Down; 0 for other keys.
+    static int gridStepForQtKey(int qtKey, int columns);
     // This key-down or key-up as Qt's key press or release (null for other types).
     std::unique_ptr<QKeyEvent> toQtKeyEvent() const;
 

@@ -1,5 +1,7 @@
 #include "platform/kit/Matrix.h"
 
+#include "platform/kit/Event.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
@@ -56,23 +58,8 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* e) override {
-        int step = 0;
-        switch (e->key()) {
-            case Qt::Key_Up:
-                step = -owner_->columns_;
-                break;
-            case Qt::Key_Down:
-                step = owner_->columns_;
-                break;
-            case Qt::Key_Left:
-                step = -1;
-                break;
-            case Qt::Key_Right:
-                step = 1;
-                break;
-            default:
-                return e->ignore();
-        }
+        const int step = Event::gridStepForQtKey(e->key(), owner_->columns_);
+        if (step == 0) return e->ignore();
         // From no selection the first step lands on the first cell that can be
         // chosen in that direction.
         const int n = owner_->numberOfCells();
