@@ -7,14 +7,20 @@
 #include "platform/kit/Color.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/TrackingArea.h"
+#include "platform/store/Calendar.h"
+#include "platform/store/Store.h"
 #include "support/TestSupport.h"
+
+#ifdef ZOLT_HAS_SAMPLE_STORE
+#include "SampleStore.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
 #include <QRegularExpression>
 
-#include <random>
+#include <map>
 
 using namespace wdvtest;
 
@@ -116,6 +122,8 @@ TEST_F(WeekdayViewDrawingTest, BoxesStandWhereTheirHoursAreAndRecordHitBoxes) {
         EXPECT_FLOAT_EQ(col->earliestEventBottomBorder(), c.y);
         EXPECT_FLOAT_EQ(col->latestEventTopBorder(), std::min(1200.0f, c.y + c.h));
         EXPECT_TRUE(bluish(px(img, 60, c.y + c.h / 2))) << "inside";
+        // The lower left corner: square in a box lower than 12 points, else rounded.
+        EXPECT_EQ(bluish(px(img, 4.5, c.y + 1)), c.h < 12) << "corner";
         if (c.y + c.h + 3 < 1200) EXPECT_TRUE(blank(px(img, 60, c.y + c.h + 3))) << "above";
     }
 }
@@ -441,44 +449,51 @@ TEST_F(WeekdayViewDrawingTest, ALiveMoveCapturesOnceAndShowsTheSubviewsAgain) {
 // -- A busy week
 // -------------------------------------------------------------------------------------
 
-TEST_F(WeekdayViewDrawingTest, ABusyGeneratedWeekDrawsEveryEventInsideItsColumn) {
-    std::mt19937 random(7);
-    const CalendarPtr calendars[] = {
-        work, home,
-        yvtest::makeCalendar(Calendar::kTypeNormal, true, QColor(230, 150, 20),
-                             QStringLiteral("Sport")),
-        yvtest::makeCalendar(Calendar::kTypeNormal, true, QColor(240, 230, 90),
-                             QStringLiteral("Errands"))};
+TEST_F(WeekdayViewDrawingTest, ABusyWeekOfTheSampleStoreDrawsEveryEventInsideItsColumn) {
+#ifndef ZOLT_HAS_SAMPLE_STORE
+    GTEST_SKIP() << "built without the sample store";
+#else
+    testsupport::TempDir dir;
+    ASSERT_TRUE(bench::SampleStore::write(dir.path(), 1500));
+    auto store = calstore::Store::openAt(dir.path());
+    ASSERT_TRUE(store);
+    const QList<calstore::CalendarPtr> storeCalendars = store->calendars();
+    std::map<QString, CalendarPtr> calendars;
+    for (const calstore::CalendarPtr& c : storeCalendars)
+        calendars[c->uid()] =
+            yvtest::makeCalendar(Calendar::kTypeNormal, true, c->color(), c->title());
+    // Monday 4 March to Sunday 10 March 2024.
+    const QDateTime weekStart = yvtest::at(kYear, kMonth, 4), weekEnd = weekStart.addDays(7);
+    const QList<calstore::EventPtr> events =
+        store->eventsWithPredicate(calstore::Store::eventPredicateWithStartDateEndDateCalendars(
+            weekStart, weekEnd, storeCalendars));
+    ASSERT_GT(events.size(), 20);
+
     const int width = 130, height = 700;
     QImage strip(7 * width, height, QImage::Format_ARGB32_Premultiplied);
     strip.fill(Qt::white);
     QPainter painter(&strip);
     WeekdayView::setFixedNow(MyDate::dateWithNSDate(yvtest::at(kYear, kMonth, 6, 14, 40)));
     for (int d = 0; d < 7; ++d) {
-        const int dayNum = 4 + d;  // Monday 4 March to Sunday 10 March 2024
+        const int dayNum = 4 + d;
+        SCOPED_TRACE(dayNum);
         auto day = yvtest::makeCell(kYear, kMonth, dayNum);
-        int timedCount = 0;
-        for (int i = 0, n = 3 + int(random() % 8); i < n; ++i) {
-            const int startQuarter = 24 + int(random() % 60), length = 1 + int(random() % 10);
-            const QDateTime from =
-                yvtest::at(kYear, kMonth, dayNum, startQuarter / 4, startQuarter % 4 * 15);
-            add(from, from.addSecs(length * 900), QStringLiteral("Meeting %1").arg(i),
-                calendars[random() % 4], day);
-            ++timedCount;
-        }
-        for (int i = 0, n = int(random() % 3); i < n; ++i)
-            day->addEventFromCalendar(
-                yvtest::makeAllDay(kYear, kMonth, dayNum, QStringLiteral("All day %1").arg(i)),
-                calendars[random() % 4]);
+        // As the loaders do: each day gets the occurrences that touch it.
+        const QDateTime from = yvtest::at(kYear, kMonth, dayNum), to = from.addDays(1);
+        for (const calstore::EventPtr& e : events)
+            if (e->endDate() > from && e->startDate() < to)
+                day->addEventFromCalendar(
+                    e, calendars[e->calendar() ? e->calendar()->uid() : QString()]);
         auto col = column(height, width);
         col->setYVCell(day);
         col->setPositionInView(d == 0 ? 2 : d == 6 ? 4 : 3);
-        col->setEventsViewYpos(col->yPosForScrollPercent(col->scrollPercentForHour(6)));
+        col->setEventsViewYpos(col->yPosForScrollPercent(col->scrollPercentForHour(7)));
         col->forceRedraw();
         painter.drawImage(d * width, 0, col->renderToImage());
-        SCOPED_TRACE(dayNum);
-        EXPECT_EQ(int(col->hitRects().size()), timedCount);
+        // Every timed event of the day has a box inside the hours.
+        EXPECT_EQ(col->hitRects().size(), col->events().size());
         for (const EventDayPtr& e : col->hitRects()) {
+            if (e->hitW() < 4) continue;  // too narrow to be drawn
             EXPECT_GE(e->hitX(), 2);
             EXPECT_LE(e->hitX() + e->hitW(), width);
             EXPECT_GE(e->hitY(), 0);
@@ -487,6 +502,7 @@ TEST_F(WeekdayViewDrawingTest, ABusyGeneratedWeekDrawsEveryEventInsideItsColumn)
     }
     painter.end();
     testsupport::saveForInspection(strip, QStringLiteral("weekday-busy-week"));
+#endif
 }
 
 }  // namespace
