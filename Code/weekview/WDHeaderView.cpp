@@ -1,6 +1,8 @@
 #include "weekview/WDHeaderView.h"
 
 #include "platform/kit/Geometry.h"
+#include "platform/kit/TrackingArea.h"
+#include "weekview/WeekdayView.h"
 
 WDHeaderView::WDHeaderView(const QRectF& frame, kit::View* parent)
     : WDSubview(frame), wdv_(parent) {}
@@ -15,9 +17,45 @@ void WDHeaderView::setExpandedHeight(double height) {
     if (!isCollapsed_ && !inAnimation_) hangFromTop(height);
 }
 
+void WDHeaderView::setIsCollapsed(bool collapsed) {
+    isCollapsed_ = collapsed;
+    if (!inAnimation_) hangFromTop(collapsed ? collapsedHeight_ : expandedHeight_);
+}
+
 void WDHeaderView::hangFromTop(double height) {
     kit::View* column = superview();
     if (!column) return;
     const QRectF bounds = column->bounds();
     setFrame(kit::makeRect(0, kit::height(bounds) - height, kit::width(bounds), height));
+}
+
+void WDHeaderView::drawRect(kit::Graphics& g, const QRectF&) {
+    if (auto* column = qobject_cast<WeekdayView*>(wdv_)) column->drawTitle(this, g);
+}
+
+void WDHeaderView::activateTracking(std::shared_ptr<kit::TrackingArea>& area, const QRectF& rect) {
+    if (area) return;
+    area = kit::TrackingArea::create(
+        rect, kit::TrackingArea::MouseEnteredAndExited | kit::TrackingArea::ActiveInKeyWindow,
+        this);
+    addTrackingArea(area);
+}
+
+void WDHeaderView::activateBirthdayTrackingIn(const QRectF& rect) {
+    activateTracking(birthdayTrackingArea_, rect);
+}
+
+void WDHeaderView::activateNotesTrackingIn(const QRectF& rect) {
+    activateTracking(notesTrackingArea_, rect);
+}
+
+void WDHeaderView::activateFDEventsTrackingIn(const QRectF& rect) {
+    activateTracking(fdeventsTrackingArea_, rect);
+}
+
+void WDHeaderView::resetHoverTracking() {
+    for (auto* area : {&birthdayTrackingArea_, &notesTrackingArea_, &fdeventsTrackingArea_}) {
+        if (*area) removeTrackingArea(*area);
+        area->reset();
+    }
 }

@@ -4,6 +4,12 @@
 
 #include <QRectF>
 
+#include <memory>
+
+namespace kit {
+class TrackingArea;
+}
+
 // The header of a day column: the strip with the day's title and, below it,
 // the rows of the day's full-day entries. It hangs from the top of its column
 // and is either collapsed (the title and at most one row) or expanded (as many
@@ -33,11 +39,38 @@ public:
     void setCanDisplay(int rows) { canDisplay_ = rows; }
     int canDisplay() const { return canDisplay_; }
     bool isCollapsed() const { return isCollapsed_; }
+    // Puts the flap in a state at once, sized to it; the flap's opening and
+    // closing move it there.
+    void setIsCollapsed(bool collapsed);
+
+    // The column draws the title and the full-day rows.
+    void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;
+
+    // The hover areas over the birthday mark, the notes mark and the full-day
+    // rows, placed by the column's title drawing. Each is made once, at the
+    // first drawing that asks for it, until resetHoverTracking drops all three.
+    void activateBirthdayTrackingIn(const QRectF& rect);
+    void activateNotesTrackingIn(const QRectF& rect);
+    void activateFDEventsTrackingIn(const QRectF& rect);
+    void resetHoverTracking();
+    const std::shared_ptr<kit::TrackingArea>& birthdayTrackingArea() const {
+        return birthdayTrackingArea_;
+    }
+    const std::shared_ptr<kit::TrackingArea>& notesTrackingArea() const {
+        return notesTrackingArea_;
+    }
+    const std::shared_ptr<kit::TrackingArea>& fdeventsTrackingArea() const {
+        return fdeventsTrackingArea_;
+    }
 
 private:
     void hangFromTop(double height);
+    void activateTracking(std::shared_ptr<kit::TrackingArea>& area, const QRectF& rect);
 
     kit::View* wdv_ = nullptr;
+    std::shared_ptr<kit::TrackingArea> birthdayTrackingArea_;
+    std::shared_ptr<kit::TrackingArea> notesTrackingArea_;
+    std::shared_ptr<kit::TrackingArea> fdeventsTrackingArea_;
     double expandedHeight_ = 0.0;
     double collapsedHeight_ = 0.0;
     bool isCollapsed_ = true;

@@ -208,6 +208,18 @@ kit::TextAttributes WeekdayView::textAttribsHoliday() {
     initialize();
     return WDV_textAttribsHoliday;
 }
+QImage WeekdayView::candleImage() {
+    initialize();
+    return WDV_candleImage;
+}
+QImage WeekdayView::notesImage() {
+    initialize();
+    return WDV_notesImage;
+}
+QImage WeekdayView::markerImage() {
+    initialize();
+    return WDV_markerImage;
+}
 
 WeekdayView::HeaderHeights WeekdayView::headerHeightsFor(double columnHeight, int fulldayCount) {
     const int n = std::max(0, fulldayCount);

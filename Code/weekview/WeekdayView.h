@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,11 @@
 
 class WDEventsView;
 class WDHeaderView;
+class WDSubview;
+
+namespace kit {
+class Graphics;
+}
 
 // One day column of the week view. It shows the day of a year page's cell in
 // two stacked subviews: a header with the day's title and its full-day
@@ -109,6 +115,9 @@ public:
     static kit::TextAttributes titleSmallTextAttribs();
     static kit::TextAttributes textAttribsEventTitle();
     static kit::TextAttributes textAttribsHoliday();
+    static QImage candleImage();
+    static QImage notesImage();
+    static QImage markerImage();
 
     // The header's heights for a column `columnHeight` points high whose day
     // has `fulldayCount` full-day entries. A column too low for one row gets
@@ -135,6 +144,9 @@ public:
     // the hour height, the header's heights and the hour area's size.
     void setInnerFrames(const QRectF& frame);
     Q_INVOKABLE void setPositionInView(int position);
+    // The first and the only column of a week view draw no separator at
+    // their left edge.
+    static bool drawsLeftSeparator(int position);
     int cellPosition() const { return cellPosition_; }
     // Whether the title needs the narrow date form at the current width.
     void determineCellSpace();
@@ -155,6 +167,13 @@ public:
     WDHeaderView* headerView() const { return headerView_; }
     float earliestEvent() const { return earliestEvent_; }
     float latestEvent() const { return latestEvent_; }
+    // The highest bottom edge and the lowest top edge of the boxes of the last
+    // drawing, in the hour area's points (0 and its height when none).
+    float earliestEventBottomBorder() const { return earliestEventBottomBorder_; }
+    float latestEventTopBorder() const { return latestEventTopBorder_; }
+    // The timed events of the last drawing, the one drawn last first: the
+    // order in which a point is tested against their boxes.
+    const std::vector<EventDayPtr>& hitRects() const { return hitRects_; }
 
     // -- Hour scrolling. A percentage of 0 shows hour 0 right under the title
     // row, 1 the end of the day at the bottom. When all 24 hours fit, every
@@ -186,11 +205,72 @@ public:
     // ask; the lists, the header and the redraw change on the main thread.
     Q_INVOKABLE void threadedUpdateView();
     Q_INVOKABLE void redrawViewOnMainThread(QObject* ignored = nullptr);
+    // Rebuilds the hour area's cached image, places the header's hover areas
+    // anew at its next drawing and redraws the column.
     void forceRedraw();
+    // Has the hour area draw itself at once without its cached image.
+    void forceRedrawEvents();
     // Whether this very record is listed (timed or full-day).
     bool containsEvent(const EventDayPtr& event) const;
     // The timed record of the store event's occurrence (same UID and start).
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
+
+    // -- The event whose start or end is being dragged: its box follows the
+    // offsets (hours later than its stored times) while every hit box keeps
+    // its place until the drag ends.
+    EventDayPtr currentlyDraggedEvent() const { return currentlyDraggedEvent_; }
+    void setCurrentlyDraggedEvent(const EventDayPtr& event);
+    void setTempHourOffsets(float start, float end);
+    float tempHourOffsetStart() const { return tempHourOffsetStart_; }
+    float tempHourOffsetEnd() const { return tempHourOffsetEnd_; }
+
+    // -- Drawing
+    // The background, or during a live move the picture taken at its start.
+    void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;
+    // Prepares a column that is not on screen yet: a fresh image of the hours
+    // and of the background (a column without size is drawn 200 by 500).
+    Q_INVOKABLE void drawOffscreen(QObject* ignored = nullptr);
+    // While the week view moves the column it shows one picture of itself in
+    // place of its subviews.
+    void willStartLiveMove();
+    void didEndLiveMove();
+    bool inLiveMove() const { return inLiveMove_; }
+    const QImage& cachedView() const { return cachedView_; }
+
+    // The two texts of the title: the day name and the date, in the narrow
+    // or the full form and in the user's order; placeholders without a day.
+    struct TitleTexts {
+        QString dayName;
+        QString dateText;
+    };
+    TitleTexts titleTexts() const;
+    // The title row and, in a header taller than it, the full-day panel.
+    void drawTitle(WDHeaderView* header, kit::Graphics& g);
+    void drawTitleFulldays(WDHeaderView* header, kit::Graphics& g);
+    // The hour grid, the timed events and the grey-out of the past, into the
+    // hour area directly or into its flipped cached image.
+    void drawEventsView(WDEventsView* view, kit::Graphics& g);
+    // One event box (x, y, w, h; y its bottom edge, measured from the top of
+    // a view drawing into its cached image).
+    void drawEventBox(kit::Graphics& g, const QRectF& box, const EventDayPtr& event,
+                      const WDSubview* view);
+    void drawEventText(kit::Graphics& g, const EventDayPtr& event, const QRectF& box,
+                       WDSubview* view);
+    // Wrapped text from the top of `rect`; lines that do not fit are left out.
+    void drawBoxedText(kit::Graphics& g, const QString& text, const kit::TextAttributes& attributes,
+                       const QRectF& rect, WDSubview* view);
+    void drawFulldayTextForEvent(kit::Graphics& g, const EventDayPtr& event, const QRectF& row,
+                                 WDSubview* view, bool eventIsMark);
+    // A one-line grey text in a full-day row, shortened to fit.
+    void drawFulldayText(kit::Graphics& g, const QString& text, const QRectF& row, WDSubview* view);
+    // `text` cut to `width` with an ellipsis; texts of two characters or
+    // fewer, and texts that fit, as they are.
+    static QString truncateString(const QString& text, double width,
+                                  const kit::TextAttributes& attributes);
+
+    // The moment the past is greyed up to; none (the default) reads the clock.
+    // Pictures of a fixed moment and the tests set it.
+    static void setFixedNow(const MyDatePtr& now);
 
 private:
     double visibleHours() const;
@@ -207,4 +287,14 @@ private:
     std::vector<EventDayPtr> fdevents_;
     float earliestEvent_ = 24.0f;
     float latestEvent_ = 0.0f;
+    float earliestEventBottomBorder_ = 0.0f;
+    float latestEventTopBorder_ = 0.0f;
+    std::vector<EventDayPtr> hitRects_;
+    EventDayPtr currentlyDraggedEvent_;
+    float tempHourOffsetStart_ = 0.0f;
+    float tempHourOffsetEnd_ = 0.0f;
+    QImage cachedView_;
+    std::vector<QPointer<kit::View>> visibleSubviews_;
+    bool inLiveMove_ = false;
+    bool inInitialDrawing_ = false;
 };

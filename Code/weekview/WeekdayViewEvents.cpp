@@ -121,12 +121,6 @@ void WeekdayView::redrawViewOnMainThread(QObject*) {
     forceRedraw();
 }
 
-void WeekdayView::forceRedraw() {
-    eventsView_->setNeedsDisplay();
-    headerView_->setNeedsDisplay();
-    setNeedsDisplay();
-}
-
 bool WeekdayView::containsEvent(const EventDayPtr& event) const {
     if (!event) return false;
     return std::find(events_.begin(), events_.end(), event) != events_.end() ||

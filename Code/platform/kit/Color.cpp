@@ -27,6 +27,10 @@ QColor Color::hsb(double hue, double saturation, double brightness, double alpha
         .toRgb();
 }
 
+double Color::grayLevel(const QColor& c) {
+    return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF();
+}
+
 double Color::whiteComponent(const QColor& c) {
     return (c.redF() + c.greenF() + c.blueF()) / 3.0;
 }

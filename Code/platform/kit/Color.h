@@ -40,6 +40,10 @@ public:
     static double blueComponent(const QColor& c) { return c.blueF(); }
     static double alphaComponent(const QColor& c) { return c.alphaF(); }
     static double whiteComponent(const QColor& c);  // the mean of red, green and blue
+    // The grey a colour turns into, each primary weighted by how bright it
+    // looks (green most, blue least): what decides between light and dark
+    // text on it.
+    static double grayLevel(const QColor& c);
     static double hueComponent(const QColor& c);
     static double saturationComponent(const QColor& c);
     static double brightnessComponent(const QColor& c);
