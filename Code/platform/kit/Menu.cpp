@@ -23,7 +23,13 @@ Menu::Menu(const QString& title) {
     connect(this, &QMenu::aboutToHide, this, &Menu::didClose);
 }
 
-Menu::~Menu() = default;
+// Items still in the menu forget it first: Qt deletes the items it owns only
+// after this part of the menu is gone, and they must not call back into it.
+Menu::~Menu() {
+    for (QAction* action : actions())
+        if (auto* item = qobject_cast<MenuItem*>(action); item && item->menu_ == this)
+            item->menu_ = nullptr;
+}
 
 void Menu::setTitle(const QString& title) {
     foundation::requireMainThread("Menu::setTitle");
