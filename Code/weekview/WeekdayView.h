@@ -191,6 +191,8 @@ public:
     bool containsEvent(const EventDayPtr& event) const;
     // The timed record of the store event's occurrence (same UID and start).
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
+    // The shown calendars changed: the lists follow them.
+    void calendarSelectionChange();
 
 private:
     double visibleHours() const;
