@@ -165,7 +165,8 @@ void MainWindowCtrl::awakeFromNib() {
     const std::pair<int, int> modeItems[] = {
         {1, kTagWeek7Day}, {2, kTagWeek5Day}, {3, kTagWeekNext7}, {4, kTagWeekNext5}};
     for (const auto& [mode, tag] : modeItems)
-        kit::perform(week, "setMainMenuModeItem", mode, static_cast<QObject*>(menuItemWithTag(tag)));
+        kit::perform(week, "setMainMenuModeItem", mode,
+                     static_cast<QObject*>(menuItemWithTag(tag)));
 
     progressSink_ = makeProgressSink();
     if (shared) YearViewEventLoader::setProgressIndicatorAndTextField(progressSink_);
