@@ -1,6 +1,7 @@
 // Refreshing a 7-day week view after a loader job, on the busiest week of the
 // generated 10k and 50k sample stores: every column re-sorts its day and has
 // its drawing redone. One refresh should fit in a frame (16 ms).
+#include "BenchMain.h"
 #include "SampleStore.h"
 
 #include "data/CalendarSources.h"
@@ -107,22 +108,13 @@ void BM_RefreshBusiestWeek(benchmark::State& state) {
 BENCHMARK(BM_RefreshBusiestWeek)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    // The benchmark's own settings on the factory values, never the user's.
-    QTemporaryDir settings;
-    foundation::Defaults::resetStandard(settings.filePath(QStringLiteral("Defaults.plist")));
-    foundation::Defaults::standard().registerDefaults(
-        foundation::PropertyList::fromData(
-            foundation::Bundle::resourceData(QStringLiteral("UserDefaults"),
-                                             QStringLiteral("plist")))
-            .toMap());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithApplication(argc, argv, [] {
+        foundation::Defaults::standard().registerDefaults(
+            foundation::PropertyList::fromData(
+                foundation::Bundle::resourceData(QStringLiteral("UserDefaults"),
+                                                 QStringLiteral("plist")))
+                .toMap());
+    });
 }
 
 #include "WeekViewBenchmark.moc"
