@@ -2,6 +2,7 @@
 // through the year event loader: every calendar of the model, each event on the
 // days it covers, until the page counts as loaded. Also what a population
 // start costs the thread that asks for it while another population runs.
+#include "BenchMain.h"
 #include "SampleStore.h"
 
 #include "data/CalendarSources.h"
@@ -175,15 +176,5 @@ BENCHMARK(BM_OpenStoreAndPopulate)->Arg(10000)->Arg(50000)->Unit(benchmark::kMil
 BENCHMARK(BM_RestartPopulationStarterCost)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    // The benchmark's own settings, never the user's.
-    QTemporaryDir settings;
-    foundation::Defaults::resetStandard(settings.filePath(QStringLiteral("Defaults.plist")));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithApplication(argc, argv);
 }

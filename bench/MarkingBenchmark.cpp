@@ -4,6 +4,7 @@
 // reports when the page had all its changes (the redraw request, before the
 // first store write) and the longest time the main thread was kept from its
 // event loop while the jobs ran.
+#include "BenchMain.h"
 #include "SampleStore.h"
 
 #include "data/CalendarSources.h"
@@ -164,15 +165,5 @@ void BM_MarkAndUnmarkYear(benchmark::State& state) {
 BENCHMARK(BM_MarkAndUnmarkYear)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    // The benchmark's own settings, never the user's.
-    QTemporaryDir settings;
-    foundation::Defaults::resetStandard(settings.filePath(QStringLiteral("Defaults.plist")));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithApplication(argc, argv);
 }

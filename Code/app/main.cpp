@@ -8,6 +8,7 @@
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "weekview/WeekView.h"
 #include "yearview/YearView.h"
 #include "yearview/YearViewScroller.h"
 
@@ -21,11 +22,17 @@
 
 namespace {
 
-// The year area is the year scroller with its three pages.
+// The year area is the year scroller with its three pages; the week pane is
+// the week view.
 void wireMainWindow() {
     MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {
         window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
             return new YearViewScroller(frame);
+        };
+        window.makeWeekView = [](const QRectF& frame) -> kit::View* {
+            auto* week = WeekView::initWithFrame(frame);
+            week->awakeFromNib();
+            return week;
         };
         window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
         window.startPopulatingView = [](kit::View* view) {

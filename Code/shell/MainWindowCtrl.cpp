@@ -18,6 +18,8 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include <utility>
+
 using foundation::localized;
 using foundation::log;
 
@@ -156,6 +158,15 @@ void MainWindowCtrl::awakeFromNib() {
     kit::perform(scroller, "setYearButton", gui_yearButton.data());
     kit::perform(scroller, "setWeekButton", gui_weekButton.data());
     kit::perform(scroller, "setSplitSuperview", gui_yearWeekSplitView.data());
+    // The week view asks the year area for its days; the main menu's mode
+    // items show its mode.
+    kit::View* week = gui_calWeekView;
+    kit::perform(week, "setYearViewScroller", scroller);
+    const std::pair<int, int> modeItems[] = {
+        {1, kTagWeek7Day}, {2, kTagWeek5Day}, {3, kTagWeekNext7}, {4, kTagWeekNext5}};
+    for (const auto& [mode, tag] : modeItems)
+        kit::perform(week, "setMainMenuModeItem", mode,
+                     static_cast<QObject*>(menuItemWithTag(tag)));
 
     progressSink_ = makeProgressSink();
     if (shared) YearViewEventLoader::setProgressIndicatorAndTextField(progressSink_);

@@ -214,6 +214,8 @@ public:
     bool containsEvent(const EventDayPtr& event) const;
     // The timed record of the store event's occurrence (same UID and start).
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
+    // The shown calendars changed: the lists follow them.
+    void calendarSelectionChange();
 
     // -- The event whose start or end is being dragged: its box follows the
     // offsets (hours later than its stored times) while every hit box keeps

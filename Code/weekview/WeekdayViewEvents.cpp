@@ -136,3 +136,7 @@ EventDayPtr WeekdayView::eventDayForCalEvent(const calstore::EventPtr& event) co
     }
     return nullptr;
 }
+
+void WeekdayView::calendarSelectionChange() {
+    eventlistChanged();
+}

@@ -1,0 +1,252 @@
+#pragma once
+
+#include "data/EventDay.h"
+#include "data/MyDate.h"
+#include "data/appPref.h"
+#include "platform/foundation/MainThreadObserver.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/MenuItem.h"
+#include "platform/kit/TextAttributes.h"
+#include "platform/kit/View.h"
+#include "platform/store/Event.h"
+#include "weekview/WeekViewScroller.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <QVariantMap>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QMenu;
+class WeekdayView;
+
+namespace kit {
+class Graphics;
+class Menu;
+class TrackingArea;
+}  // namespace kit
+
+// The lower pane of the main window: a row of day columns, one per shown day,
+// starting at the reference date, in one of the display modes (a 7-day or
+// 5-day week, the next 7 or 5 days, or a single day). It lays the columns out
+// inside its inner rectangle with the hour scroller at its right edge, draws
+// the frame around them (hour labels, the bar of the year's weeks with
+// today's and the shown week, the corner that changes the mode, the page
+// indicator), keeps them current when the loaders change the days, and
+// stands in a snapshot for them while the window is resized.
+//
+// Main thread only, except threadedUpdateView, which the loader jobs call from
+// their threads.
+class WeekView final : public kit::View {
+    Q_OBJECT
+
+public:
+    // The display modes; any other stored value is taken as a 7-day week.
+    enum DisplayMode : int {
+        kWeek7Day = 1,
+        kWeek5Day = 2,
+        kNext7Days = 3,
+        kNext5Days = 4,
+        kSingleDay = 5,
+    };
+
+    // Layout constants, in points.
+    static constexpr double kSideMargin = 40.0;    // left of the columns, and right of them
+    static constexpr double kBottomMargin = 22.0;  // below the columns, and above them
+    static constexpr double kRelativeBarRoom = 8.0;
+    static constexpr double kFullDayHeight = 1226.0;  // 24 hours of 50 points and a header
+    static constexpr double kMinFullHeight = 250.0;
+    static constexpr double kCornerSize = 50.0;
+    static constexpr double kMinScrollerHeight = 190.0;
+
+    // What the week view asks of the windows built after it. Unset entries do
+    // nothing. Installed once at start-up.
+    struct Services {
+        // The event hover.
+        std::function<void(QObject* sender)> eventHoverCloseWindow;
+        std::function<void()> eventHoverLoadPreferences;
+        std::function<void()> eventHoverUpdatePreferences;
+    };
+    // Each part built later sets its own entries and leaves the others as
+    // they are.
+    static void changeServices(const std::function<void(Services&)>& change);
+    static const Services& services();
+
+    // -- Class operations
+    // Loads the corner pictures once.
+    static void initialize();
+    static QImage curlImageForMode(int mode);
+
+    // -- Construction
+    explicit WeekView(const QRectF& frame);
+    static WeekView* initWithFrame(const QRectF& frame) { return new WeekView(frame); }
+    // A fresh view in the place of `source` for a change of display mode: its
+    // frame (at least 249 high), outlets and a scroller of its own. It has no
+    // preferences, mode, reference date or columns until it is given them.
+    static WeekView* initFromWeekView(WeekView* source);
+    ~WeekView() override;
+    // Sets up the hour scroller as the interface would.
+    Q_INVOKABLE void awakeFromNib();
+    // Once the main window is built: today's week in columns, the observers.
+    Q_INVOKABLE void applicationFinishedLaunching();
+
+    // -- Outlets (set by the main window controller)
+    Q_INVOKABLE void setYearViewScroller(kit::View* yearViewScroller);
+    // The main menu's mode items (kit::MenuItem), by their display mode (1 to 4).
+    Q_INVOKABLE void setMainMenuModeItem(int mode, QObject* item);
+    Q_INVOKABLE void setContextMenuModeItem(int mode, QObject* item);
+
+    // -- Preferences
+    Q_INVOKABLE void quickLoadPreferences();
+    Q_INVOKABLE void loadPreferences();
+    Q_INVOKABLE void updatePreferences();
+
+    // -- Display modes and the reference date
+    int displayMode() const { return displayMode_; }
+    void setDisplayMode(int mode) { displayMode_ = mode; }
+    // The mode as the rules use it: values outside 1 to 5 are a 7-day week.
+    int effectiveDisplayMode() const;
+    int numberOfDaysInDisplay() const;
+    int viewSetMaxIndex() const;
+    MyDatePtr newReferenceDateForDay(const MyDatePtr& day) const;
+    MyDatePtr nextReferenceDateInDirection(int direction) const;
+    void setReferenceDate(const MyDatePtr& date);
+    MyDatePtr referenceDate() const { return referenceDate_; }
+    MyDatePtr referenceDateY() const { return referenceDateY_; }
+    int weeksInYear() const { return weeksInYear_; }
+    bool weekStartsSunday() const { return weekStartsSunday_; }
+    bool showRelativeInYear() const { return showRelativeInYear_; }
+    static int dateOffsetFromTo(const MyDatePtr& a, const MyDatePtr& b);
+    // Rebuilds the columns for the mode from the reference date.
+    void initViews();
+    // Replaces this view by a fresh one in the stored display mode.
+    void changeDisplayMode();
+
+    // -- Columns
+    const std::vector<WeekdayView*>& viewSet() const { return viewSet_; }
+    WeekdayView* firstViewContainingEvent(const EventDayPtr& event) const;
+    EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
+    // The column under a horizontal position (the first one beside the
+    // columns); none without columns.
+    WeekdayView* weekdayViewAtMouseX(double x) const;
+
+    // -- Layout
+    QRectF innerRectForDrawing() const;
+    Q_INVOKABLE void repositionViewsDuringResize();
+    void setFrame(const QRectF& frame) override;
+    void scrollToHourAnimate(double hour, bool animate);
+    double shownHour() const { return shownHour_; }
+    double scrollerSize() const { return scrollerSize_; }
+    bool eventSetHasChanged() const { return eventSetHasChanged_; }
+    void setEventSetHasChanged(bool changed) { eventSetHasChanged_ = changed; }
+    WeekViewScroller* gui_vScroller() const { return gui_vScroller_; }
+    kit::View* gui_yearViewScroller() const { return gui_yearViewScroller_; }
+    kit::MenuItem* gui_mainmiItem(int mode) const;
+    kit::MenuItem* gui_miItem(int mode) const;
+
+    // -- Live resize
+    void viewWillStartLiveResize() override;
+    void viewDidEndLiveResize() override;
+    void hideAllSubviews();
+    bool inWeekLiveResize() const { return inLiveResize_; }
+    QImage cachedView() const { return cachedView_; }
+    Q_INVOKABLE void windowResized();
+    void viewDidMoveToWindow() override;
+
+    // -- Refreshes
+    // The loaders changed the days (any thread): the columns re-read their
+    // days on the main thread; announcements that come while one is pending
+    // give one refresh, and one that comes during a gesture waits for its end.
+    Q_INVOKABLE void threadedUpdateView();
+    Q_INVOKABLE void setInModalGesture(bool inGesture);
+    int refreshesRun() const { return refreshesRun_; }
+    Q_INVOKABLE void forcedRedraw();
+    Q_INVOKABLE void animationRedraw();
+
+    // -- Drawing
+    bool isFlipped() const override { return inPageCurl_; }
+    void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;
+    void drawRelativeInYearForCw(kit::Graphics& g, int shownWeekIndex);
+    void drawHourMarks(kit::Graphics& g);
+    void drawPageCurlCorner(kit::Graphics& g);
+    void drawScrollWatermark(kit::Graphics& g);
+    void drawPageIndicator(kit::Graphics& g);
+    void drawCalWeekInRect(kit::Graphics& g, const QRectF& rect);
+    void activateCalWeekHover();
+    std::shared_ptr<kit::TrackingArea> calWeekTrackingArea() const { return calWeekTrackingArea_; }
+    void mouseMoved(const kit::Event& event) override;
+    void mouseExited(const kit::Event& event) override;
+    int inCalWeekDrawing() const { return inCalWeekDrawing_; }
+    void setDotOffset(double offset) { dotOffset_ = offset; }
+
+    // -- Notifications
+    void currentTimeChange();
+    void calendarSelectionChange();
+    void calendarTypeOrColorChange();
+    void currentDateChange();
+
+private:
+    void initFields();
+    Q_INVOKABLE void refreshColumns();
+    void observeWindowResizes();
+    // The bar's left and right edge and its bottom, and the width of a week.
+    struct Bar {
+        float left = 0, right = 0, bottom = 0, slot = 0;
+    };
+    Bar relativeBar() const;
+
+    // Outlets
+    QPointer<WeekViewScroller> gui_vScroller_;
+    QPointer<kit::View> gui_yearViewScroller_;
+    QPointer<kit::MenuItem> gui_mainmi_[4];
+    QPointer<kit::MenuItem> gui_mi_[4];
+
+    // State
+    bool inPageCurl_ = false;
+    std::shared_ptr<kit::TrackingArea> calWeekTrackingArea_;
+    int inCalWeekDrawing_ = 0;
+    kit::TextAttributes hourMarkAttribs_;
+    appPref prefs_;
+    appPref gbprefs_;
+    QColor grayoutColor_;
+    QColor selectionColor_;
+    QColor todayColorTop_;
+    QColor todayColorBottom_;
+    bool grayoutUntilNow_ = false;
+    bool showRelativeInYear_ = false;
+    bool weekStartsSunday_ = false;
+    double workdayStart_ = 0;
+    double workdayEnd_ = 0;
+    double accelerateScroll_ = 0;
+    QImage cachedView_;
+    std::vector<QPointer<kit::View>> visibleSubviews_;
+    bool inLiveResize_ = false;
+    std::atomic<bool> eventSetHasChanged_{true};
+    MyDatePtr referenceDate_;
+    MyDatePtr referenceDateY_;
+    int weeksInYear_ = 52;
+    int displayMode_ = kWeek7Day;
+    std::vector<WeekdayView*> viewSet_;
+    float scrollerSize_ = 1.0f;
+    double shownHour_ = 0;
+    double dotOffset_ = 0;
+    QString calendarWeekAbbrev_;
+
+    // Refreshes handed to the main thread.
+    std::recursive_mutex lock_;
+    std::atomic<bool> refreshPending_{false};
+    bool inModalGesture_ = false;
+    bool refreshAfterGesture_ = false;
+    int refreshesRun_ = 0;
+
+    std::vector<QPointer<foundation::MainThreadObserver>> observers_;
+    QPointer<foundation::MainThreadObserver> resizeObserver_;
+    const void* observedWindow_ = nullptr;
+};
