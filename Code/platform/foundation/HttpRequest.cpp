@@ -165,7 +165,7 @@ void HttpRequest::replyFinished(QNetworkReply* reply) {
     Response response;
     response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     response.headers = reply->rawHeaderPairs();
-    response.body = reply->readAll();
+    if (reply->isOpen()) response.body = reply->readAll();
     const QNetworkReply::NetworkError error = reply->error();
     if (timedOut_) {
         response.error = Error::TimedOut;
