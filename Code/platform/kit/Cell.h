@@ -2,15 +2,24 @@
 
 #include "platform/kit/Font.h"
 
+#include <QImage>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 namespace kit {
 
+class Event;
 class Graphics;
 class View;
+
+// What a mouse event over a cell hits (bits of hitTestForEvent's answer).
+namespace CellHit {
+constexpr unsigned None = 0, ContentArea = 1, EditableTextArea = 2, TrackableArea = 4;
+}
 
 // A cell: a lightweight object that draws one item inside a view (a day of a
 // year page, a row of a list) without being a view itself. drawWithFrame draws
@@ -27,6 +36,22 @@ public:
     // The rectangle inside `bounds` where the content is drawn.
     virtual QRectF drawingRectForBounds(const QRectF& bounds) const { return bounds; }
     virtual QSizeF cellSize() const { return QSizeF(0, 0); }
+
+    // What the event (a mouse event of `controlView`, which read its event
+    // number to tell a new press from one seen before) hits inside the cell
+    // drawn in `cellFrame`: by default its content, and its editable text
+    // where the cell is editable; none outside the frame.
+    virtual unsigned hitTestForEvent(const Event& event, const QRectF& cellFrame,
+                                     View* controlView);
+    // Where in-place editing of the cell drawn in `cellFrame` takes place: the
+    // frame by default; none refuses the editing.
+    virtual std::optional<QRectF> editingFrameForCellFrame(const QRectF& cellFrame,
+                                                           View* controlView);
+    // The cell's picture (a null image when it has none).
+    virtual QImage image() const { return image_; }
+    void setImage(const QImage& image) { image_ = image; }
+    bool isEditable() const { return editable_; }
+    void setEditable(bool e) { editable_ = e; }
 
     QVariant objectValue() const { return value_; }
     virtual void setObjectValue(const QVariant& value) { value_ = value; }
@@ -53,7 +78,9 @@ private:
     int state_ = Off;
     bool highlighted_ = false;
     bool enabled_ = true;
+    bool editable_ = false;
     int tag_ = 0;
+    QImage image_;
     Font font_;
     View* controlView_ = nullptr;
 };

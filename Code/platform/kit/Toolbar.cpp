@@ -146,6 +146,17 @@ void Toolbar::setDisplayMode(DisplayMode mode) {
     if (Window* w = window()) w->barsChanged();
 }
 
+void Toolbar::setSelectedItemIdentifier(const QString& identifier) {
+    if (identifier == selected_) return;
+    selected_ = identifier;
+    for (ToolbarItem* i : items_) refresh(i);
+}
+
+void Toolbar::setSelectableItemIdentifiers(const QStringList& identifiers) {
+    selectable_ = identifiers;
+    for (ToolbarItem* i : items_) refresh(i);
+}
+
 void Toolbar::validateVisibleItems() {
     for (ToolbarItem* i : items_) i->validate();
 }
@@ -177,7 +188,13 @@ void Toolbar::rebuild() {
         auto* button = new QToolButton;
         button->setObjectName(item->itemIdentifier());
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, item, [item] { item->performAction(); });
+        connect(button, &QToolButton::clicked, item, [this, item] {
+            if (selectable_.contains(item->itemIdentifier()))
+                setSelectedItemIdentifier(item->itemIdentifier());
+            else
+                refresh(item);  // a click does not check an item that cannot be selected
+            item->performAction();
+        });
         bar_->addWidget(button);
         buttons_[item] = button;
         refresh(item);
@@ -193,6 +210,10 @@ void Toolbar::refresh(ToolbarItem* item) {
     button->setToolTip(item->toolTip());
     button->setIcon(iconFor(item->image()));
     button->setEnabled(item->isEnabled());
+    // The selected item is drawn pressed in.
+    const bool selected = !selected_.isEmpty() && item->itemIdentifier() == selected_;
+    button->setCheckable(selected || selectable_.contains(item->itemIdentifier()));
+    button->setChecked(selected);
     switch (mode_) {
         case DisplayMode::IconAndLabel:
             button->setToolButtonStyle(item->image().isNull() ? Qt::ToolButtonTextOnly

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <vector>
@@ -44,6 +45,13 @@ public:
     DisplayMode displayMode() const { return mode_; }
     void setDisplayMode(DisplayMode mode);
 
+    // The item drawn as selected (the pane a window shows): empty for none.
+    // Clicking one of the selectable items selects it before its action goes.
+    QString selectedItemIdentifier() const { return selected_; }
+    void setSelectedItemIdentifier(const QString& identifier);
+    QStringList selectableItemIdentifiers() const { return selectable_; }
+    void setSelectableItemIdentifiers(const QStringList& identifiers);
+
     // Validates every item (see ToolbarItem::validate).
     void validateVisibleItems();
 
@@ -61,6 +69,8 @@ private:
     std::vector<ToolbarItem*> items_;
     bool visible_ = true;
     DisplayMode mode_ = DisplayMode::IconAndLabel;
+    QString selected_;
+    QStringList selectable_;
     QPointer<QToolBar> bar_;
     std::map<const ToolbarItem*, QPointer<QToolButton>> buttons_;
     QPointer<QObject> window_;

@@ -12,6 +12,10 @@ std::shared_ptr<Calendar> Calendar::calendar() {
     return c;
 }
 
+bool Calendar::isReadOnly() const {
+    return !folderWritable_ || type_ == CalendarTypeSubscription || type_ == CalendarTypeBirthday;
+}
+
 ManagedObjectID Calendar::managedObjectID() const {
     if (uid_.isEmpty()) return {};
     return ManagedObjectID{ManagedObjectID::Entity::Calendar, uid_, uid_, {}};

@@ -34,6 +34,12 @@ public:
     bool holdsTasks() const { return holdsTasks_; }
     // Position among the calendars; calendars without one (-1) follow by title.
     int order() const { return order_; }
+    // Whether nothing may be saved into the calendar: a subscription, the
+    // store's own birthday calendar, or a folder this user cannot write.
+    bool isReadOnly() const;
+    bool isFolderWritable() const { return folderWritable_; }
+    // Set by the store when it reads the folder.
+    void setFolderWritable(bool writable) { folderWritable_ = writable; }
 
     void setTitle(const QString& title) { title_ = title; }
     void setColor(const QColor& color) { color_ = color; }
@@ -60,6 +66,7 @@ private:
     QString type_ = CalendarTypeLocal;
     bool holdsTasks_ = false;
     int order_ = -1;
+    bool folderWritable_ = true;
 };
 
 using CalendarPtr = std::shared_ptr<Calendar>;

@@ -304,14 +304,15 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     Calendar& calendar = folder->calendar;
     const QString name = QFileInfo(path).fileName();
     calendar.setUid(name);
+    calendar.setFolderWritable(QFileInfo(path).isWritable());
     for (const QString& meta :
          {QStringLiteral("displayname"), QStringLiteral("color"), attributesFileName()}) {
         QByteArray bytes;
         QString ignored;
         if (foundation::RegularFile::read(path + QLatin1Char('/') + meta, 1024 * 1024, &bytes,
                                           &ignored))
-            folder->metaHashes.insert(
-                meta, QCryptographicHash::hash(bytes, QCryptographicHash::Sha1));
+            folder->metaHashes.insert(meta,
+                                      QCryptographicHash::hash(bytes, QCryptographicHash::Sha1));
     }
     const QString title = sideFileText(path + QStringLiteral("/displayname"));
     calendar.setTitle(title.isEmpty() ? name : title);
@@ -321,8 +322,7 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     bool tasksDeclared = false;
     const QString attributesPath = path + QLatin1Char('/') + attributesFileName();
     QString attributesProblem;
-    const QByteArray attributesText =
-        readSideFile(attributesPath, 1024 * 1024, &attributesProblem);
+    const QByteArray attributesText = readSideFile(attributesPath, 1024 * 1024, &attributesProblem);
     if (!attributesText.isEmpty()) {
         const QJsonDocument doc = QJsonDocument::fromJson(attributesText);
         if (!doc.isObject()) {

@@ -26,7 +26,7 @@ bool sameCalendar(const CalendarFolder& a, const CalendarFolder& b, const StoreS
     const Calendar& y = b.calendar;
     if (x.title() != y.title() || x.color() != y.color() || x.notes() != y.notes() ||
         x.type() != y.type() || x.holdsTasks() != y.holdsTasks() || x.order() != y.order() ||
-        a.groupUid != b.groupUid)
+        x.isFolderWritable() != y.isFolderWritable() || a.groupUid != b.groupUid)
         return false;
     const GroupRecord* ga = sa.group(a.groupUid);
     const GroupRecord* gb = sb.group(b.groupUid);

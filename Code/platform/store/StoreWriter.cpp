@@ -320,6 +320,15 @@ bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
         store.scheduleRescan();
         return false;
     };
+    // A read-only calendar takes no item, and gives none up: refused before
+    // anything is written.
+    for (const auto& c : changes) {
+        const CalendarFolder* f = c.meta ? nullptr : snap->calendar(c.calendarUid);
+        if (f && f->calendar.isReadOnly()) {
+            *why = QStringLiteral("the calendar \"%1\" is read-only").arg(f->calendar.title());
+            return false;
+        }
+    }
     // Nothing may have changed behind the store's back: a cheap look first, so
     // that a conflict is found before anything is written.
     for (const auto& c : changes) {

@@ -541,3 +541,79 @@ TEST_F(StoreWriting, SavesFromSeveralThreadsWhileOthersRead) {
     EXPECT_EQ(Sample::all(t.store).size(), 62);
     EXPECT_EQ(Sample::all(t.dir.open()).size(), 62);
 }
+
+TEST_F(StoreWriting, ReadOnlyCalendarsRefuseEveryWriteAndKeepTheirFiles) {
+    Sample t;
+    // "home" becomes a subscription; "work" stays an ordinary calendar.
+    t.dir.write(QStringLiteral("home"), QStringLiteral("zolt-calendar.json"),
+                R"({"type": "subscription"})");
+    t.store->rescan();
+    ASSERT_TRUE(t.store->calendarWithUID(QStringLiteral("home"))->isReadOnly());
+    EXPECT_FALSE(t.store->calendarWithUID(QStringLiteral("work"))->isReadOnly());
+    const QByteArray before = t.dir.textOf(QStringLiteral("home"), QStringLiteral("a"));
+    const QStringList filesBefore = t.dir.files(QStringLiteral("home"));
+
+    struct Case {
+        const char* what;
+        std::function<bool(QString*)> write;
+    };
+    const std::vector<Case> cases = {
+        {"change an event in it",
+         [&](QString* e) {
+             auto a = t.event(QStringLiteral("a"));
+             a->setTitle(QStringLiteral("Changed"));
+             return t.store->saveEvent(a, Span::AllEvents, e);
+         }},
+        {"add an event to it",
+         [&](QString* e) {
+             return t.store->saveEvent(t.newEvent(QStringLiteral("home"), QStringLiteral("New"),
+                                                  at(2024, 3, 7, 9), at(2024, 3, 7, 10)),
+                                       Span::ThisEvent, e);
+         }},
+        {"remove an event from it",
+         [&](QString* e) {
+             return t.store->removeEvent(t.event(QStringLiteral("a")), Span::AllEvents, e);
+         }},
+        {"move an event out of it",
+         [&](QString* e) {
+             auto a = t.event(QStringLiteral("a"));
+             a->setCalendar(t.store->calendarWithUID(QStringLiteral("work")));
+             return t.store->saveEvent(a, Span::AllEvents, e);
+         }},
+        {"move an event into it",
+         [&](QString* e) {
+             auto w = t.newEvent(QStringLiteral("work"), QStringLiteral("Work"), at(2024, 3, 8, 9),
+                                 at(2024, 3, 8, 10));
+             if (!t.store->saveEvent(w, Span::ThisEvent, e)) return true;  // setup failed: flag it
+             w->setCalendar(t.store->calendarWithUID(QStringLiteral("home")));
+             return t.store->saveEvent(w, Span::AllEvents, e);
+         }},
+    };
+    for (const Case& c : cases) {
+        QString error;
+        EXPECT_FALSE(c.write(&error)) << c.what;
+        EXPECT_TRUE(error.contains(QStringLiteral("read-only")))
+            << c.what << ": " << error.toStdString();
+        EXPECT_EQ(t.dir.textOf(QStringLiteral("home"), QStringLiteral("a")), before) << c.what;
+        EXPECT_EQ(t.dir.files(QStringLiteral("home")), filesBefore) << c.what;
+    }
+    EXPECT_TRUE(t.log.contains(QStringLiteral("ERROR: Could not save the event \"Changed\"")));
+}
+
+TEST_F(StoreWriting, AFolderThatCannotBeWrittenIsReadOnly) {
+    Sample t;
+    const QString folder = t.dir.path(QStringLiteral("home"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(folder).isWritable()) {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        GTEST_SKIP() << "every folder is writable for the superuser";
+    }
+    const auto s = t.dir.open();
+    EXPECT_TRUE(s->calendarWithUID(QStringLiteral("home"))->isReadOnly());
+    auto a = s->eventWithUIDOccurrence(QStringLiteral("a"), {});
+    a->setTitle(QStringLiteral("Changed"));
+    QString error;
+    EXPECT_FALSE(s->saveEvent(a, Span::AllEvents, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("read-only"))) << error.toStdString();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
