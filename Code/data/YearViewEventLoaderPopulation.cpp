@@ -95,7 +95,10 @@ void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
 void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr& view) {
     if (!view) return;
     const bool polls = kind != Population::Synchronous;
-    const bool pauses = kind == Population::View;
+    // A population never gives up its core between adds: the main thread draws
+    // on a core of its own, and on a busy machine every yield of a job costs
+    // it a whole time slice.
+    const bool pauses = false;
     const YearDays days(year_, foundation::UserCalendar::current());
     const EventDay::UserZoneScope zone;
     calendars = allCalendarsOfModel();

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -76,7 +77,13 @@ bool RegularFile::read(const QString& path, qint64 maxBytes, QByteArray* bytes, 
         if (why) *why = file.errorString();
         return false;
     }
-    *bytes = file.read(maxBytes + 1);
+    // Room for the size the file has now (one byte more shows it grew); a
+    // buffer of `maxBytes` for every small file would cost more than the read.
+    const qint64 limit = maxBytes + 1;
+    const qint64 first = std::min<qint64>(limit, qint64(st.st_size) + 1);
+    *bytes = file.read(first);
+    if (bytes->size() == first && first < limit && file.error() == QFileDevice::NoError)
+        bytes->append(file.read(limit - first));  // it grew meanwhile
     if (file.error() != QFileDevice::NoError) {
         if (why) *why = QStringLiteral("cannot read: %1").arg(file.errorString());
         bytes->clear();

@@ -2,10 +2,13 @@
 
 #include "platform/foundation/Log.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <thread>
+#include <vector>
 
 namespace foundation {
 
@@ -49,6 +52,31 @@ bool waitForThreads(double seconds) {
     std::unique_lock<std::mutex> lock(r.mutex);
     return r.ended.wait_for(lock, std::chrono::duration<double>(seconds),
                             [&r] { return r.count == 0; });
+}
+
+void forEachIndexInParallel(size_t count, const std::function<void(size_t)>& fn) {
+    if (count == 0) return;
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto work = [&] {
+        for (size_t i = next++; i < count; i = next++) {
+            try {
+                fn(i);
+            } catch (...) {
+                std::lock_guard<std::mutex> g(failureMutex);
+                if (!failure) failure = std::current_exception();
+            }
+        }
+    };
+    const size_t helpers =
+        std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency())) - 1;
+    std::vector<std::thread> threads;
+    threads.reserve(helpers);
+    for (size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    work();
+    for (auto& t : threads) t.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void sleepFor(double seconds) {

@@ -893,7 +893,11 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
         return result;
     }
 
-    foundation::Guard guard(libicalLock());
+    // Parsing and reading the parsed components touch only this file's own
+    // objects (libical keeps its error state and scratch buffers per thread), so
+    // files are read on several threads at once; the lock is only taken once,
+    // to set libical up before its first use.
+    { foundation::Guard prepared(libicalLock()); }
     ComponentHandle root(icalparser_parse_string(data.constData()));
     if (!root) {
         result.problem = QStringLiteral("is not an iCalendar file");

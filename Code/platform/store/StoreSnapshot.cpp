@@ -5,6 +5,7 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RegularFile.h"
+#include "platform/foundation/Threads.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -370,29 +372,58 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             ? QString()
             : QStringLiteral("cannot be read (%1); its events are not shown").arg(listingProblem),
         "calendar folder");
-    for (const Listed& listed : listing) {
+    // What the previous reading had of a listed file that is still the same
+    // file: its series or task, or its stamp when it was unusable.
+    struct Kept {
+        std::shared_ptr<const Series> series;
+        std::shared_ptr<const TaskRecord> task;
+        const FileStamp* skipped = nullptr;
+        bool any() const { return series || task || skipped; }
+    };
+    auto keptOf = [&](const Listed& listed) {
+        Kept kept;
+        if (!previous) return kept;
+        if (auto s = previousSeries.value(listed.path); s && s->stamp.sameIdentity(listed.stamp)) {
+            kept.series = s;
+        } else if (auto t = previousTasks.value(listed.path);
+                   t && t->stamp.sameIdentity(listed.stamp)) {
+            kept.task = t;
+        } else if (auto skipped = previous->skipped.constFind(listed.path);
+                   skipped != previous->skipped.constEnd() && skipped->sameIdentity(listed.stamp)) {
+            kept.skipped = &*skipped;
+        }
+        return kept;
+    };
+    // The files to read anew are read (and hashed) on all cores first.
+    struct Fresh {
+        FileData data;
+        bool read = false;
+    };
+    std::vector<Fresh> fresh(listing.size());
+    foundation::forEachIndexInParallel(listing.size(), [&](size_t i) {
+        const Listed& listed = listing[i];
+        if (!listed.problem.isEmpty() || listed.stamp.size > SeriesReader::kMaxFileSize ||
+            keptOf(listed).any())
+            return;
+        fresh[i].data.path = listed.path;
+        fresh[i].read = readFile(listed.path, &fresh[i].data.bytes, &fresh[i].data.stamp);
+    });
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const Listed& listed = listing[i];
         Item item;
         item.path = listed.path;
-        if (previous) {
-            if (auto s = previousSeries.value(listed.path);
-                s && s->stamp.sameIdentity(listed.stamp)) {
-                item.series = s;
-                events = true;
-                items.push_back(std::move(item));
+        if (const Kept kept = keptOf(listed); kept.any()) {
+            if (kept.skipped) {
+                folder->skipped.insert(listed.path,
+                                       *kept.skipped);  // still unusable, already reported
                 continue;
             }
-            if (auto t = previousTasks.value(listed.path);
-                t && t->stamp.sameIdentity(listed.stamp)) {
-                item.task = t;
-                todos = true;
-                items.push_back(std::move(item));
-                continue;
-            }
-            auto skipped = previous->skipped.constFind(listed.path);
-            if (skipped != previous->skipped.constEnd() && skipped->sameIdentity(listed.stamp)) {
-                folder->skipped.insert(listed.path, *skipped);  // still unusable, already reported
-                continue;
-            }
+            item.series = kept.series;
+            item.task = kept.task;
+            events = events || item.series;
+            todos = todos || item.task;
+            items.push_back(std::move(item));
+            continue;
         }
         if (!listed.problem.isEmpty()) {
             warn(listed.path, QStringLiteral("was skipped: %1").arg(listed.problem));
@@ -405,8 +436,8 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             folder->skipped.insert(listed.path, listed.stamp);
             continue;
         }
-        item.data.path = listed.path;
-        if (!readFile(listed.path, &item.data.bytes, &item.data.stamp)) {
+        item.data = std::move(fresh[i].data);
+        if (!fresh[i].read) {
             warn(listed.path, QStringLiteral("was skipped: it cannot be opened"));
             folder->skipped.insert(listed.path, listed.stamp);
             continue;
@@ -422,8 +453,17 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
         calendar.setHoldsTasks(todos && !events);
     }
 
+    // The files read anew are parsed on all cores; what they say is taken in
+    // below, in the order of their names.
+    std::vector<std::optional<SeriesReader::Result>> parsed(items.size());
+    foundation::forEachIndexInParallel(items.size(), [&](size_t i) {
+        if (items[i].read)
+            parsed[i] = SeriesReader::read(items[i].data.bytes, calendar.holdsTasks());
+    });
+
     QHash<QString, QString> fileOfUid;
-    for (auto& item : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        Item& item = items[i];
         // A file taken over must still suit the calendar's kind of items.
         if ((item.series && calendar.holdsTasks()) || (item.task && !calendar.holdsTasks())) {
             item.read = readFile(item.path, &item.data.bytes, &item.data.stamp);
@@ -433,7 +473,8 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             if (!item.read) continue;
         }
         if (item.read) {
-            auto result = SeriesReader::read(item.data.bytes, calendar.holdsTasks());
+            auto result = parsed[i] ? std::move(*parsed[i])
+                                    : SeriesReader::read(item.data.bytes, calendar.holdsTasks());
             if (!result.problem.isEmpty()) {
                 warn(item.path, QStringLiteral("was skipped: it %1").arg(result.problem));
                 folder->skipped.insert(item.path, item.data.stamp);
