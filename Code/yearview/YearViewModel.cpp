@@ -130,10 +130,10 @@ void YearViewModel::threadedUpdateView() {
 
 void YearViewModel::threadedUpdateViewOffscreen() {
     isLoaded = true;
-    // The picture is drawn here, on the job's thread, from the page's own data,
-    // so the main thread never waits for a page it does not show.
-    drawOffscreen();
-    onView([](YearView* view) { kit::perform(view->superview(), "updateWeekView"); });
+    onView([](YearView* view) {
+        view->model()->drawOffscreen();
+        kit::perform(view->superview(), "updateWeekView");
+    });
 }
 
 void YearViewModel::invalidateEvents() {

@@ -88,8 +88,8 @@ public:
     // reloads the day popup, redraws the page, updates the week view and, unless
     // the redraw count says otherwise, starts loading the sibling pages.
     void threadedUpdateView() override;
-    // An offscreen population finished: loaded, rendered anew on the calling
-    // (job) thread, week view updated on the main thread.
+    // An offscreen population finished: loaded, rendered anew on the main thread,
+    // week view updated.
     void threadedUpdateViewOffscreen() override;
     // Every cell drops its entries; the page counts as not loaded.
     void invalidateEvents() override;
