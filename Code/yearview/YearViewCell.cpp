@@ -345,13 +345,16 @@ QString YearViewCell::dayName() const {
 // reader keeps walking the list it took. A day filled by a job thus costs one
 // copy per drawing that happens meanwhile, not one per added event.
 YearViewCell::EventList& YearViewCell::mutableEvents() {
-    if (!events_ || events_.use_count() > 1)
+    if (!events_ || eventsHandedOut_ || events_.use_count() > 1) {
         events_ = std::make_shared<EventList>(events_ ? *events_ : EventList());
+        eventsHandedOut_ = false;
+    }
     return const_cast<EventList&>(*events_);
 }
 
 YearViewCell::EventListPtr YearViewCell::snapshot() const {
     foundation::Guard guard(lock_);
+    eventsHandedOut_ = true;
     return events_;
 }
 

@@ -175,6 +175,10 @@ private:
     std::atomic<bool> isToday_{false};
     QRectF cellInset_;
     EventListPtr events_;  // null until the first record; replaced on every change
+    // Set when the list has been handed to a reader: the next change then
+    // works on a copy. The reference count alone cannot tell, since a reader
+    // letting go of its copy on another thread is not ordered before the change.
+    mutable bool eventsHandedOut_ = false;
     EventDayPtr holiday_;
     QColor notesCalColor_;
     std::atomic<bool> hasBirthdays_{false};

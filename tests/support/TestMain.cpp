@@ -23,6 +23,6 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Jobs the tests started must not outlive the application object.
-    foundation::waitForThreads(10.0);
+    foundation::waitForThreads(120.0);
     return result;
 }

@@ -10,6 +10,7 @@
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
 #include "platform/foundation/Defaults.h"
+#include "platform/foundation/Threads.h"
 #include "platform/kit/DragSession.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Graphics.h"
@@ -194,6 +195,9 @@ protected:
     void TearDown() override {
         pages.clear();
         window.reset();
+        // Pages drawn offscreen on their own threads read the application
+        // delegate; as the program does, let them end before it goes.
+        foundation::waitForThreads(30);
         YearView::changeServices([](auto& installed) { installed = {}; });
         YearViewCell::deselectAll();
         if (delegate && delegate->calendarSources)
