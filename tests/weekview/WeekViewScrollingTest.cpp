@@ -42,16 +42,8 @@ protected:
         setGeneralPref(QStringLiteral("Workday Ends At"), end);
     }
 
-    // The week of 13 to 19 June 2011 with its hours drawn, so that the
-    // columns know their earliest and latest events.
-    std::unique_ptr<WeekView> week() {
-        auto view = makeView(1000, 700, 1, day(2011, 6, 15));
-        for (WeekdayView* column : view->viewSet()) {
-            column->eventsView()->setUseCache(false);
-            column->eventsView()->renderToImage();
-        }
-        return view;
-    }
+    // The week of 13 to 19 June 2011.
+    std::unique_ptr<WeekView> week() { return drawnWeek(day(2011, 6, 15)); }
 
     void addEvent(int dayOfMonth, int fromMinute, int toMinute) {
         YearViewCellPtr cell = yearArea->cellForDate(day(2011, 6, dayOfMonth));

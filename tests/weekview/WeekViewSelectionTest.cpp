@@ -62,16 +62,8 @@ protected:
         return records;
     }
 
-    // The week of 13 to 19 June 2011, its hours drawn so that the boxes are
-    // where a press finds them.
-    std::unique_ptr<WeekView> week() {
-        auto view = makeView(1000, 700, 1, day(2011, 6, 15));
-        for (WeekdayView* column : view->viewSet()) {
-            column->eventsView()->setUseCache(false);
-            column->eventsView()->renderToImage();
-        }
-        return view;
-    }
+    // The week of 13 to 19 June 2011.
+    std::unique_ptr<WeekView> week() { return drawnWeek(day(2011, 6, 15)); }
 
     static bool allSelected(const std::vector<EventDayPtr>& records, bool selected) {
         for (const EventDayPtr& r : records)
