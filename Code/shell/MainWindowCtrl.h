@@ -172,6 +172,8 @@ public:
 
     // The one controller, made on first call; its window is loaded.
     static MainWindowCtrl* sharedWinController();
+    // The one controller when there is one, without making it or its window.
+    static MainWindowCtrl* existingWinController() { return MWC_sharedWinController; }
     // Drops the shared controller with its window (tests start afresh with it);
     // the next sharedWinController makes a new one.
     static void resetSharedWinController();

@@ -28,6 +28,7 @@ class QMenu;
 class WeekdayView;
 
 namespace kit {
+class Event;
 class Graphics;
 class Menu;
 class TrackingArea;
@@ -73,6 +74,16 @@ public:
         std::function<void(QObject* sender)> eventHoverCloseWindow;
         std::function<void()> eventHoverLoadPreferences;
         std::function<void()> eventHoverUpdatePreferences;
+        // Opens the details hover of an event at a rectangle of an anchor view.
+        std::function<void(const EventDayPtr& event, const QRectF& rect, kit::View* anchor)>
+            eventHoverShowWindow;
+        // Whether the details hover is open.
+        std::function<bool()> eventHoverIsOpen;
+        // Offers a scroll event to the hover; true when it scrolled its own content.
+        std::function<bool(const kit::Event& event)> eventHoverScrollNotify;
+        // Asks the user to confirm the deletion of a repeating event; the sheet
+        // calls selectionGotDeleted on OK.
+        std::function<void(WeekView* view, const EventDayPtr& event)> eventDeleteSheet;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.
@@ -186,6 +197,45 @@ public:
     int inCalWeekDrawing() const { return inCalWeekDrawing_; }
     void setDotOffset(double offset) { dotOffset_ = offset; }
 
+    // -- Selection: at most one selected event; its entries in other columns
+    // (a multi-day or repeating event) are highlighted along with it.
+    EventDayPtr selection() const { return selection_; }
+    EventDayPtr previousSelection() const { return previousSelection_; }
+    Q_INVOKABLE void selectEvent(const EventDayPtr& event);
+    // Selects and records the event as the one revertSelection returns to.
+    Q_INVOKABLE void selectAndKeepEvent(const EventDayPtr& event);
+    // Returns to the recorded selection once; the record is then cleared.
+    Q_INVOKABLE void revertSelection();
+    Q_INVOKABLE int numberOfSelectedEvents() const { return selection_ ? 1 : 0; }
+    // Deletes the selected event from the store and clears the selection.
+    Q_INVOKABLE void selectionGotDeleted();
+    Q_INVOKABLE void deselectEventWithUID(const QString& uid);
+    Q_INVOKABLE void openInfosForEvent(const EventDayPtr& event);
+    // The Info command of the main window on the focus object.
+    Q_INVOKABLE void menuCommandInformation(const QVariant& object);
+
+    // -- Hour scrolling
+    Q_INVOKABLE void scrollAction(QObject* sender);
+    void scrollWheel(const kit::Event& event) override;
+    Q_INVOKABLE void scrollWheelProgress(double fraction);
+    Q_INVOKABLE void scrollToStartOfDay();
+    void calculateScrollBounds();
+    double scrollMinBound() const { return scrollMinBound_; }
+    double scrollMaxBound() const { return scrollMaxBound_; }
+    double accelerateScroll() const { return accelerateScroll_; }
+    void setAccelerateScroll(double factor) { accelerateScroll_ = factor; }
+    double bounceTimeStamp() const { return bounceTimeStamp_; }
+    void setTrackingTouches(bool tracking) { isTrackingTouches_ = tracking; }
+    // The monotonic clock (seconds) the bounce is stamped with; event time
+    // stamps are read on the same clock. Tests set their own; none restores it.
+    static void setClock(std::function<double()> clock);
+    static double now();
+
+    // -- Keys
+    void keyDown(const kit::Event& event) override;
+    bool acceptsFirstResponder() override { return true; }
+    bool needsPanelToBecomeKey() const override { return true; }
+
     // -- Notifications
     void currentTimeChange();
     void calendarSelectionChange();
@@ -194,6 +244,12 @@ public:
 
 private:
     void initFields();
+    // Deselects every column and marks `event` (none clears) in each.
+    void markSelection(const EventDayPtr& event);
+    void closeEventHover();
+    bool eventHoverIsOpen() const;
+    void runScrollAnimation(double from, double to, double duration);
+    void discardPendingScrollWheelEvents();
     Q_INVOKABLE void refreshColumns();
     void observeWindowResizes();
     // The bar's left and right edge and its bottom, and the width of a week.
@@ -236,6 +292,12 @@ private:
     std::vector<WeekdayView*> viewSet_;
     float scrollerSize_ = 1.0f;
     double shownHour_ = 0;
+    double scrollMinBound_ = 0;
+    double scrollMaxBound_ = 1;
+    double bounceTimeStamp_ = 0;
+    bool isTrackingTouches_ = false;
+    EventDayPtr selection_;
+    EventDayPtr previousSelection_;
     double dotOffset_ = 0;
     QString calendarWeekAbbrev_;
 

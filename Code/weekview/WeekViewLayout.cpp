@@ -67,15 +67,6 @@ void WeekView::setFrame(const QRectF& newFrame) {
     if (old != newFrame.size()) repositionViewsDuringResize();
 }
 
-// The columns' hour areas move at once; the scroller is left to the caller.
-void WeekView::scrollToHourAnimate(double hour, bool) {
-    shownHour_ = hour;
-    if (viewSet_.empty()) return;
-    const WeekdayView* first = viewSet_.front();
-    const double y = first->yPosForScrollPercent(first->scrollPercentForHour(hour));
-    for (WeekdayView* column : viewSet_) column->setEventsViewYpos(y);
-}
-
 WeekdayView* WeekView::weekdayViewAtMouseX(double x) const {
     if (viewSet_.empty()) return nullptr;
     const QRectF I = innerRectForDrawing();

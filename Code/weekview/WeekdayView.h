@@ -214,8 +214,28 @@ public:
     bool containsEvent(const EventDayPtr& event) const;
     // The timed record of the store event's occurrence (same UID and start).
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
-    // The shown calendars changed: the lists follow them.
+    // The shown calendars changed: the selection is cleared and the lists
+    // follow them.
     void calendarSelectionChange();
+
+    // -- Selection. The week view owns it; the column asks its enclosing view
+    // by name and marks its own entries.
+    // The timed event whose box holds the point (column coordinates), the one
+    // drawn last first, borders included; none elsewhere.
+    EventDayPtr eventAtLocation(const QPointF& point) const;
+    // A press selects the event under it (none on empty space); a double
+    // click opens it.
+    void mouseDown(const kit::Event& event) override;
+    Q_INVOKABLE void selectEvent(const EventDayPtr& event);
+    Q_INVOKABLE void openEvent(const EventDayPtr& event);
+    // Marks every entry of the same store event (same UID) selected.
+    Q_INVOKABLE void neighboringSelectEvent(const EventDayPtr& event);
+    Q_INVOKABLE void deselectAllEvents();
+    // The event's hit box becomes the selection frame, with a start handle
+    // unless it began the day before and an end handle unless it goes on.
+    void setCursorRectsForEvent(const EventDayPtr& event);
+    // An open full-day flap that does not list the event folds.
+    Q_INVOKABLE void collapseFulldaysNotShowingEvent(const EventDayPtr& event);
 
     // -- The event whose start or end is being dragged: its box follows the
     // offsets (hours later than its stored times) while every hit box keeps

@@ -138,5 +138,6 @@ EventDayPtr WeekdayView::eventDayForCalEvent(const calstore::EventPtr& event) co
 }
 
 void WeekdayView::calendarSelectionChange() {
+    selectEvent(nullptr);
     eventlistChanged();
 }

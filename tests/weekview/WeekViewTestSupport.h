@@ -6,6 +6,7 @@
 // view built as the main window builds it.
 
 #include "platform/kit/View.h"
+#include "weekview/WDEventsView.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayViewTestSupport.h"
 
@@ -56,6 +57,17 @@ protected:
         if (day) {
             view->setReferenceDate(view->newReferenceDateForDay(day));
             view->initViews();
+        }
+        return view;
+    }
+
+    // The week of `day` in a view 1000 by 700, its hours drawn, so that the
+    // columns know their events' boxes and their earliest and latest events.
+    std::unique_ptr<WeekView> drawnWeek(const MyDatePtr& day) {
+        auto view = makeView(1000, 700, 1, day);
+        for (WeekdayView* column : view->viewSet()) {
+            column->eventsView()->setUseCache(false);
+            column->eventsView()->renderToImage();
         }
         return view;
     }

@@ -18,4 +18,8 @@ ManagedObjectID Event::managedObjectID() const {
                            detached_ ? occurrence_ : QDateTime()};
 }
 
+bool Event::isRecurring() const {
+    return rule_.has_value() || (series_ && series_->isRecurring());
+}
+
 }  // namespace calstore

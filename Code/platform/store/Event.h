@@ -50,6 +50,9 @@ public:
     bool hasAlarm() const { return hasAlarm_; }
     const QList<AttendeePtr>& attendees() const { return attendees_; }
     const std::optional<RecurrenceRule>& recurrenceRule() const { return rule_; }
+    // Whether the event repeats: it has a rule, or its series has rules or
+    // extra dates.
+    bool isRecurring() const;
     // The start the occurrence has in its series (for a single event: its start).
     const QDateTime& occurrence() const { return occurrence_; }
     // An occurrence that was changed apart from its series.
