@@ -5,6 +5,7 @@
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
 #include "data/OutlineViewSpacer.h"
+#include "platform/foundation/Defaults.h"
 #include "platform/kit/DraggingInfo.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Pasteboard.h"
@@ -201,6 +202,16 @@ void CalendarSourceOutlineView::setDataSource(const QVariant& sources) {
 
 void CalendarSourceOutlineView::setDelegate(const QVariant& sources) {
     setCalendarSources(sources.value<std::shared_ptr<CalendarSources>>());
+}
+
+void CalendarSourceOutlineView::setAutosaveExpandedItems(bool on) {
+    const bool saved = !autosaveName().isEmpty() &&
+                       foundation::Defaults::standard().objectForKey(
+                           expandedItemsDefaultsKey(autosaveName())).isValid();
+    kit::OutlineView::setAutosaveExpandedItems(on);
+    if (!on || saved || !sources_) return;
+    for (const SourceListItemPtr& item : sources_->listOfSources())
+        if (sourceItemAs<CalendarGroup>(item)) expandItem(asOutline(item));
 }
 
 CalendarSourceTFCell* CalendarSourceOutlineView::sourceCell() const {

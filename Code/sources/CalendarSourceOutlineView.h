@@ -36,9 +36,8 @@ public:
     Q_INVOKABLE void setDataSource(const QVariant& sources);
     Q_INVOKABLE void setDelegate(const QVariant& sources);
     Q_INVOKABLE void setAutosaveName(const QString& name) { kit::OutlineView::setAutosaveName(name); }
-    Q_INVOKABLE void setAutosaveExpandedItems(bool on) {
-        kit::OutlineView::setAutosaveExpandedItems(on);
-    }
+    // Without a saved expansion (a first launch) every group opens.
+    Q_INVOKABLE void setAutosaveExpandedItems(bool on);
     std::shared_ptr<CalendarSources> calendarSources() const { return sources_; }
     void setCalendarSources(const std::shared_ptr<CalendarSources>& sources);
     // The side column that supplies the context menus.

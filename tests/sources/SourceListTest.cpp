@@ -149,6 +149,23 @@ TEST_F(StoreFixture, RowsSpacersAndWhatMayBeSelected) {
     EXPECT_EQ(outline->selectedRow(), -1);
 }
 
+TEST_F(StoreFixture, FirstLaunchOpensEveryGroupAndLaterLaunchesKeepTheSavedState) {
+    const QString name = QStringLiteral("Test Sources");
+    auto* fresh = new CalendarSourceOutlineView(QRectF(0, 0, 200, 300));
+    window->contentView()->addSubview(fresh);
+    fresh->setCalendarSources(sources);
+    fresh->setAutosaveName(name);
+    fresh->setAutosaveExpandedItems(true);
+    EXPECT_GE(fresh->rowForItem(sources->calendarWithName(QStringLiteral("Home"))), 0);
+    fresh->collapseItem(std::static_pointer_cast<void>(SourceListItemPtr(sources->localGroup())));
+    auto* again = new CalendarSourceOutlineView(QRectF(0, 0, 200, 300));
+    window->contentView()->addSubview(again);
+    again->setCalendarSources(sources);
+    again->setAutosaveName(name);
+    again->setAutosaveExpandedItems(true);
+    EXPECT_EQ(again->rowForItem(sources->calendarWithName(QStringLiteral("Home"))), -1);
+}
+
 TEST_F(StoreFixture, CheckboxTogglesOncePerPressAndTextIsEditableArea) {
     const CalendarPtr work = sources->calendarWithName(QStringLiteral("Work"));
     const int row = rowOf(QStringLiteral("Work"));
