@@ -3,6 +3,7 @@
 #include "data/CalendarSources.h"
 #include "data/OutlineViewSpacer.h"
 #include "platform/foundation/Defaults.h"
+#include "platform/kit/DragSession.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Font.h"
 #include "platform/kit/ScrollView.h"
@@ -164,6 +165,42 @@ TEST_F(StoreFixture, FirstLaunchOpensEveryGroupAndLaterLaunchesKeepTheSavedState
     again->setAutosaveName(name);
     again->setAutosaveExpandedItems(true);
     EXPECT_EQ(again->rowForItem(sources->calendarWithName(QStringLiteral("Home"))), -1);
+}
+
+TEST_F(StoreFixture, DragsReorderCalendarsWithinTheirGroupOnly) {
+    kit::DragSession::watchQtDrops(outline);
+    const QStringList before = sources->localGroup()->elementNames();
+    ASSERT_EQ(before.size(), 3);
+    const int first = rowOf(before.at(0)), last = rowOf(before.at(2));
+    const QPointF top = [&] {
+        const QRectF r = outline->rectOfRow(first);
+        return outline->convertPointToView(QPointF(60, r.y() + 2), nullptr);
+    }();
+    unsigned ontoGroup = 99, onMarkers = 99, dropped = 99;
+    kit::DragSession::setDriverForTesting([&](kit::DragSession& d) {
+        ontoGroup = d.moveTo(window.get(), at(1, 60));  // onto a row: refused
+        onMarkers = d.moveTo(window.get(), at(outline->numberOfRows() - 1, 60));
+        d.moveTo(window.get(), top);
+        dropped = d.drop();
+    });
+    window->sendEvent(press(last, 60, 90));
+    window->sendEvent(
+        kit::Event::mouseEvent(kit::EventType::LeftMouseDragged, at(last, 60) + QPointF(0, -10)));
+    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, top));
+    kit::DragSession::setDriverForTesting({});
+    EXPECT_EQ(ontoGroup, kit::DragOperation::None);
+    EXPECT_EQ(onMarkers, kit::DragOperation::None);
+    EXPECT_EQ(dropped, kit::DragOperation::Move);
+    EXPECT_EQ(sources->localGroup()->elementNames(),
+              QStringList({before.at(2), before.at(0), before.at(1)}));
+    // The pressed row was selected; it stays selected on its new row.
+    EXPECT_EQ(outline->itemAtRow(outline->selectedRow()),
+              SourceListItemPtr(sources->calendarWithName(before.at(2))));
+    // The new order is what the settings hold.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        const QVariantMap saved = Defaults::standard().dictionaryForKey(CalendarSources::kCalendarsPrefs);
+        return !saved.isEmpty();
+    }));
 }
 
 TEST_F(StoreFixture, CheckboxTogglesOncePerPressAndTextIsEditableArea) {
