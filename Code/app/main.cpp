@@ -8,6 +8,8 @@
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "sources/CalendarSourceOutlineView.h"
+#include "sources/CalendarSourceView.h"
 #include "weekview/WeekView.h"
 #include "yearview/YearView.h"
 #include "yearview/YearViewScroller.h"
@@ -33,6 +35,16 @@ void wireMainWindow() {
             auto* week = WeekView::initWithFrame(frame);
             week->awakeFromNib();
             return week;
+        };
+        // The side column with the calendar source list.
+        window.makeSourceView = [](const QRectF& frame) -> kit::View* {
+            return new CalendarSourceView(frame);
+        };
+        window.makeSourceListView = [](const QRectF& frame) {
+            return CalendarSourceView::makeSourceListView(frame);
+        };
+        window.outlineViewOf = [](kit::View* list) -> kit::View* {
+            return CalendarSourceView::outlineViewOf(list);
         };
         window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
         window.startPopulatingView = [](kit::View* view) {
