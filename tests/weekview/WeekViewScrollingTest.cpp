@@ -281,28 +281,9 @@ TEST_F(WeekViewScrollingTest, InAWindowTheWheelAndTheScrollerMoveAllColumnsOfABu
 #ifndef ZOLT_HAS_SAMPLE_STORE
     GTEST_SKIP() << "built without the sample store";
 #else
-    testsupport::TempDir dir;
-    ASSERT_TRUE(bench::SampleStore::write(dir.path(), 1500));
-    auto store = calstore::Store::openAt(dir.path());
-    ASSERT_TRUE(store);
-    std::map<QString, CalendarPtr> calendars;
-    for (const calstore::CalendarPtr& c : store->calendars())
-        calendars[c->uid()] =
-            yvtest::makeCalendar(Calendar::kTypeNormal, true, c->color(), c->title());
-    // Monday 4 March to Sunday 10 March 2024, each day with the occurrences
-    // that touch it, as the loaders fill them.
-    const QDateTime weekStart = yvtest::at(2024, 3, 4);
-    const auto events =
-        store->eventsWithPredicate(calstore::Store::eventPredicateWithStartDateEndDateCalendars(
-            weekStart, weekStart.addDays(7), store->calendars()));
-    for (int d = 0; d < 7; ++d) {
-        YearViewCellPtr cell = yearArea->cellForDate(day(2024, 3, 4 + d));
-        const QDateTime from = weekStart.addDays(d), to = from.addDays(1);
-        for (const calstore::EventPtr& e : events)
-            if (e->endDate() > from && e->startDate() < to)
-                cell->addEventFromCalendar(
-                    e, calendars[e->calendar() ? e->calendar()->uid() : QString()]);
-    }
+    BusySampleWeek week;
+    ASSERT_TRUE(week.open());
+    for (int d = 0; d < 7; ++d) week.fillDay(yearArea->cellForDate(day(2024, 3, 4 + d)), d);
     setWorkday(0, 24);
     kit::Window window(QRectF(0, 0, 1000, 700));
     WeekView* view = makeView(1000, 700, 1, day(2024, 3, 6)).release();

@@ -453,21 +453,9 @@ TEST_F(WeekdayViewDrawingTest, ABusyWeekOfTheSampleStoreDrawsEveryEventInsideIts
 #ifndef ZOLT_HAS_SAMPLE_STORE
     GTEST_SKIP() << "built without the sample store";
 #else
-    testsupport::TempDir dir;
-    ASSERT_TRUE(bench::SampleStore::write(dir.path(), 1500));
-    auto store = calstore::Store::openAt(dir.path());
-    ASSERT_TRUE(store);
-    const QList<calstore::CalendarPtr> storeCalendars = store->calendars();
-    std::map<QString, CalendarPtr> calendars;
-    for (const calstore::CalendarPtr& c : storeCalendars)
-        calendars[c->uid()] =
-            yvtest::makeCalendar(Calendar::kTypeNormal, true, c->color(), c->title());
-    // Monday 4 March to Sunday 10 March 2024.
-    const QDateTime weekStart = yvtest::at(kYear, kMonth, 4), weekEnd = weekStart.addDays(7);
-    const QList<calstore::EventPtr> events =
-        store->eventsWithPredicate(calstore::Store::eventPredicateWithStartDateEndDateCalendars(
-            weekStart, weekEnd, storeCalendars));
-    ASSERT_GT(events.size(), 20);
+    BusySampleWeek week;
+    ASSERT_TRUE(week.open());
+    ASSERT_GT(week.events.size(), 20);
 
     const int width = 130, height = 700;
     QImage strip(7 * width, height, QImage::Format_ARGB32_Premultiplied);
@@ -478,12 +466,7 @@ TEST_F(WeekdayViewDrawingTest, ABusyWeekOfTheSampleStoreDrawsEveryEventInsideIts
         const int dayNum = 4 + d;
         SCOPED_TRACE(dayNum);
         auto day = yvtest::makeCell(kYear, kMonth, dayNum);
-        // As the loaders do: each day gets the occurrences that touch it.
-        const QDateTime from = yvtest::at(kYear, kMonth, dayNum), to = from.addDays(1);
-        for (const calstore::EventPtr& e : events)
-            if (e->endDate() > from && e->startDate() < to)
-                day->addEventFromCalendar(
-                    e, calendars[e->calendar() ? e->calendar()->uid() : QString()]);
+        week.fillDay(day, d);
         auto col = column(height, width);
         col->setYVCell(day);
         col->setPositionInView(d == 0 ? 2 : d == 6 ? 4 : 3);

@@ -11,6 +11,14 @@
 
 #include <QTime>
 
+#ifdef ZOLT_HAS_SAMPLE_STORE
+#include "SampleStore.h"
+#include "platform/store/Store.h"
+#include "support/TestSupport.h"
+
+#include <map>
+#endif
+
 #include <memory>
 
 namespace wdvtest {
@@ -74,3 +82,38 @@ protected:
 };
 
 }  // namespace wdvtest
+
+#ifdef ZOLT_HAS_SAMPLE_STORE
+// A busy week of the benchmarks' sample store (1,500 series): Monday 4 to
+// Sunday 10 March 2024, handed to day cells as the loaders do, each day with
+// the occurrences that touch it.
+struct BusySampleWeek {
+    testsupport::TempDir dir;
+    std::shared_ptr<calstore::Store> store;
+    std::map<QString, CalendarPtr> calendars;
+    QList<calstore::EventPtr> events;
+    QDateTime weekStart = yvtest::at(2024, 3, 4);
+
+    bool open() {
+        if (!bench::SampleStore::write(dir.path(), 1500)) return false;
+        store = calstore::Store::openAt(dir.path());
+        if (!store) return false;
+        for (const calstore::CalendarPtr& c : store->calendars())
+            calendars[c->uid()] =
+                yvtest::makeCalendar(Calendar::kTypeNormal, true, c->color(), c->title());
+        events =
+            store->eventsWithPredicate(calstore::Store::eventPredicateWithStartDateEndDateCalendars(
+                weekStart, weekStart.addDays(7), store->calendars()));
+        return true;
+    }
+
+    // Day `index` of the week (0 is Monday) into `cell`.
+    void fillDay(const YearViewCellPtr& cell, int index) {
+        const QDateTime from = weekStart.addDays(index), to = from.addDays(1);
+        for (const calstore::EventPtr& e : events)
+            if (e->endDate() > from && e->startDate() < to)
+                cell->addEventFromCalendar(
+                    e, calendars[e->calendar() ? e->calendar()->uid() : QString()]);
+    }
+};
+#endif
