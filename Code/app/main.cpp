@@ -1,6 +1,7 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
+#include "events/EventConfigController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -55,6 +56,23 @@ void wireMainWindow() {
     MainWindowCtrl::sharedWinController();
 }
 
+// The week view opens the event editor.
+void installEditorServices() {
+    WeekView::changeServices([](WeekView::Services& week) {
+        week.controllerForEvent = [](const calstore::EventPtr& event) -> QObject* {
+            return EventConfigController::controllerForEvent(event);
+        };
+        week.showWindow = [](QObject* controller, QObject* sender) {
+            if (auto* editor = qobject_cast<EventConfigController*>(controller))
+                editor->showWindow(sender);
+        };
+        week.showWindowForNew = [](QObject* controller, QObject* sender) {
+            if (auto* editor = qobject_cast<EventConfigController*>(controller))
+                editor->showWindowForNew(sender);
+        };
+    });
+}
+
 // Closing the main window ends the application (the window only hides itself
 // when it is closed).
 class QuitWhenClosed final : public QObject {
@@ -84,6 +102,7 @@ int main(int argc, char** argv) {
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
     YearView::connectLoaderJobs();
+    installEditorServices();
     wireMainWindow();
 
     delegate.awakeFromNib();
