@@ -56,23 +56,6 @@ void wireMainWindow() {
     MainWindowCtrl::sharedWinController();
 }
 
-// The week view opens the event editor.
-void installEditorServices() {
-    WeekView::changeServices([](WeekView::Services& week) {
-        week.controllerForEvent = [](const calstore::EventPtr& event) -> QObject* {
-            return EventConfigController::controllerForEvent(event);
-        };
-        week.showWindow = [](QObject* controller, QObject* sender) {
-            if (auto* editor = qobject_cast<EventConfigController*>(controller))
-                editor->showWindow(sender);
-        };
-        week.showWindowForNew = [](QObject* controller, QObject* sender) {
-            if (auto* editor = qobject_cast<EventConfigController*>(controller))
-                editor->showWindowForNew(sender);
-        };
-    });
-}
-
 // Closing the main window ends the application (the window only hides itself
 // when it is closed).
 class QuitWhenClosed final : public QObject {
@@ -102,7 +85,8 @@ int main(int argc, char** argv) {
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
     YearView::connectLoaderJobs();
-    installEditorServices();
+    // The week view opens the event editor.
+    EventConfigController::installWeekViewEntries();
     wireMainWindow();
 
     delegate.awakeFromNib();

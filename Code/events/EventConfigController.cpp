@@ -48,6 +48,22 @@ void dropController(const QString& uid) {
 
 // -- Class operations
 
+void EventConfigController::installWeekViewEntries() {
+    WeekView::changeServices([](WeekView::Services& week) {
+        week.controllerForEvent = [](const calstore::EventPtr& event) -> QObject* {
+            return controllerForEvent(event);
+        };
+        week.showWindow = [](QObject* controller, QObject* sender) {
+            if (auto* editor = qobject_cast<EventConfigController*>(controller))
+                editor->showWindow(sender);
+        };
+        week.showWindowForNew = [](QObject* controller, QObject* sender) {
+            if (auto* editor = qobject_cast<EventConfigController*>(controller))
+                editor->showWindowForNew(sender);
+        };
+    });
+}
+
 void EventConfigController::updatePreferences() {
     appPref general =
         appPref::fromMap(foundation::Defaults::standard().dictionaryForKey(PrefGroups::general));
@@ -339,6 +355,6 @@ QImage EventConfigController::eventImageWithColor(const QColor& color) {
     if (tinted.isNull()) return icon;
     if (icon.isNull()) return tinted;
     QPainter painter(&tinted);
-    painter.drawImage(QRectF(QPointF(), QSizeF(tinted.size())), icon);
+    painter.drawImage(QRectF(QPointF(), tinted.deviceIndependentSize()), icon);
     return tinted;
 }

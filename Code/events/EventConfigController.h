@@ -61,6 +61,9 @@ public:
     static constexpr int kCollectionThreshold = 10;
 
     // -- Class operations
+    // Sets the week view's editor entries (controllerForEvent, showWindow,
+    // showWindowForNew) to this class; the other entries stay as they are.
+    static void installWeekViewEntries();
     // Reads the settings the editors share.
     static void updatePreferences();
     static bool weekStartsSunday();

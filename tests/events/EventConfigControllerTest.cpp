@@ -293,6 +293,8 @@ TEST_F(EventConfigControllerTest, HeaderIconsStandForAlarmAndRepetition) {
         EXPECT_EQ(editor->gui_recurrenceIcon->frame(),
                   editor->gui_alarmIcon->frame().translated(c.ruleShift, 0));
         EXPECT_EQ(editor->gui_recurrencePane->dataForCollapsedState(), QString::fromLatin1(c.summary));
+        testsupport::saveForInspection(editor->window()->widget()->grab().toImage(),
+                                       QStringLiteral("editor-icons-%1").arg(QLatin1String(c.uid)));
     }
 }
 
@@ -366,6 +368,8 @@ TEST_F(EventConfigControllerTest, FullDaySwitchShowsTheTimeBlockOnlyForTimedEven
         EXPECT_EQ(pane->frame().height(), timed - EventConfigController::kTimeBlockHeight);
         EXPECT_EQ(timeBlockHidden(), 1);
     }
+    testsupport::saveForInspection(editor->window()->widget()->grab().toImage(),
+                                   QStringLiteral("editor-fullday"));
     editor->gui_dpFullday->setState(kit::Button::Off);
     for (int i = 0; i < 2; ++i) {
         editor->dpClickFullday(editor->gui_dpFullday);
