@@ -323,7 +323,7 @@ void EventConfigController::eventUpdate(const foundation::Notification& n) {
 // -- Texts of the edited event
 
 QString EventConfigController::determineDatesTextForStartAndEnd(const QDateTime& start,
-                                                                 const QDateTime& end) const {
+                                                                const QDateTime& end) const {
     return texts_.determineDatesTextForStartAndEndIsFullday(start, end, eventIsFullday);
 }
 

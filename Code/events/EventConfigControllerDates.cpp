@@ -78,8 +78,8 @@ void EventConfigController::dpUpdatePaneText() {
     if (!window()) return;
     eventIsFullday = gui_dpFullday->state() == kit::Button::On;
     const MyDatePtr start = MyDate::dateWithNSDate(gui_dpDates->dateValue());
-    const MyDatePtr last =
-        MyDate::dateWithNSDate(gui_dpDates->dateValue().addMSecs(qint64(gui_dpDates->timeInterval() * 1000)));
+    const MyDatePtr last = MyDate::dateWithNSDate(
+        gui_dpDates->dateValue().addMSecs(qint64(gui_dpDates->timeInterval() * 1000)));
     MyDatePtr from = start, to;
     if (eventIsFullday) {
         to = last->changeTimeToHourMinute(12, 0);

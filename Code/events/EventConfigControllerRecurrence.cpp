@@ -2,15 +2,16 @@
 // in the repetition pane.
 #include "events/EventConfigController.h"
 
+#include "platform/kit/Button.h"
 #include "platform/kit/SegmentedControl.h"
+#include "platform/kit/TextField.h"
 #include "shell/CollapsablePanel.h"
 #include "shell/CollapsablePanelHead.h"
-#include "platform/kit/Button.h"
-#include "platform/kit/TextField.h"
 
 void EventConfigController::captureRecurrenceSettings() {
-    modifiedRecRule = LocalRecurrenceRule::fromStoreRule(
-        _event ? _event->recurrenceRule() : std::nullopt, _event ? _event->startDate() : QDateTime());
+    modifiedRecRule =
+        LocalRecurrenceRule::fromStoreRule(_event ? _event->recurrenceRule() : std::nullopt,
+                                           _event ? _event->startDate() : QDateTime());
 }
 
 void EventConfigController::setupRecurrencePaneForTypeFromUI(int type, bool fromUI) {

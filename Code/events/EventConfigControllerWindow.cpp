@@ -95,13 +95,15 @@ kit::Window* EventConfigController::loadWindow() {
 
     // The panes, stacked downwards from the header.
     double top = total - kHeaderHeight;
-    const char* titles[7] = {"eceDatesPane", "eceRecurrencePane", "eceLocationPane",
-                             "eceAttendeesPane", "eceAlarmPane", "eceUrlPane", "eceNotesPane"};
+    const char* titles[7] = {"eceDatesPane",     "eceRecurrencePane", "eceLocationPane",
+                             "eceAttendeesPane", "eceAlarmPane",      "eceUrlPane",
+                             "eceNotesPane"};
     CollapsablePanel* made[7] = {};
     for (int i = 0; i < 7; ++i) {
         const double h = kPaneBand + heights[i] + 1;
         top -= h;
-        made[i] = new CollapsablePanel(QRectF(0, top, kWidth, h), text(titles[i]), true, kDataLabelX);
+        made[i] =
+            new CollapsablePanel(QRectF(0, top, kWidth, h), text(titles[i]), true, kDataLabelX);
         made[i]->setAutoresizingMask(kit::View::MinYMargin | kit::View::WidthSizable);
         root->addSubview(made[i]);
     }
@@ -127,7 +129,8 @@ kit::Window* EventConfigController::loadWindow() {
     gui_datePane->addToContentView(gui_dpTimes);
     gui_dpBar1 = new kit::Box(QRectF(10, 46, 440, 1), kit::Box::Type::Separator);
     gui_datePane->addToContentView(gui_dpBar1);
-    gui_dpLabelStartTime = label(text("eceStartTime"), QRectF(10, 16, 46, 16), kit::TextAlignment::Right);
+    gui_dpLabelStartTime =
+        label(text("eceStartTime"), QRectF(10, 16, 46, 16), kit::TextAlignment::Right);
     gui_datePane->addToContentView(gui_dpLabelStartTime);
     gui_dpStartTime = new MyDatePicker(QRectF(60, 12, 80, 24));
     gui_datePane->addToContentView(gui_dpStartTime);
@@ -139,7 +142,8 @@ kit::Window* EventConfigController::loadWindow() {
     gui_dpSetStartTime->setTarget(this);
     gui_dpSetStartTime->setAction("setStartTime");
     gui_datePane->addToContentView(gui_dpSetStartTime);
-    gui_dpLabelEndTime = label(text("eceEndTime"), QRectF(222, 16, 46, 16), kit::TextAlignment::Right);
+    gui_dpLabelEndTime =
+        label(text("eceEndTime"), QRectF(222, 16, 46, 16), kit::TextAlignment::Right);
     gui_datePane->addToContentView(gui_dpLabelEndTime);
     gui_dpEndTime = new MyDatePicker(QRectF(272, 12, 80, 24));
     gui_datePane->addToContentView(gui_dpEndTime);
@@ -193,7 +197,7 @@ std::array<CollapsablePanel*, 7> EventConfigController::panes() const {
 }
 
 std::array<kit::View*, 10> EventConfigController::timeBlock() const {
-    return {gui_dpTimes, gui_dpLabelStartTime, gui_dpLabelEndTime, gui_dpStartTime,
-            gui_dpEndTime, gui_dpBar1, gui_dpBar2, gui_dpBar3, gui_dpSetStartTime,
-            gui_dpSetEndTime};
+    return {gui_dpTimes,        gui_dpLabelStartTime, gui_dpLabelEndTime, gui_dpStartTime,
+            gui_dpEndTime,      gui_dpBar1,           gui_dpBar2,         gui_dpBar3,
+            gui_dpSetStartTime, gui_dpSetEndTime};
 }

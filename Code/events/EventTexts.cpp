@@ -89,7 +89,8 @@ QString EventTexts::determineDatesTextForStartAndEndIsFullday(const QDateTime& s
         const bool sameYear = s.yearNum() == last.yearNum();
         const bool oneDay = last.isSameDateAs(s);
         if (english) {
-            text = dayName(s) + QStringLiteral(", ") + monthName(s) + QLatin1Char(' ') + num(s.dayNum());
+            text = dayName(s) + QStringLiteral(", ") + monthName(s) + QLatin1Char(' ') +
+                   num(s.dayNum());
             if (!sameYear) text += QStringLiteral(", ") + num(s.yearNum());
             if (!oneDay) {
                 text += QStringLiteral(" - ") + dayName(last) + QStringLiteral(", ") +
@@ -148,10 +149,17 @@ QString EventTexts::determineAttendeesText(const QList<calstore::AttendeePtr>& a
 QString EventTexts::textForNumber(int number) {
     const char* suffix = "numberExtenderOther";
     switch (number % 10) {
-        case 1: suffix = "numberExtender1"; break;
-        case 2: suffix = "numberExtender2"; break;
-        case 3: suffix = "numberExtender3"; break;
-        default: break;
+        case 1:
+            suffix = "numberExtender1";
+            break;
+        case 2:
+            suffix = "numberExtender2";
+            break;
+        case 3:
+            suffix = "numberExtender3";
+            break;
+        default:
+            break;
     }
     return num(number) + word(suffix);
 }
@@ -178,7 +186,8 @@ QString EventTexts::weekdaysForArray(const std::optional<QList<int>>& days,
 
 QString EventTexts::monthsForArray(const std::optional<QList<int>>& months) {
     if (!months || months->isEmpty()) return QString();
-    return word("wveipRecurrenceIn") + namesJoined(*months, "monthText", "shortMonthText", 1, 12, 0);
+    return word("wveipRecurrenceIn") +
+           namesJoined(*months, "monthText", "shortMonthText", 1, 12, 0);
 }
 
 QString EventTexts::daysInMonthForRule(const LocalRecurrenceRule& rule) {
@@ -189,13 +198,14 @@ QString EventTexts::daysInMonthForRule(const LocalRecurrenceRule& rule) {
     }
     if (!rule.nthWeekDaysOfTheMonth || rule.nthWeekDaysOfTheMonth->isEmpty()) return QString();
     const QList<MyNthWeekDayPtr>& entries = *rule.nthWeekDaysOfTheMonth;
-    const QString prefix = entries.size() < 3 ? QStringLiteral("dayText") : QStringLiteral("shortDayText");
+    const QString prefix =
+        entries.size() < 3 ? QStringLiteral("dayText") : QStringLiteral("shortDayText");
     QStringList parts;
     for (const MyNthWeekDayPtr& entry : entries) {
         if (!entry) continue;
         if (entry->weekNumber() == 0) return word("wveipRecurrenceUnknownRule");
-        const QString ordinal =
-            entry->weekNumber() < 0 ? word("numberExtenderLast") : textForNumber(entry->weekNumber());
+        const QString ordinal = entry->weekNumber() < 0 ? word("numberExtenderLast")
+                                                        : textForNumber(entry->weekNumber());
         parts << ordinal + QLatin1Char(' ') +
                      word(prefix + num(std::clamp(entry->dayOfTheWeek() - 1, 0, 6)));
     }
@@ -237,17 +247,22 @@ QString EventTexts::determineRecurrenceText(const LocalRecurrenceRule& rule,
         return days.isEmpty() ? QString() : word("wveipRecurrenceOn") + days;
     };
     switch (rule.recurrenceType) {
-        case 0: text += every("wveipRecurrenceDaily", "wveipRecurrenceEveryNthDay"); break;
+        case 0:
+            text += every("wveipRecurrenceDaily", "wveipRecurrenceEveryNthDay");
+            break;
         case 1:
             text += every("wveipRecurrenceEvery", "wveipRecurrenceEveryNthWeekOn") +
                     weekdaysForArray(rule.daysOfTheWeek, eventStart);
             break;
-        case 2: text += every("wveipRecurrenceMonthly", "wveipRecurrenceEveryNthMonth") + onDays(); break;
+        case 2:
+            text += every("wveipRecurrenceMonthly", "wveipRecurrenceEveryNthMonth") + onDays();
+            break;
         case 3:
             text += every("wveipRecurrenceYearly", "wveipRecurrenceEveryNthYear") +
                     monthsForArray(rule.monthsOfTheYear) + onDays();
             break;
-        default: break;
+        default:
+            break;
     }
     if (rule.recurrenceEnd)
         text += word("wveipRecurrenceEnding") +

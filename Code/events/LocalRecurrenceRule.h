@@ -32,6 +32,6 @@ struct LocalRecurrenceRule {
     // starts at `eventStart`: without an end, or with a counted end, the end
     // date is the event's start; without an end the count is 2, so that the
     // pane offers a sensible end when the user adds one.
-    static LocalRecurrenceRule fromStoreRule(const std::optional<calstore::RecurrenceRule>& storeRule,
-                                             const QDateTime& eventStart);
+    static LocalRecurrenceRule fromStoreRule(
+        const std::optional<calstore::RecurrenceRule>& storeRule, const QDateTime& eventStart);
 };

@@ -108,7 +108,8 @@ protected:
         QImage main = controller->window()->widget()->grab().toImage();
         const QImage over = editor->window()->widget()->grab().toImage();
         QPainter painter(&main);
-        const QPoint at((main.width() - over.width()) / 2, std::max(0, (main.height() - over.height()) / 2));
+        const QPoint at((main.width() - over.width()) / 2,
+                        std::max(0, (main.height() - over.height()) / 2));
         painter.fillRect(QRect(at + QPoint(4, 4), over.size()), QColor(0, 0, 0, 60));
         painter.drawImage(at, over);
         return main;
@@ -136,8 +137,10 @@ TEST_F(EditorInMainWindowTest, EditOpensTheEditorOfTheSelectedEvent) {
     for (CollapsablePanel* pane : editor->panes()) EXPECT_TRUE(pane->isCollapsed());
     EXPECT_EQ(editor->gui_datePane->dataForCollapsedState(),
               QStringLiteral("Wednesday, March 13, 2024, 9:05 - 10:30"));
-    EXPECT_EQ(editor->gui_locationPane->dataForCollapsedState(), QStringLiteral("Room 4, second floor"));
-    testsupport::saveForInspection(screenshot(editor), QStringLiteral("editor-edit-over-main-window"));
+    EXPECT_EQ(editor->gui_locationPane->dataForCollapsedState(),
+              QStringLiteral("Room 4, second floor"));
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-edit-over-main-window"));
 
     // Closing keeps the event.
     editor->closeWindow();
@@ -161,7 +164,8 @@ TEST_F(EditorInMainWindowTest, ADrawnEventOpensItInNewEventMode) {
     EXPECT_FALSE(editor->gui_dpTimes->isHidden());
     testsupport::saveForInspection(editor->window()->widget()->grab().toImage(),
                                    QStringLiteral("editor-new-event"));
-    testsupport::saveForInspection(screenshot(editor), QStringLiteral("editor-new-over-main-window"));
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-new-over-main-window"));
 
     const QString file = dir.file(QStringLiteral("store/work/%1.ics").arg(meetingUID));
     ASSERT_TRUE(QFile::exists(file));

@@ -20,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ protected:
     }
     void TearDown() override {
         for (const QString& uid : made) {
-            if (EventConfigController* editor = EventConfigController::registeredControllerForUID(uid)) {
+            if (EventConfigController* editor =
+                    EventConfigController::registeredControllerForUID(uid)) {
                 editor->eventWasSaved();  // nothing of the store is undone here
                 editor->closeWindow();
                 delete editor;
@@ -122,13 +124,35 @@ TEST_F(EventConfigControllerTest, CollectionStartsAtTenAndKeepsOpenEditors) {
     const auto eleventh = memoryEvent();
     editorFor(eleventh);
     EXPECT_EQ(EventConfigController::numberOfRegisteredControllers(), 3);
-    EXPECT_EQ(EventConfigController::registeredControllerForUID(editors[2]->eventUID()), editors[2]);
-    EXPECT_EQ(EventConfigController::registeredControllerForUID(editors[5]->eventUID()), editors[5]);
+    EXPECT_EQ(EventConfigController::registeredControllerForUID(editors[2]->eventUID()),
+              editors[2]);
+    EXPECT_EQ(EventConfigController::registeredControllerForUID(editors[5]->eventUID()),
+              editors[5]);
     EXPECT_NE(EventConfigController::registeredControllerForUID(eleventh->uid()), nullptr);
     EXPECT_EQ(EventConfigController::registeredControllerForUID(editors[0]->eventUID()), nullptr);
     // A request for a registered UID never collects.
     EventConfigController::controllerForEvent(eleventh);
     EXPECT_EQ(EventConfigController::numberOfRegisteredControllers(), 3);
+}
+
+TEST_F(EventConfigControllerTest, ADroppedEditorNoLongerFollowsTheStore) {
+    const auto event = memoryEvent();
+    QPointer<EventConfigController> editor = editorFor(event);
+    editor->showWindow();
+    EventConfigController::removeControllerForEvent(event);
+    EXPECT_EQ(EventConfigController::registeredControllerForUID(event->uid()), nullptr);
+    EventConfigController::removeControllerForEvent(event);  // not registered: nothing
+    // Until it is gone, store changes of its event leave it alone.
+    foundation::NotificationCenter::defaultCenter().post(
+        YearViewEventLoader::eventDataChangedNotification, nullptr,
+        {{YearViewEventLoader::kChangesKey, QStringLiteral("deleted")},
+         {YearViewEventLoader::kEventKey, QVariant::fromValue(event)}});
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->windowOpen());
+    editor->closeWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(editor);
+    made.clear();
 }
 
 // -- New-event mode
@@ -137,8 +161,8 @@ class NewEventTest : public EventConfigControllerTest {
 protected:
     void SetUp() override {
         EventConfigControllerTest::SetUp();
-        writeTimed(QStringLiteral("work"), QStringLiteral("drawn"), QStringLiteral("20110613T070000"),
-                   QStringLiteral("20110613T080000"));
+        writeTimed(QStringLiteral("work"), QStringLiteral("drawn"),
+                   QStringLiteral("20110613T070000"), QStringLiteral("20110613T080000"));
         open();
         event = stored(QStringLiteral("drawn"));
         ASSERT_NE(event, nullptr);
@@ -258,7 +282,8 @@ TEST_F(NewEventTest, DeletedElsewhereClosesAndANewEditorOnlyFollowsDeletion) {
     EXPECT_FALSE(editor->windowOpen());
     int deletions = 0;
     for (const auto& n : changes.posted())
-        deletions += n.userInfo.value(YearViewEventLoader::kChangesKey) == QStringLiteral("deleted");
+        deletions +=
+            n.userInfo.value(YearViewEventLoader::kChangesKey) == QStringLiteral("deleted");
     EXPECT_EQ(deletions, 1);
 }
 
@@ -292,7 +317,8 @@ TEST_F(EventConfigControllerTest, HeaderIconsStandForAlarmAndRepetition) {
         EXPECT_EQ(!editor->gui_recurrenceIcon->isHidden(), c.ruleShown);
         EXPECT_EQ(editor->gui_recurrenceIcon->frame(),
                   editor->gui_alarmIcon->frame().translated(c.ruleShift, 0));
-        EXPECT_EQ(editor->gui_recurrencePane->dataForCollapsedState(), QString::fromLatin1(c.summary));
+        EXPECT_EQ(editor->gui_recurrencePane->dataForCollapsedState(),
+                  QString::fromLatin1(c.summary));
         testsupport::saveForInspection(editor->window()->widget()->grab().toImage(),
                                        QStringLiteral("editor-icons-%1").arg(QLatin1String(c.uid)));
     }
@@ -330,7 +356,8 @@ TEST_F(EventConfigControllerTest, FullDayRangeShowsItsLastDay) {
     editor->showWindow();
     EXPECT_TRUE(editor->isFullday());
     EXPECT_EQ(editor->gui_dpDates->dateValue(), atBerlin(2011, 6, 13));
-    EXPECT_EQ(MyDate(editor->gui_dpDates->dateValue().addSecs(qint64(editor->gui_dpDates->timeInterval())))
+    EXPECT_EQ(MyDate(editor->gui_dpDates->dateValue().addSecs(
+                         qint64(editor->gui_dpDates->timeInterval())))
                   .dayNum(),
               14);
     const QString summary = QStringLiteral("Monday, June 13 - Tuesday, June 14, 2011");
@@ -362,9 +389,12 @@ TEST_F(EventConfigControllerTest, FullDaySwitchShowsTheTimeBlockOnlyForTimedEven
     };
     EXPECT_EQ(timeBlockHidden(), 0);
 
-    editor->gui_dpFullday->setState(kit::Button::On);
-    for (int i = 0; i < 2; ++i) {  // the second time changes nothing
-        editor->dpClickFullday(editor->gui_dpFullday);
+    // The user ticks the box; then the switch runs again for the same state.
+    QWidget* box = editor->gui_dpFullday->hostedWidget();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    ASSERT_EQ(editor->gui_dpFullday->state(), kit::Button::On);
+    for (int i = 0; i < 2; ++i) {
+        if (i > 0) editor->dpClickFullday(editor->gui_dpFullday);
         EXPECT_EQ(pane->frame().height(), timed - EventConfigController::kTimeBlockHeight);
         EXPECT_EQ(timeBlockHidden(), 1);
     }
@@ -403,7 +433,8 @@ TEST_F(EventConfigControllerTest, ReopeningCollapsedFollowsTheFullDayFlag) {
     EXPECT_TRUE(editor->gui_dpTimes->isHidden());
     EXPECT_EQ(editor->datePaneDisclosedHeight(),
               disclosedTimed - EventConfigController::kTimeBlockHeight);
-    EXPECT_EQ(editor->gui_datePane->dataForCollapsedState(), QStringLiteral("Monday, June 13, 2011"));
+    EXPECT_EQ(editor->gui_datePane->dataForCollapsedState(),
+              QStringLiteral("Monday, June 13, 2011"));
     // Disclosed, the pane has the full-day height.
     editor->gui_datePane->setCollapsedState(false);
     EXPECT_EQ(editor->gui_datePane->frame().height(),
@@ -416,6 +447,11 @@ TEST_F(EventConfigControllerTest, TimeFieldsAndTheClock) {
     editor->gui_dpEndTime->setDateValue(atBerlin(2011, 6, 13, 10, 0));
     ASSERT_TRUE(editor->window()->makeFirstResponder(editor->gui_dpEndTime));
     EXPECT_EQ(MyDate(editor->gui_dpTimes->dateValue()).hourNum(), 10);
+    // A click into the start field brings its time to the clock.
+    editor->window()->widget()->activateWindow();
+    QTest::mouseClick(editor->gui_dpStartTime->hostedWidget(), Qt::LeftButton);
+    EXPECT_EQ(MyDate(editor->gui_dpTimes->dateValue()).hourNum(), 9);
+    EXPECT_EQ(MyDate(editor->gui_dpTimes->dateValue()).minuteNum(), 5);
     editor->gui_dpTimes->setDateValue(atBerlin(2011, 6, 13, 8, 45));
     editor->setStartTime();
     EXPECT_EQ(editor->gui_dpStartTime->dateValue(), atBerlin(2011, 6, 13, 8, 45));

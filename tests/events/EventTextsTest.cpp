@@ -37,13 +37,13 @@ struct RangeCase {
 
 TEST_F(EventTextsTest, DateRangesInBothOrders) {
     const RangeCase cases[] = {
-        {"one full day", berlin(2011, 6, 13), berlin(2011, 6, 14), true,
-         "Monday, June 13, 2011", "Monday, 13. June 2011"},
-        {"two full days name the second, not the day after",
-         berlin(2011, 6, 13), berlin(2011, 6, 15), true,
-         "Monday, June 13 - Tuesday, June 14, 2011", "Monday, 13. June - Tuesday, 14. June 2011"},
-        {"the store's end inside the last day", berlin(2011, 6, 13), berlin(2011, 6, 14, 23, 59, 59),
-         true, "Monday, June 13 - Tuesday, June 14, 2011",
+        {"one full day", berlin(2011, 6, 13), berlin(2011, 6, 14), true, "Monday, June 13, 2011",
+         "Monday, 13. June 2011"},
+        {"two full days name the second, not the day after", berlin(2011, 6, 13),
+         berlin(2011, 6, 15), true, "Monday, June 13 - Tuesday, June 14, 2011",
+         "Monday, 13. June - Tuesday, 14. June 2011"},
+        {"the store's end inside the last day", berlin(2011, 6, 13),
+         berlin(2011, 6, 14, 23, 59, 59), true, "Monday, June 13 - Tuesday, June 14, 2011",
          "Monday, 13. June - Tuesday, 14. June 2011"},
         {"over the year's end", berlin(2011, 12, 31), berlin(2012, 1, 2), true,
          "Saturday, December 31, 2011 - Sunday, January 1, 2012",
@@ -54,8 +54,8 @@ TEST_F(EventTextsTest, DateRangesInBothOrders) {
          "Monday, June 13, 2011, 9:05 - 10:30", "Monday, 13. June 2011, 9:05 - 10:30"},
         {"timed, two days", berlin(2011, 6, 13, 10, 30), berlin(2011, 6, 14, 9, 5), false,
          "Jun 13, 2011, 10:30 - Jun 14, 2011, 9:05", "13. Jun 2011, 10:30 - 14. Jun 2011, 9:05"},
-        {"timed, midnight and a padded minute", berlin(2011, 12, 31, 0, 0), berlin(2012, 1, 1, 0, 9),
-         false, "Dec 31, 2011, 0:00 - Jan 1, 2012, 0:09",
+        {"timed, midnight and a padded minute", berlin(2011, 12, 31, 0, 0),
+         berlin(2012, 1, 1, 0, 9), false, "Dec 31, 2011, 0:00 - Jan 1, 2012, 0:09",
          "31. Dec 2011, 0:00 - 1. Jan 2012, 0:09"},
     };
     for (const RangeCase& c : cases) {
@@ -168,8 +168,9 @@ TEST_F(EventTextsTest, Endings) {
     EXPECT_EQ(EventTexts::endingTextUsingDateWithDateWithCount(false, nullptr, 2),
               QStringLiteral("after 2 occurrences"));
     EXPECT_EQ(EventTexts::endingTextFor(std::nullopt), QString());
-    EXPECT_EQ(EventTexts::endingTextFor(calstore::RecurrenceEnd::recurrenceEndWithOccurrenceCount(7)),
-              QStringLiteral("after 7 occurrences"));
+    EXPECT_EQ(
+        EventTexts::endingTextFor(calstore::RecurrenceEnd::recurrenceEndWithOccurrenceCount(7)),
+        QStringLiteral("after 7 occurrences"));
 }
 
 LocalRecurrenceRule rule(int type, int interval) {
@@ -225,8 +226,9 @@ TEST_F(EventTextsTest, RecurrenceSentencesOfEveryKind) {
 TEST_F(EventTextsTest, DetailsViewSaysTheStoredRuleWithItsPrefix) {
     const QDateTime monday = berlin(2011, 6, 13, 9, 0);
     EXPECT_EQ(details.determineRecurrenceTextForStoreRule(std::nullopt, monday), QString());
-    const auto weekly = calstore::RecurrenceRule::initWeeklyRecurrenceWithIntervalForDaysOfTheWeekEnd(
-        1, {2}, calstore::RecurrenceEnd::recurrenceEndWithEndDate(berlin(2011, 6, 30, 23)));
+    const auto weekly =
+        calstore::RecurrenceRule::initWeeklyRecurrenceWithIntervalForDaysOfTheWeekEnd(
+            1, {2}, calstore::RecurrenceEnd::recurrenceEndWithEndDate(berlin(2011, 6, 30, 23)));
     EXPECT_EQ(details.determineRecurrenceTextForStoreRule(weekly, monday),
               QStringLiteral("Repeats: Every Monday, ending on Jun 30, 2011"));
     // No days in the stored rule: the shown event's own weekday.
@@ -238,7 +240,8 @@ TEST_F(EventTextsTest, DetailsViewSaysTheStoredRuleWithItsPrefix) {
         initMonthlyRecurrenceWithIntervalForDayOfTheWeekForWeekOfTheMonthEnd(
             1, 6, -1, calstore::RecurrenceEnd::recurrenceEndWithOccurrenceCount(1));
     EXPECT_EQ(details.determineRecurrenceTextForStoreRule(monthly, monday),
-              QStringLiteral("Repeats: Monthly on the last Friday of the month, ending after 1 occurrence"));
+              QStringLiteral(
+                  "Repeats: Monthly on the last Friday of the month, ending after 1 occurrence"));
     // The editor's texts carry no prefix.
     EXPECT_EQ(english.determineRecurrenceTextForStoreRule(monthly, monday),
               QStringLiteral("Monthly on the last Friday of the month, ending after 1 occurrence"));
