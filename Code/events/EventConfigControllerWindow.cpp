@@ -129,32 +129,36 @@ kit::Window* EventConfigController::loadWindow() {
     gui_datePane->addToContentView(gui_dpTimes);
     gui_dpBar1 = new kit::Box(QRectF(10, 46, 440, 1), kit::Box::Type::Separator);
     gui_datePane->addToContentView(gui_dpBar1);
-    gui_dpLabelStartTime =
-        label(text("eceStartTime"), QRectF(10, 16, 46, 16), kit::TextAlignment::Right);
-    gui_datePane->addToContentView(gui_dpLabelStartTime);
-    gui_dpStartTime = new MyDatePicker(QRectF(60, 12, 80, 24));
-    gui_datePane->addToContentView(gui_dpStartTime);
-    gui_dpBar2 = new kit::ImageView(QRectF(146, 9, 2, 30));
-    gui_dpBar2->setImage(barImage());
-    gui_datePane->addToContentView(gui_dpBar2);
-    gui_dpSetStartTime = new kit::Button(QRectF(152, 12, 52, 24));
-    gui_dpSetStartTime->setTitle(text("eceSetTime"));
-    gui_dpSetStartTime->setTarget(this);
-    gui_dpSetStartTime->setAction("setStartTime");
-    gui_datePane->addToContentView(gui_dpSetStartTime);
-    gui_dpLabelEndTime =
-        label(text("eceEndTime"), QRectF(222, 16, 46, 16), kit::TextAlignment::Right);
-    gui_datePane->addToContentView(gui_dpLabelEndTime);
-    gui_dpEndTime = new MyDatePicker(QRectF(272, 12, 80, 24));
-    gui_datePane->addToContentView(gui_dpEndTime);
-    gui_dpBar3 = new kit::ImageView(QRectF(358, 9, 2, 30));
-    gui_dpBar3->setImage(barImage());
-    gui_datePane->addToContentView(gui_dpBar3);
-    gui_dpSetEndTime = new kit::Button(QRectF(364, 12, 52, 24));
-    gui_dpSetEndTime->setTitle(text("eceSetTime"));
-    gui_dpSetEndTime->setTarget(this);
-    gui_dpSetEndTime->setAction("setEndTime");
-    gui_datePane->addToContentView(gui_dpSetEndTime);
+    // The start and the end time each: label, field, bar and Set button.
+    struct TimeRow {
+        kit::TextField*& label;
+        MyDatePicker*& field;
+        kit::ImageView*& bar;
+        kit::Button*& set;
+        const char* title;
+        const char* action;
+        double x;
+    };
+    const TimeRow rows[2] = {
+        {gui_dpLabelStartTime, gui_dpStartTime, gui_dpBar2, gui_dpSetStartTime, "eceStartTime",
+         "setStartTime", 10},
+        {gui_dpLabelEndTime, gui_dpEndTime, gui_dpBar3, gui_dpSetEndTime, "eceEndTime",
+         "setEndTime", 222},
+    };
+    for (const TimeRow& row : rows) {
+        row.label = label(text(row.title), QRectF(row.x, 16, 46, 16), kit::TextAlignment::Right);
+        gui_datePane->addToContentView(row.label);
+        row.field = new MyDatePicker(QRectF(row.x + 50, 12, 80, 24));
+        gui_datePane->addToContentView(row.field);
+        row.bar = new kit::ImageView(QRectF(row.x + 136, 9, 2, 30));
+        row.bar->setImage(barImage());
+        gui_datePane->addToContentView(row.bar);
+        row.set = new kit::Button(QRectF(row.x + 142, 12, 52, 24));
+        row.set->setTitle(text("eceSetTime"));
+        row.set->setTarget(this);
+        row.set->setAction(row.action);
+        gui_datePane->addToContentView(row.set);
+    }
 
     // Repetition: the pattern; the rule's own controls come below it.
     gui_rpPattern = new kit::SegmentedControl(QRectF(40, 8, 380, 24));

@@ -154,6 +154,8 @@ TEST_F(EditorInMainWindowTest, ADrawnEventOpensItInNewEventMode) {
     week->selectEvent(record);
     WeekdayView* column = columnOf(record);
     ASSERT_TRUE(column);
+    // The column has the event as being created until its editor is done.
+    controller->addCurrentCreationEventUID(meetingUID);
     const auto& services = WeekView::services();
     QObject* controllerObject = services.controllerForEvent(record->event());
     services.showWindowForNew(controllerObject, column);
@@ -173,6 +175,7 @@ TEST_F(EditorInMainWindowTest, ADrawnEventOpensItInNewEventMode) {
     EXPECT_FALSE(editor->windowOpen());
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(week->selection(), nullptr);
+    EXPECT_FALSE(controller->isCurrentlyInCreation(meetingUID));
 }
 
 }  // namespace
