@@ -1,6 +1,7 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
+#include "events/EventConfigController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
     YearView::connectLoaderJobs();
+    // The week view opens the event editor.
+    EventConfigController::installWeekViewEntries();
     wireMainWindow();
 
     delegate.awakeFromNib();

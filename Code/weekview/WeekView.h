@@ -84,6 +84,13 @@ public:
         // Asks the user to confirm the deletion of a repeating event; the sheet
         // calls selectionGotDeleted on OK.
         std::function<void(WeekView* view, const EventDayPtr& event)> eventDeleteSheet;
+        // The event editor: the one editor of a store event (made on the first
+        // request), opened for an event of the store (showWindow) or for one
+        // just created in a column (showWindowForNew: closed unsaved, it
+        // removes the event again). The sender is the asking view.
+        std::function<QObject*(const calstore::EventPtr& event)> controllerForEvent;
+        std::function<void(QObject* controller, QObject* sender)> showWindow;
+        std::function<void(QObject* controller, QObject* sender)> showWindowForNew;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.

@@ -1,0 +1,213 @@
+#pragma once
+
+#include "events/EventTexts.h"
+#include "events/LocalRecurrenceRule.h"
+#include "platform/kit/WindowController.h"
+#include "platform/store/Event.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+
+class CollapsablePanel;
+class MyDatePicker;
+namespace foundation {
+class MainThreadObserver;
+struct Notification;
+}  // namespace foundation
+namespace kit {
+class Box;
+class Button;
+class DatePicker;
+class ImageView;
+class SegmentedControl;
+class TextField;
+class TextView;
+class View;
+class Window;
+}  // namespace kit
+
+// The event editor: one window per store event, with a header (the event's
+// icon in its calendar's colour, its title, the alarm and repetition icons and
+// the save warning) over seven collapsible panes (dates, repetition,
+// location, attendees, alarm, URL, notes) that show one-line summaries while
+// collapsed.
+//
+// One controller per event UID lives in a class-wide registry, so that asking
+// twice for the same event's editor gives the same window. An editor opened
+// for an event just created in the week view (new-event mode) removes that
+// event again when it closes without being saved. Every editor follows
+// "Event Data Changed" for its own event while it exists.
+//
+// Main thread only.
+class EventConfigController final : public kit::WindowController {
+    Q_OBJECT
+
+public:
+    // Posted when the editor opens, so that open popups and hover panels close.
+    static inline const QString closeHoverPanelsNotification = QStringLiteral("Close Hover Panels");
+    // The height the time block takes in the dates pane, and the pane height
+    // above which the pane counts as showing it.
+    static constexpr double kTimeBlockHeight = 48.0;
+    static constexpr double kTimeBlockPaneEdge = 190.0;
+    // Collapsed summaries are cut to this many characters (and "...").
+    static constexpr int kSummaryLength = 45;
+    // How far left of the alarm icon the repetition icon stands beside it.
+    static constexpr double kIconShift = 19.0;
+    // Below this many registered editors no closed editor is dropped.
+    static constexpr int kCollectionThreshold = 10;
+
+    // -- Class operations
+    // Sets the week view's editor entries (controllerForEvent, showWindow,
+    // showWindowForNew) to this class; the other entries stay as they are.
+    static void installWeekViewEntries();
+    // Reads the settings the editors share.
+    static void updatePreferences();
+    static bool weekStartsSunday();
+    // The editor of the event's UID: the registered one (which takes `event`
+    // and is otherwise left as it is, an open window included), else a new one
+    // with its window built, registered after closed editors were collected.
+    // Null for no event.
+    static EventConfigController* controllerForEvent(const calstore::EventPtr& event);
+    // With kCollectionThreshold or more registered editors, drops every one
+    // whose window is not open.
+    static void garbageCollectControllers();
+    // Drops the editor registered under the event's UID, if any.
+    static void removeControllerForEvent(const calstore::EventPtr& event);
+    // The registered editor of a UID (null when none), and how many there are.
+    static EventConfigController* registeredControllerForUID(const QString& uid);
+    static int numberOfRegisteredControllers();
+
+    // -- Life
+    // initForEvent: registers for "Event Data Changed" and reads the language.
+    explicit EventConfigController(const calstore::EventPtr& event);
+    ~EventConfigController() override;
+    void setEventEntity(const calstore::EventPtr& event);
+    const calstore::EventPtr& event() const { return _event; }
+    // The event's UID; empty when there is no event.
+    QString eventUID() const;
+
+    // -- Window
+    // Open the editor (showWindow for an event of the store, showWindowForNew
+    // for one just created); nothing when it is open or has no event.
+    Q_INVOKABLE void showWindow(QObject* sender = nullptr) override;
+    Q_INVOKABLE void showWindowForNew(QObject* sender = nullptr);
+    bool windowOpen() const { return _windowIsOpen; }
+    bool isEventNew() const { return eventIsNew; }
+    // What a successful save does before it closes the editor: the event now
+    // stays when the window closes.
+    void eventWasSaved() { eventIsNew = false; }
+    // Fills every pane from the event.
+    void setupEntries();
+    // Window delegate: undoes an unsaved new event, marks the window closed.
+    Q_INVOKABLE void windowWillClose(QObject* sender = nullptr);
+    Q_INVOKABLE void closeWindow(QObject* sender = nullptr);
+
+    // -- Repetition (the pane's controls come with the repetition pane)
+    void captureRecurrenceSettings();
+    void setupRecurrencePaneForTypeFromUI(int type, bool fromUI);
+    const LocalRecurrenceRule& workingRule() const { return modifiedRecRule; }
+
+    // -- Dates pane
+    void setupStartEndDate();
+    Q_INVOKABLE void dpClickFullday(QObject* sender = nullptr);
+    void dpUpdatePaneText();
+    Q_INVOKABLE void timePickerGotFocus(QObject* picker);
+    Q_INVOKABLE void setStartTime(QObject* sender = nullptr);
+    Q_INVOKABLE void setEndTime(QObject* sender = nullptr);
+    bool isFullday() const { return eventIsFullday; }
+    // The dates pane's height as it is when disclosed (a collapsed pane keeps
+    // the height of its content).
+    double datePaneDisclosedHeight() const;
+
+    // -- Panes
+    // A pane reports a change of state; a collapsed one gets a fresh summary.
+    Q_INVOKABLE void collapsablePanelToggled(QObject* sender);
+    void rpUpdatePaneText();
+    void lpUpdatePaneText();
+    void apUpdatePaneText();
+    void upUpdatePaneText();
+    void npUpdatePaneText();
+    // Store changes of other writers: see eventUpdate.
+    void eventUpdate(const foundation::Notification& notification);
+
+    // -- Texts
+    const EventTexts& texts() const { return texts_; }
+    QString currentLocale() const { return texts_.variant().language; }
+    QString determineDatesTextForStartAndEnd(const QDateTime& start, const QDateTime& end) const;
+    QString determineRecurrenceText() const;
+    QString determineLocationText() const;
+    QString determineAttendeesText() const;
+    QString determineUrlText() const;
+    QString determineNotesText() const;
+    // A summary as a collapsed pane shows it: cut to kSummaryLength characters
+    // followed by "..." when longer.
+    static QString summaryText(const QString& text);
+    // The event icon tinted in `color`.
+    static QImage eventImageWithColor(const QColor& color);
+
+    // -- Interface elements (built with the window)
+    kit::ImageView* gui_eventImage = nullptr;
+    kit::TextField* gui_title = nullptr;
+    kit::Button* gui_recurrenceIcon = nullptr;
+    kit::Button* gui_alarmIcon = nullptr;
+    kit::ImageView* gui_warningIcon = nullptr;
+    kit::TextField* gui_warningLabel = nullptr;
+    CollapsablePanel* gui_datePane = nullptr;
+    kit::Button* gui_dpFullday = nullptr;
+    kit::DatePicker* gui_dpDates = nullptr;
+    kit::DatePicker* gui_dpTimes = nullptr;
+    kit::TextField* gui_dpLabelStartTime = nullptr;
+    kit::TextField* gui_dpLabelEndTime = nullptr;
+    MyDatePicker* gui_dpStartTime = nullptr;
+    MyDatePicker* gui_dpEndTime = nullptr;
+    kit::Box* gui_dpBar1 = nullptr;
+    kit::ImageView* gui_dpBar2 = nullptr;
+    kit::ImageView* gui_dpBar3 = nullptr;
+    kit::Button* gui_dpSetStartTime = nullptr;
+    kit::Button* gui_dpSetEndTime = nullptr;
+    CollapsablePanel* gui_recurrencePane = nullptr;
+    kit::SegmentedControl* gui_rpPattern = nullptr;
+    CollapsablePanel* gui_locationPane = nullptr;
+    kit::TextField* gui_lpLocation = nullptr;
+    CollapsablePanel* gui_attendeesPane = nullptr;
+    kit::TextField* gui_apAttendees = nullptr;
+    CollapsablePanel* gui_alarmPane = nullptr;
+    CollapsablePanel* gui_urlPane = nullptr;
+    kit::TextField* gui_upUrl = nullptr;
+    CollapsablePanel* gui_notesPane = nullptr;
+    kit::TextView* gui_npNotes = nullptr;
+
+    // The seven panes from top to bottom, and the ten controls of the time block.
+    std::array<CollapsablePanel*, 7> panes() const;
+    std::array<kit::View*, 10> timeBlock() const;
+
+protected:
+    kit::Window* loadWindow() override;
+    void windowDidLoad() override;
+
+private:
+    // Opens the window; `forNew` selects new-event mode.
+    void openWindow(bool forNew);
+    // Grows (positive) or shrinks the dates pane's content; a collapsed pane
+    // keeps it collapsed and shows the new height once disclosed.
+    void changeDatePaneContentBy(double delta);
+    void setTimeBlockHidden(bool hidden);
+    void stopObserving();
+
+    calstore::EventPtr _event;
+    bool eventIsFullday = false;
+    bool eventIsNew = false;
+    bool _windowIsOpen = false;
+    bool secondSaveTry = false;
+    bool closing_ = false;
+    // The store reported the event deleted: there is nothing left to undo.
+    bool eventGone_ = false;
+    LocalRecurrenceRule modifiedRecRule;
+    EventTexts texts_;
+    QPointer<kit::View> currentRPsubview;
+    QPointer<foundation::MainThreadObserver> observer_;
+};

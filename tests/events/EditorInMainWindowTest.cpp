@@ -1,0 +1,181 @@
+// The event editor reached from the main window's week view through the week
+// view's editor entries, as the week view's menu and its drawing of a new
+// event call them: the main window is built as the program builds it, over a
+// store whose events the loaders read.
+
+#include "events/EventConfigController.h"
+#include "platform/kit/Animation.h"
+#include "platform/kit/DatePicker.h"
+#include "platform/kit/ImageView.h"
+#include "platform/kit/TextField.h"
+#include "shell/CollapsablePanel.h"
+#include "shell/CollapsablePanelHead.h"
+#include "shell/MainWindowCtrl.h"
+#include "weekview/WeekView.h"
+#include "weekview/WeekdayView.h"
+#include "yearview/YearViewPageWorld.h"
+#include "yearview/YearViewScroller.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPainter>
+#include <QTimeZone>
+
+namespace {
+
+using namespace yvpage;
+
+QDateTime atBerlin(int year, int month, int day, int hour, int minute) {
+    return QDateTime(QDate(year, month, day), QTime(hour, minute),
+                     QTimeZone(QByteArrayLiteral("Europe/Berlin")));
+}
+
+class EditorInMainWindowTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        kit::Animation::setInstantForTesting(true);
+        MainWindowCtrl::resetSharedWinController();
+        YearView::connectLoaderJobs();
+        YearViewEventLoader::setCalendarSources(delegate->calendarSources);
+        // As the program wires them.
+        EventConfigController::installWeekViewEntries();
+        MainWindowCtrl::changeServices([](MainWindowCtrl::Services& s) {
+            s.makeYearScroller = [](const QRectF& frame) -> kit::View* {
+                return new YearViewScroller(frame);
+            };
+            s.makeWeekView = [](const QRectF& frame) -> kit::View* {
+                auto* week = WeekView::initWithFrame(frame);
+                week->awakeFromNib();
+                return week;
+            };
+            s.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
+            s.startPopulatingView = [](kit::View* view) {
+                if (auto* page = qobject_cast<YearView*>(view))
+                    if (const auto& start = YearView::services().startPopulatingView) start(page);
+            };
+        });
+        // A timed event of the shown week (today is 15 March 2024).
+        auto meeting = calstore::Event::event();
+        meeting->setCalendar(work->calendar());
+        meeting->setTitle(QStringLiteral("Planning meeting"));
+        meeting->setLocation(QStringLiteral("Room 4, second floor"));
+        meeting->setStartDate(atBerlin(2024, 3, 13, 9, 5));
+        meeting->setEndDate(atBerlin(2024, 3, 13, 10, 30));
+        ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(meeting, work, nullptr));
+        meetingUID = meeting->uid();
+
+        controller = std::make_unique<MainWindowCtrl>();
+        controller->window();
+        controller->applicationFinishedLaunching();
+        controller->window()->makeKeyAndOrderFront();
+        week = qobject_cast<WeekView*>(controller->currentWeekView());
+        ASSERT_TRUE(week);
+        ASSERT_TRUE(testsupport::waitUntil([this] { return weekRecord() != nullptr; }, 20));
+    }
+    void TearDown() override {
+        if (EventConfigController* editor =
+                EventConfigController::registeredControllerForUID(meetingUID)) {
+            editor->eventWasSaved();
+            editor->closeWindow();
+            delete editor;
+        }
+        testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
+        controller.reset();
+        MainWindowCtrl::changeServices([](auto& installed) { installed = {}; });
+        WeekView::changeServices([](auto& installed) { installed = {}; });
+        YearViewEventLoader::setCalendarSources(nullptr);
+        kit::Animation::setInstantForTesting(false);
+        PageTest::TearDown();
+    }
+    // The meeting's entry in its week column, once the loader has filled the day.
+    EventDayPtr weekRecord() const {
+        if (!week) return nullptr;
+        for (WeekdayView* column : week->viewSet())
+            for (const EventDayPtr& record : column->events())
+                if (record && record->event() && record->event()->uid() == meetingUID)
+                    return record;
+        return nullptr;
+    }
+    WeekdayView* columnOf(const EventDayPtr& record) const {
+        for (WeekdayView* column : week->viewSet())
+            for (const EventDayPtr& r : column->events())
+                if (r == record) return column;
+        return nullptr;
+    }
+    // The main window with the editor drawn over it, as a person sees them.
+    QImage screenshot(EventConfigController* editor) const {
+        QImage main = controller->window()->widget()->grab().toImage();
+        const QImage over = editor->window()->widget()->grab().toImage();
+        QPainter painter(&main);
+        const QPoint at((main.width() - over.width()) / 2,
+                        std::max(0, (main.height() - over.height()) / 2));
+        painter.fillRect(QRect(at + QPoint(4, 4), over.size()), QColor(0, 0, 0, 60));
+        painter.drawImage(at, over);
+        return main;
+    }
+
+    std::unique_ptr<MainWindowCtrl> controller;
+    QPointer<WeekView> week;
+    QString meetingUID;
+};
+
+// The week view's Edit command: the editor of the selected event, every pane
+// collapsed with its summary.
+TEST_F(EditorInMainWindowTest, EditOpensTheEditorOfTheSelectedEvent) {
+    const EventDayPtr record = weekRecord();
+    week->selectEvent(record);
+    const auto& services = WeekView::services();
+    ASSERT_TRUE(services.controllerForEvent && services.showWindow);
+    QObject* controllerObject = services.controllerForEvent(record->event());
+    services.showWindow(controllerObject, week);
+    auto* editor = qobject_cast<EventConfigController*>(controllerObject);
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->windowOpen());
+    EXPECT_FALSE(editor->isEventNew());
+    EXPECT_EQ(editor->gui_title->stringValue(), QStringLiteral("Planning meeting"));
+    for (CollapsablePanel* pane : editor->panes()) EXPECT_TRUE(pane->isCollapsed());
+    EXPECT_EQ(editor->gui_datePane->dataForCollapsedState(),
+              QStringLiteral("Wednesday, March 13, 2024, 9:05 - 10:30"));
+    EXPECT_EQ(editor->gui_locationPane->dataForCollapsedState(),
+              QStringLiteral("Room 4, second floor"));
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-edit-over-main-window"));
+
+    // Closing keeps the event.
+    editor->closeWindow();
+    EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("store/work/%1.ics").arg(meetingUID))));
+}
+
+// A drawn event opens the editor in new-event mode with the dates pane open;
+// closed unsaved, the event leaves the store and the week's selection.
+TEST_F(EditorInMainWindowTest, ADrawnEventOpensItInNewEventMode) {
+    const EventDayPtr record = weekRecord();
+    week->selectEvent(record);
+    WeekdayView* column = columnOf(record);
+    ASSERT_TRUE(column);
+    // The column has the event as being created until its editor is done.
+    controller->addCurrentCreationEventUID(meetingUID);
+    const auto& services = WeekView::services();
+    QObject* controllerObject = services.controllerForEvent(record->event());
+    services.showWindowForNew(controllerObject, column);
+    auto* editor = qobject_cast<EventConfigController*>(controllerObject);
+    ASSERT_TRUE(editor && editor->windowOpen());
+    EXPECT_TRUE(editor->isEventNew());
+    EXPECT_FALSE(editor->gui_datePane->isCollapsed());
+    EXPECT_FALSE(editor->gui_dpTimes->isHidden());
+    testsupport::saveForInspection(editor->window()->widget()->grab().toImage(),
+                                   QStringLiteral("editor-new-event"));
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-new-over-main-window"));
+
+    const QString file = dir.file(QStringLiteral("store/work/%1.ics").arg(meetingUID));
+    ASSERT_TRUE(QFile::exists(file));
+    editor->window()->performClose();
+    EXPECT_FALSE(editor->windowOpen());
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(week->selection(), nullptr);
+    EXPECT_FALSE(controller->isCurrentlyInCreation(meetingUID));
+}
+
+}  // namespace
