@@ -423,8 +423,11 @@ bool MyEventStore::saveEventWithAttendeesSpanError(const calstore::EventPtr& eve
                                                    const QList<calstore::AttendeePtr>& attendees,
                                                    calstore::Span span, QString* error) {
     checkStartEndTimes(event);
+    // Saving replaces the event's values with the stored ones, and the list
+    // may be the event's own: hold on to the attendees as they were given.
+    const QList<calstore::AttendeePtr> given = attendees;
     if (!defaultCalendarStore()->saveEvent(event, span, error)) return false;
-    return writeAttendeesForEventError(event, attendees, error);
+    return writeAttendeesForEventError(event, given, error);
 }
 
 bool MyEventStore::writeAttendeesForEventError(const calstore::EventPtr& event,

@@ -19,7 +19,7 @@ ManagedObjectID Event::managedObjectID() const {
 }
 
 bool Event::isRecurring() const {
-    return rule_.has_value() || (series_ && series_->isRecurring());
+    return rule_.get().has_value() || (series_ && series_->isRecurring());
 }
 
 }  // namespace calstore

@@ -2,6 +2,7 @@
 
 #include "platform/store/Attendee.h"
 #include "platform/store/Calendar.h"
+#include "platform/store/EventDetails.h"
 #include "platform/store/ManagedObject.h"
 #include "platform/store/RecurrenceRule.h"
 
@@ -38,18 +39,18 @@ public:
 
     const QString& uid() const { return uid_; }
     const CalendarPtr& calendar() const { return calendar_; }
-    const QString& title() const { return title_; }
-    const QString& location() const { return location_; }
-    const QString& notes() const { return notes_; }
-    const QUrl& url() const { return url_; }
+    const QString& title() const { return details_.get().title; }
+    const QString& location() const { return details_.get().location; }
+    const QString& notes() const { return details_.get().notes; }
+    const QUrl& url() const { return details_.get().url; }
     const QDateTime& startDate() const { return start_; }
     const QDateTime& endDate() const { return end_; }
     bool isAllDay() const { return allDay_; }
     // When the event was last changed (LAST-MODIFIED, else DTSTAMP); invalid when unknown.
-    const QDateTime& dateStamp() const { return stamp_; }
-    bool hasAlarm() const { return hasAlarm_; }
-    const QList<AttendeePtr>& attendees() const { return attendees_; }
-    const std::optional<RecurrenceRule>& recurrenceRule() const { return rule_; }
+    const QDateTime& dateStamp() const { return details_.get().stamp; }
+    bool hasAlarm() const { return details_.get().hasAlarm; }
+    const QList<AttendeePtr>& attendees() const { return details_.get().attendees; }
+    const std::optional<RecurrenceRule>& recurrenceRule() const { return rule_.get(); }
     // Whether the event repeats: it has a rule, or its series has rules or
     // extra dates.
     bool isRecurring() const;
@@ -59,15 +60,17 @@ public:
     bool isDetached() const { return detached_; }
 
     void setCalendar(const CalendarPtr& calendar) { calendar_ = calendar; }
-    void setTitle(const QString& title) { title_ = title; }
-    void setLocation(const QString& location) { location_ = location; }
-    void setNotes(const QString& notes) { notes_ = notes; }
-    void setUrl(const QUrl& url) { url_ = url; }
+    void setTitle(const QString& title) { details_.edit().title = title; }
+    void setLocation(const QString& location) { details_.edit().location = location; }
+    void setNotes(const QString& notes) { details_.edit().notes = notes; }
+    void setUrl(const QUrl& url) { details_.edit().url = url; }
     void setStartDate(const QDateTime& date) { start_ = date; }
     void setEndDate(const QDateTime& date) { end_ = date; }
     void setIsAllDay(bool allDay) { allDay_ = allDay; }
-    void setAttendees(const QList<AttendeePtr>& attendees) { attendees_ = attendees; }
-    void setRecurrenceRule(const std::optional<RecurrenceRule>& rule) { rule_ = rule; }
+    void setAttendees(const QList<AttendeePtr>& attendees) {
+        details_.edit().attendees = attendees;
+    }
+    void setRecurrenceRule(const std::optional<RecurrenceRule>& rule) { rule_.edit() = rule; }
 
     // For the store's managed-object layer: the component of the store this
     // event stands for (the series, or its changed occurrence); null for an
@@ -80,18 +83,14 @@ private:
 
     QString uid_;
     CalendarPtr calendar_;
-    QString title_;
-    QString location_;
-    QString notes_;
-    QUrl url_;
+    // The texts, attendees and rule: those of the series' component the
+    // event was read from, shared by all its occurrences until changed.
+    detail::SharedValue<detail::Details> details_;
+    detail::SharedValue<std::optional<RecurrenceRule>> rule_;
     QDateTime start_;
     QDateTime end_;
-    bool allDay_ = false;
-    QDateTime stamp_;
-    bool hasAlarm_ = false;
-    QList<AttendeePtr> attendees_;
-    std::optional<RecurrenceRule> rule_;
     QDateTime occurrence_;
+    bool allDay_ = false;
     bool detached_ = false;
     // The series the event was read from; none for an event made here.
     std::shared_ptr<const detail::Series> series_;

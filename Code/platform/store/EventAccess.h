@@ -66,16 +66,12 @@ public:
                          const CalendarPtr& calendar, ZoneInstants& instants,
                          const ZoneTable& local) {
         auto e = std::make_shared<Event>();
-        const Details& d = o.component->details;
         e->uid_ = series->uid;
         e->calendar_ = calendar;
-        e->title_ = d.title;
-        e->location_ = d.location;
-        e->notes_ = d.notes;
-        e->url_ = d.url;
-        e->stamp_ = d.stamp;
-        e->hasAlarm_ = d.hasAlarm;
-        e->attendees_ = d.attendees;
+        // The series is immutable: the event points into it rather than
+        // copying what every occurrence of the component has in common.
+        e->details_ = SharedValue<Details>(
+            std::shared_ptr<const Details>(series, &o.component->details));
         e->allDay_ = o.allDay;
         e->start_ = instants.at(o.startUtc);
         if (o.allDay) {
@@ -87,7 +83,9 @@ public:
         }
         e->occurrence_ = o.occurrenceUtc == o.startUtc ? e->start_ : instants.at(o.occurrenceUtc);
         e->detached_ = o.detached;
-        e->rule_ = series->modelRule;
+        if (series->modelRule)
+            e->rule_ = SharedValue<std::optional<RecurrenceRule>>(
+                std::shared_ptr<const std::optional<RecurrenceRule>>(series, &series->modelRule));
         e->series_ = series;
         return e;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/store/Attendee.h"
+#include "platform/store/EventDetails.h"
 #include "platform/store/RecurrenceExpander.h"
 #include "platform/store/RecurrenceRule.h"
 #include "platform/store/Timing.h"
@@ -22,17 +23,6 @@ namespace calstore::detail {
 struct Duration {
     qint64 days = 0;
     qint64 seconds = 0;
-};
-
-// What one VEVENT says of its occurrence besides the timing.
-struct Details {
-    QString title;
-    QString location;
-    QString notes;
-    QUrl url;
-    QDateTime stamp;
-    bool hasAlarm = false;
-    QList<AttendeePtr> attendees;  // immutable records, shared by every copy
 };
 
 // One VEVENT of a file: the series' master or an occurrence changed on its own.

@@ -113,6 +113,58 @@ TEST_F(StoreReading, EventFieldsAreRead) {
               QStringLiteral("Planning, quarterly"));
 }
 
+// The occurrences of a series share what their component says until one of
+// them is changed: a change reaches neither the other occurrences, nor a copy,
+// nor the next query of the same store.
+TEST_F(StoreReading, OccurrencesShareTheirTextsUntilOneIsChanged) {
+    StoreDir dir;
+    dir.addCalendar(QStringLiteral("cal"), QStringLiteral("Work"));
+    dir.write(QStringLiteral("cal"), QStringLiteral("e.ics"),
+              eventFile(QStringLiteral("daily-1"),
+                        {QStringLiteral("DTSTART;TZID=Europe/Berlin:20240305T100000"),
+                         QStringLiteral("DTEND;TZID=Europe/Berlin:20240305T110000"),
+                         QStringLiteral("RRULE:FREQ=DAILY;COUNT=3"),
+                         QStringLiteral("SUMMARY:Stand-up"), QStringLiteral("LOCATION:Hall"),
+                         QStringLiteral("ATTENDEE:mailto:ann@example.com")}));
+    const auto store = dir.open();
+    auto events = query(store, berlin(2024, 3, 1), berlin(2024, 4, 1));
+    ASSERT_EQ(events.size(), 3);
+    auto& first = events[0];
+    const auto& second = events[1];
+
+    calstore::Event copy = *first;
+    first->setTitle(QStringLiteral("Changed"));
+    first->setAttendees({});
+    first->setRecurrenceRule(std::nullopt);
+    EXPECT_EQ(first->title(), QStringLiteral("Changed"));
+    EXPECT_EQ(first->location(), QStringLiteral("Hall"));  // the rest is kept
+    EXPECT_FALSE(first->recurrenceRule().has_value());
+    for (const calstore::Event* other : {second.get(), &copy}) {
+        EXPECT_EQ(other->title(), QStringLiteral("Stand-up"));
+        EXPECT_EQ(other->attendees().size(), 1);
+        EXPECT_TRUE(other->recurrenceRule().has_value());
+    }
+    // The copy's own change stays its own, and the changed event's second
+    // change lands on its own copy.
+    copy.setNotes(QStringLiteral("copy only"));
+    first->setNotes(QStringLiteral("first only"));
+    EXPECT_EQ(copy.notes(), QStringLiteral("copy only"));
+    EXPECT_EQ(copy.title(), QStringLiteral("Stand-up"));
+    EXPECT_EQ(first->notes(), QStringLiteral("first only"));
+    EXPECT_TRUE(second->notes().isEmpty());
+    const calstore::Event later = *first;  // shares the changed event's own texts
+    first->setTitle(QStringLiteral("Again"));
+    EXPECT_EQ(later.title(), QStringLiteral("Changed"));
+
+    const auto again = query(store, berlin(2024, 3, 1), berlin(2024, 4, 1));
+    ASSERT_EQ(again.size(), 3);
+    for (const auto& e : again) {
+        EXPECT_EQ(e->title(), QStringLiteral("Stand-up"));
+        EXPECT_TRUE(e->notes().isEmpty());
+        EXPECT_TRUE(e->recurrenceRule().has_value());
+    }
+}
+
 // Files the store cannot use are skipped, reported by name, and never touched;
 // their neighbours are read as usual.
 TEST_F(StoreReading, BadAndHostileFilesAreSkippedReportedAndLeftAlone) {
