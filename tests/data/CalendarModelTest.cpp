@@ -377,17 +377,20 @@ TEST(CheckboxTest, TintedBoxesShowColourAndState) {
         }
     }
 
-    QImage sheet(72, 36, QImage::Format_ARGB32_Premultiplied);
+    // Every colour in both states, side by side, for a look.
+    QImage sheet(72, 36 * (1 + int(std::size(tints))), QImage::Format_ARGB32_Premultiplied);
+    sheet.setDevicePixelRatio(off.devicePixelRatio());
     sheet.fill(Qt::white);
     {
-        QImage a = off, b = on;
-        a.setDevicePixelRatio(1);
-        b.setDevicePixelRatio(1);
-        for (int y = 0; y < 36; ++y)
-            for (int x = 0; x < 36; ++x) {
-                sheet.setPixel(x, y, a.pixel(x, y));
-                sheet.setPixel(36 + x, y, b.pixel(x, y));
-            }
+        QPainter p(&sheet);
+        p.drawImage(QPointF(0, 0), off);
+        p.drawImage(QPointF(18, 0), on);
+        int y = 18;
+        for (const Tint& t : tints) {
+            p.drawImage(QPointF(0, y), ColorCheckbox::checkboxWithColorAndState(t.color, false));
+            p.drawImage(QPointF(18, y), ColorCheckbox::checkboxWithColorAndState(t.color, true));
+            y += 18;
+        }
     }
     testsupport::saveForInspection(sheet, QStringLiteral("checkboxes"));
 }
