@@ -393,6 +393,10 @@ private:
     // State
     QPointer<LxViewAnimation> progressIndAnimation;
     int progressViewMoving_ = 0;
+    // Where the list's bottom edge rests while the strip is down: above the
+    // source view's own bottom bar, when it has one. Read before the strip
+    // first moves.
+    std::optional<double> listRestY_;
     QVariant currentObject;
     QPointer<QObject> currentController;
     mutable std::recursive_mutex creationsLock_;

@@ -3,6 +3,8 @@
 #include "data/CalendarSources.h"
 #include "data/OutlineViewSpacer.h"
 #include "platform/foundation/Defaults.h"
+#include "platform/kit/Button.h"
+#include "platform/kit/ContextMenu.h"
 #include "platform/kit/DragSession.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Font.h"
@@ -496,6 +498,26 @@ TEST_F(MenuFixture, RightClickSelectsTheRowAndShowsItsMenu) {
         EXPECT_EQ(MainWindowCtrl::calendarGroupNameForMenuItem(menu->itemAtIndex(i)), groups.at(i));
     EXPECT_TRUE(titles(menu).contains(QStringLiteral("New Marker")));
     EXPECT_TRUE(titles(menu).contains(QStringLiteral("Edit Sources...")));
+}
+
+TEST_F(StoreFixture, TheAddButtonShowsTheGroups) {
+    auto* column = new CalendarSourceView(QRectF(0, 0, 200, 300));
+    window->contentView()->addSubview(column);
+    column->setCalendarSources(QVariant::fromValue(sources));
+    QStringList shown;
+    kit::ContextMenu::setHandlerForTesting([&](QMenu* menu, const kit::Event&, kit::View*) {
+        if (auto* m = qobject_cast<kit::Menu*>(menu))
+            for (kit::MenuItem* item : m->itemArray())
+                shown << MainWindowCtrl::calendarGroupNameForMenuItem(item);
+    });
+    kit::Button* add = column->addButtonView();
+    ASSERT_TRUE(add);
+    const QPointF centre = add->convertPointToView(add->bounds().center(), nullptr);
+    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, centre));
+    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, centre));
+    kit::ContextMenu::setHandlerForTesting({});
+    shown.removeAll(QString());
+    EXPECT_EQ(shown, sources->knownCalendarGroupNames());
 }
 
 TEST_F(MenuFixture, MenuCommandsReachTheSheetsOfTheRowTheyStandFor) {
