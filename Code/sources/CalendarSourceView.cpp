@@ -128,23 +128,31 @@ void CalendarSourceView::mouseDown(const kit::Event& event) {
     if (sibling_) sibling_->viewWillStartLiveResize();
 }
 
+// The main split view around the column, whose first pane holds it.
+WsSplitView* CalendarSourceView::mainSplitView() const {
+    for (kit::View* v = superview(); v; v = v->superview())
+        if (auto* split = qobject_cast<WsSplitView*>(v)) return split;
+    return nullptr;
+}
+
 void CalendarSourceView::mouseDragged(const kit::Event& event) {
     if (!resizing_) return kit::View::mouseDragged(event);
     const double width = clampedWidth(startWidth_, event.locationInWindow().x() - pressX_);
     // The main split view's divider moves, so that the year area follows and
     // the saved position stays true.
-    for (kit::View* v = superview(); v; v = v->superview()) {
-        if (auto* split = qobject_cast<WsSplitView*>(v)) {
-            split->wsPutDividerAtMajCoord(0, float(width));
-            split->setNeedsDisplay();
-            break;
-        }
+    if (WsSplitView* split = mainSplitView()) {
+        split->setSplitterPositionAnimate(float(width), false);
+        split->wsRecalculateDividerRects();
+        split->setNeedsDisplay();
     }
 }
 
 void CalendarSourceView::mouseUp(const kit::Event& event) {
     if (!resizing_) return kit::View::mouseUp(event);
     resizing_ = false;
+    if (WsSplitView* split = mainSplitView())
+        if (!split->positionAutosaveName().isEmpty())
+            split->savePositionUsingName(split->positionAutosaveName());
     if (sibling_) sibling_->viewDidEndLiveResize();
 }
 

@@ -12,6 +12,7 @@
 
 class CalendarSources;
 class CalendarSourceOutlineView;
+class WsSplitView;
 
 // The main window's side column: the source list above a bottom bar with the
 // Add button, a background that follows the window's main state, a grip in the
@@ -76,6 +77,7 @@ private:
     kit::MenuItem* addRowCommand(kit::Menu* menu, const QString& key, const QString& english,
                                  const QString& uid, void (CalendarSources::*command)());
     CalendarSourceOutlineView* outline() const;
+    WsSplitView* mainSplitView() const;
 
     QPointer<kit::View> sibling_;
     QPointer<kit::Button> addButton_;

@@ -16,6 +16,7 @@
 #include "platform/kit/Window.h"
 #include "platform/store/Store.h"
 #include "shell/MainWindowCtrl.h"
+#include "shell/WsSplitView.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceTFCell.h"
 #include "sources/CalendarSourceView.h"
@@ -705,6 +706,55 @@ TEST_F(StoreFixture, OpenHoverFollowsTheSelectionAndTheScrolling) {
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(shown.size(), 1);
     (void)home;
+}
+
+// The grip drags the split view's divider, and the column with it.
+TEST(CalendarSourceView, GripMovesTheDividerBetween155And250) {
+    struct Sibling final : kit::View {
+        int started = 0, ended = 0;
+        void viewWillStartLiveResize() override { ++started; }
+        void viewDidEndLiveResize() override { ++ended; }
+    };
+    testsupport::TempDir dir;
+    Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
+    kit::Window window(QRectF(100, 100, 800, 400));
+    auto* split = new WsSplitView(QRectF(0, 0, 800, 400));
+    split->setVertical(true);
+    window.contentView()->addSubview(split);
+    auto* container = new kit::View(QRectF(0, 0, 180, 400));
+    auto* sibling = new Sibling;
+    sibling->setFrame(QRectF(181, 0, 619, 400));
+    split->addSubview(container);
+    split->addSubview(sibling);
+    auto* column = new CalendarSourceView(container->bounds());
+    column->setAutoresizingMask(kit::View::WidthSizable | kit::View::HeightSizable);
+    container->addSubview(column);
+    column->setSiblingView(sibling);
+    window.makeKeyAndOrderFront();
+
+    const QPointF grip = column->convertPointToView(column->gripRect().center(), nullptr);
+    window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, grip));
+    EXPECT_EQ(sibling->started, 1);
+    for (const auto& [dx, width] :
+         {std::pair{-400.0, 155.0}, std::pair{500.0, 250.0}, std::pair{20.0, 200.0}}) {
+        window.sendEvent(
+            kit::Event::mouseEvent(kit::EventType::LeftMouseDragged, grip + QPointF(dx, 0)));
+        EXPECT_NEAR(container->frame().width(), width, 1.0) << dx;
+        EXPECT_NEAR(column->frame().width(), width, 1.0) << dx;
+    }
+    split->setPositionAutosaveName(QStringLiteral("Grip Test"));
+    window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, grip + QPointF(20, 0)));
+    EXPECT_EQ(sibling->ended, 1);
+    // The position the split view saves is the dragged one.
+    auto* again = new WsSplitView(QRectF(0, 0, 800, 400));
+    again->setVertical(true);
+    again->addSubview(new kit::View(QRectF(0, 0, 180, 400)));
+    again->addSubview(new kit::View(QRectF(181, 0, 619, 400)));
+    window.contentView()->addSubview(again);
+    ASSERT_TRUE(again->setPositionUsingName(QStringLiteral("Grip Test")));
+    EXPECT_NEAR(again->subviews().front()->frame().width(), 200.0, 1.0);
+    window.orderOut();
+    Defaults::resetStandard();
 }
 
 }  // namespace
