@@ -15,6 +15,7 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 #include "platform/store/Store.h"
+#include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "shell/WsSplitView.h"
 #include "sources/CalendarSourceOutlineView.h"
@@ -589,6 +590,42 @@ TEST_F(MenuFixture, MenuCommandsReachTheSheetsOfTheRowTheyStandFor) {
     for (kit::MenuItem* item : menu->itemArray())
         if (!item->isSeparatorItem()) item->performAction();
     EXPECT_EQ(opened.size(), 6);
+}
+
+TEST_F(MenuFixture, InformationEditAndEditSourcesFromTheWindow) {
+    QStringList calls;
+    CalendarSources::changeServices([&](CalendarSources::Services& s) {
+        s.hoverShowForCalendar = [&](const CalendarPtr& c, const QRectF&, SourceListOutline*) {
+            calls << QStringLiteral("hover ") + c->title();
+        };
+        s.openCalendarSheet = [&](const CalendarPtr& c) {
+            calls << QStringLiteral("sheet ") + c->title();
+        };
+    });
+    // The column is the focus controller of a selected row.
+    view->menuCommandInformation(nullptr);
+    view->menuCommandEdit(nullptr);
+    EXPECT_TRUE(calls.isEmpty());
+    outline->selectRow(rowOf(QStringLiteral("Home")));
+    view->menuCommandInformation(nullptr);
+    view->menuCommandEdit(nullptr);
+    EXPECT_EQ(calls, QStringList({QStringLiteral("hover Home"), QStringLiteral("sheet Home")}));
+
+    // Edit Sources opens the preferences on the single pane "Sources".
+    AppDelegate app;
+    QStringList panes;
+    QString pane;
+    app.changeServices([&](AppDelegate::Services& s) {
+        s.showPreferences = [&](const QStringList& order, const QString& shown) {
+            panes = order;
+            pane = shown;
+        };
+    });
+    kit::Menu* add = view->contextMenuForAdd();
+    for (kit::MenuItem* item : add->itemArray())
+        if (item->title() == QStringLiteral("Edit Sources...")) ASSERT_TRUE(item->performAction());
+    EXPECT_EQ(panes, QStringList({QStringLiteral("Sources")}));
+    EXPECT_EQ(pane, QStringLiteral("Sources"));
 }
 
 TEST_F(MenuFixture, NewCalendarAndMarkerOpenTheirSheetsAndCancelTakesThemAway) {
