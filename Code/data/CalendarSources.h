@@ -241,6 +241,7 @@ private:
     // The selected row for a command, the day popup closed first.
     SourceListItemPtr selectedItemClosingDayPopup();
     void appendAndEdit(const CalendarGroupPtr& group, const SourceListItemPtr& item);
+    void deselectAndReload();
 
     mutable foundation::Lock lock_;
     QHash<QString, QString> calIDtranslation_;

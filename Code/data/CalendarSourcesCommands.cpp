@@ -144,10 +144,7 @@ void CalendarSources::removeEditedCalendar() {
         if (group) group->removeElement(calendar);
         allCalendars_.removeAll(calendar);
     }
-    if (SourceListOutline* view = outlineView()) {
-        view->deselectAllRows();
-        view->reloadData();
-    }
+    deselectAndReload();
 }
 
 void CalendarSources::removeEditedMarker() {
@@ -158,6 +155,10 @@ void CalendarSources::removeEditedMarker() {
         Guard guard(lock_);
         group->removeElement(marker);
     }
+    deselectAndReload();
+}
+
+void CalendarSources::deselectAndReload() {
     if (SourceListOutline* view = outlineView()) {
         view->deselectAllRows();
         view->reloadData();

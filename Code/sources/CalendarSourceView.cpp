@@ -299,21 +299,20 @@ void CalendarSourceView::cmiFindOrphanedMarks(QObject*) {
 }
 
 // Information and Edit of the main window's menu and toolbar, with a row
-// selected (this view is then the focus controller).
+// selected (this view is then the focus controller). Without one the focus is
+// cleared.
+bool CalendarSourceView::focusHasRow() const {
+    if (sources_ && sources_->outlineView() && sources_->outlineView()->selectedRow() >= 0)
+        return true;
+    if (MainWindowCtrl* window = MainWindowCtrl::existingWinController())
+        window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
+    return false;
+}
+
 void CalendarSourceView::menuCommandInformation(QObject*) {
-    if (!sources_ || !sources_->outlineView() || sources_->outlineView()->selectedRow() < 0) {
-        if (MainWindowCtrl* window = MainWindowCtrl::existingWinController())
-            window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
-        return;
-    }
-    sources_->showInformation();
+    if (focusHasRow()) sources_->showInformation();
 }
 
 void CalendarSourceView::menuCommandEdit(QObject*) {
-    if (!sources_ || !sources_->outlineView() || sources_->outlineView()->selectedRow() < 0) {
-        if (MainWindowCtrl* window = MainWindowCtrl::existingWinController())
-            window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
-        return;
-    }
-    sources_->entryEdit();
+    if (focusHasRow()) sources_->entryEdit();
 }

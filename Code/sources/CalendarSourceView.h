@@ -78,6 +78,7 @@ private:
                                  const QString& uid, void (CalendarSources::*command)());
     CalendarSourceOutlineView* outline() const;
     WsSplitView* mainSplitView() const;
+    bool focusHasRow() const;
 
     QPointer<kit::View> sibling_;
     QPointer<kit::Button> addButton_;

@@ -139,6 +139,18 @@ struct StoreFixture : ::testing::Test {
     int rowOf(const QString& title) const {
         return outline->rowForItem(sources->calendarWithName(title));
     }
+    // Just inside the row's top edge: a drop there goes before the row.
+    QPointF topOf(int row) const {
+        return outline->convertPointToView(QPointF(60, outline->rectOfRow(row).y() + 2), nullptr);
+    }
+    // Presses a row, drags it a little and lets go at `to`; the drag session's
+    // driver decides what happens in between.
+    void dragRow(int row, qint64 number, const QPointF& to) {
+        window->sendEvent(press(row, 60, number));
+        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDragged,
+                                                 at(row, 60) + QPointF(0, -10)));
+        window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, to));
+    }
     EMarkerPtr addMarker(const QString& title) {
         auto marker = std::make_shared<EMarker>();
         marker->setTitle(title);
@@ -205,10 +217,7 @@ TEST_F(StoreFixture, DragsReorderCalendarsWithinTheirGroupOnly) {
     const QStringList before = sources->localGroup()->elementNames();
     ASSERT_EQ(before.size(), 3);
     const int first = rowOf(before.at(0)), last = rowOf(before.at(2));
-    const QPointF top = [&] {
-        const QRectF r = outline->rectOfRow(first);
-        return outline->convertPointToView(QPointF(60, r.y() + 2), nullptr);
-    }();
+    const QPointF top = topOf(first);
     unsigned ontoGroup = 99, onMarkers = 99, dropped = 99;
     kit::DragSession::setDriverForTesting([&](kit::DragSession& d) {
         ontoGroup = d.moveTo(window.get(), at(1, 60));  // onto a row: refused
@@ -216,10 +225,7 @@ TEST_F(StoreFixture, DragsReorderCalendarsWithinTheirGroupOnly) {
         d.moveTo(window.get(), top);
         dropped = d.drop();
     });
-    window->sendEvent(press(last, 60, 90));
-    window->sendEvent(
-        kit::Event::mouseEvent(kit::EventType::LeftMouseDragged, at(last, 60) + QPointF(0, -10)));
-    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, top));
+    dragRow(last, 90, top);
     kit::DragSession::setDriverForTesting({});
     EXPECT_EQ(ontoGroup, kit::DragOperation::None);
     EXPECT_EQ(onMarkers, kit::DragOperation::None);
@@ -243,24 +249,14 @@ TEST_F(StoreFixture, DragsReorderMarkersAmongMarkersOnly) {
     const EMarkerPtr a = addMarker(QStringLiteral("A")), b = addMarker(QStringLiteral("B")),
                      c = addMarker(QStringLiteral("C"));
     const int first = outline->rowForItem(a), last = outline->rowForItem(c);
-    const QPointF top = [&] {
-        const QRectF r = outline->rectOfRow(first);
-        return outline->convertPointToView(QPointF(60, r.y() + 2), nullptr);
-    }();
-    const QPointF local = [&] {
-        const QRectF r = outline->rectOfRow(rowOf(QStringLiteral("Home")));
-        return outline->convertPointToView(QPointF(60, r.y() + 2), nullptr);
-    }();
+    const QPointF top = topOf(first), local = topOf(rowOf(QStringLiteral("Home")));
     unsigned amongCalendars = 99, dropped = 99;
     kit::DragSession::setDriverForTesting([&](kit::DragSession& d) {
         amongCalendars = d.moveTo(window.get(), local);
         d.moveTo(window.get(), top);
         dropped = d.drop();
     });
-    window->sendEvent(press(last, 60, 95));
-    window->sendEvent(
-        kit::Event::mouseEvent(kit::EventType::LeftMouseDragged, at(last, 60) + QPointF(0, -10)));
-    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, top));
+    dragRow(last, 95, top);
     kit::DragSession::setDriverForTesting({});
     EXPECT_EQ(amongCalendars, kit::DragOperation::None);
     EXPECT_EQ(dropped, kit::DragOperation::Move);
