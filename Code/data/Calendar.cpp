@@ -1,5 +1,6 @@
 #include "data/Calendar.h"
 
+#include "data/ColorCheckbox.h"
 #include "data/ModelImages.h"
 #include "platform/foundation/Localized.h"
 
@@ -220,7 +221,7 @@ void Calendar::createMiniIcon() {
 }
 
 void Calendar::createCheckboxImage() {
-    const QImage box = ModelImages::checkboxWithColorAndState(color(), selectState_);
+    const QImage box = ColorCheckbox::checkboxWithColorAndState(color(), selectState_);
     foundation::Guard guard(lock_);
     checkboxImg = box;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/PrefGroups.h"
 #include "data/Calendar.h"
 #include "data/CalendarGroup.h"
 #include "data/EMarker.h"
+#include "data/PrefGroups.h"
 #include "data/SourceListItem.h"
 #include "data/appPref.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -14,12 +14,14 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QRectF>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -60,6 +62,41 @@ public:
     // name of the markers group.
     static inline const QString kRemindersGroupKey = QStringLiteral("Reminders");
     static inline const QString kMarkersGroupName = QStringLiteral("MARKERS");
+
+    // The windows built after the model: its sheets, the day popup, the
+    // calendar hover and the calendar-server probe. Each entry is set by the
+    // part that builds the window; an unset entry does nothing (a question
+    // answers false). Main thread only.
+    struct Services {
+        std::function<void()> closeDayPopup;
+        // The calendar and marker hover, shown beside a row of the list (the
+        // row's rectangle in the list).
+        std::function<bool()> hoverWindowOpen;
+        std::function<void()> hoverCloseWindow;
+        std::function<void(const CalendarPtr&, const QRectF&, SourceListOutline*)>
+            hoverShowForCalendar;
+        std::function<void(const EMarkerPtr&, const QRectF&, SourceListOutline*)>
+            hoverShowForMarker;
+        // The row moved under the open hover (the list scrolled or resized).
+        std::function<void(const QRectF&)> hoverUpdateAnchor;
+        // The sheets, each on the main window.
+        std::function<void(const CalendarPtr&)> openCalendarSheet;
+        std::function<void(const EMarkerPtr&)> openMarkerSheet;
+        std::function<void(const CalendarPtr&)> openBirthdaySheet;
+        std::function<void(const CalendarPtr&)> openHolidaySheet;
+        std::function<void(const CalendarPtr&)> openPurgeSheet;
+        std::function<void(const CalendarPtr&)> openCalendarDeleteSheet;
+        std::function<void(const EMarkerPtr&)> openMarkerDeleteSheet;
+        // The calendar-server probe for an account configuration.
+        std::function<bool(const QVariantMap&)> serverValid;
+        std::function<bool(const QVariantMap&)> serverReachable;
+        // Starts a connection check that reports whether it succeeded.
+        std::function<void(const QVariantMap&, std::function<void(bool)>)> startServerCheck;
+        // Ends the check: finished (false) or abandoned (true).
+        std::function<void(const QVariantMap&, bool)> endServerCheck;
+    };
+    static void changeServices(const std::function<void(Services&)>& change);
+    static const Services& services();
 
     CalendarSources();  // takes the store's default store object
     ~CalendarSources();
@@ -112,6 +149,39 @@ public:
     int typeOfSelectedCalendar() const;  // 0 without a selected calendar
     bool markerIsSelected() const;
     void ensureCalendarIsSelected(const SourceListItemPtr& item);
+
+    // --- Commands of the source list (main thread) ------------------------------------
+    // Information on the selected row: the birthday or holiday sheet of such a
+    // calendar, else the hover (the edit sheet with Option held).
+    void entryDoubleClick(bool optionHeld);
+    void showInformation() { entryDoubleClick(false); }
+    // The edit sheet of the selected row.
+    void entryEdit();
+    // The purge sheet of the selected calendar.
+    void purgeEvents();
+    // The delete sheet of the selected row.
+    void deleteEntry();
+    // A new calendar in the local group (a new marker) with the first free title,
+    // selected and handed to its sheet. Nothing without a sheet to finish it.
+    void newCalendar();
+    void newMarker();
+    // The sheet of a new calendar or marker was cancelled: it goes again.
+    void removeEditedCalendar();
+    void removeEditedMarker();
+    CalendarPtr editedCalendar() const { return editedCalendar_; }
+    EMarkerPtr editedMarker() const { return editedMarker_; }
+    // A title edited in place. An empty title changes nothing; a taken one is
+    // made unique in the group. A calendar whose title is locked keeps it, and
+    // one whose store refuses the new title keeps the old one with the store's
+    // message as its update error. Answers whether the title was taken.
+    bool updateNameOf(const SourceListItemPtr& item, const QString& title);
+    // A birthday calendar of the platform and subscriptions keep the title the
+    // store gives them.
+    bool titleIsLocked(const CalendarPtr& calendar) const;
+    // `base` when no element of the group but `passOver` has it, else the first
+    // free of "base-1", "base-2", ...
+    static QString firstFreeTitle(const CalendarGroupPtr& group, const QString& base,
+                                  const SourceListItemPtr& passOver);
 
     // --- What the source list and the later parts of the model work on --------------
     void setOutlineView(SourceListOutline* view);
@@ -168,6 +238,10 @@ private:
     const QList<CalendarGroupPtr> calendarGroupsLocalFirst() const;
     SourceListItemPtr selectedItem() const;
     static bool readShowReminders();
+    // The selected row for a command, the day popup closed first.
+    SourceListItemPtr selectedItemClosingDayPopup();
+    void appendAndEdit(const CalendarGroupPtr& group, const SourceListItemPtr& item);
+    void deselectAndReload();
 
     mutable foundation::Lock lock_;
     QHash<QString, QString> calIDtranslation_;
@@ -181,6 +255,9 @@ private:
     bool showReminderCalendars_ = false;
     std::atomic<bool> observingCalendars_{false};
     std::atomic<bool> observingMarkers_{false};
+    // The calendar or marker a command works on (main thread).
+    CalendarPtr editedCalendar_;
+    EMarkerPtr editedMarker_;
     // --- Merging of store changes
     // The pending one-shot timer of the quiet period (made on first use; main
     // thread only, so no lock).

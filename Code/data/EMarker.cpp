@@ -1,5 +1,6 @@
 #include "data/EMarker.h"
 
+#include "data/ColorCheckbox.h"
 #include "data/ModelImages.h"
 #include "platform/foundation/Localized.h"
 
@@ -226,7 +227,7 @@ void EMarker::createMiniIcon() {
 }
 
 void EMarker::createCheckboxImage() {
-    const QImage box = ModelImages::checkboxWithColorAndState(color(), selectState_);
+    const QImage box = ColorCheckbox::checkboxWithColorAndState(color(), selectState_);
     foundation::Guard guard(lock_);
     checkboxImg = box;
 }

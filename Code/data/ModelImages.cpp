@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -31,7 +30,7 @@ QImage render(const QString& name, const QSizeF& size) {
     return image;
 }
 
-QImage namedAtSize(const QString& name, const QSizeF& size) {
+QImage cachedAtSize(const QString& name, const QSizeF& size) {
     const QString key = size.isValid()
                             ? name + QStringLiteral("@%1x%2").arg(size.width()).arg(size.height())
                             : name;
@@ -47,14 +46,6 @@ QImage namedAtSize(const QString& name, const QSizeF& size) {
     return image;
 }
 
-// The "plus darker" combination of a source pixel over a destination pixel,
-// premultiplied: the darkness of both adds up, 1 - ((1 - D) + (1 - S)) for
-// opaque pixels, and either pixel alone stays as it is.
-int plusDarker(int source, int sourceAlpha, int dest, int destAlpha) {
-    const int alpha = std::min(255, sourceAlpha + destAlpha);
-    return std::max(0, alpha - ((sourceAlpha - source) + (destAlpha - dest)));
-}
-
 }  // namespace
 
 QImage ModelImages::emptyImage(const QSizeF& size) {
@@ -66,49 +57,9 @@ QImage ModelImages::emptyImage(const QSizeF& size) {
 }
 
 QImage ModelImages::named(const QString& name) {
-    return namedAtSize(name, QSizeF());
+    return cachedAtSize(name, QSizeF());
 }
 
-QImage ModelImages::checkboxWithColorAndState(const QColor& color, bool state) {
-    const QSizeF size(18, 18);
-    const QRectF rect(QPointF(0, 0), size);
-    const QImage base =
-        namedAtSize(state ? QStringLiteral("CheckBox_selected") : QStringLiteral("CheckBox"), size);
-
-    // The colour only where the artwork is opaque.
-    QImage tint = emptyImage(size);
-    {
-        QPainter p(&tint);
-        if (!base.isNull()) p.drawImage(rect, base);
-        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        p.fillRect(rect, color);
-    }
-
-    // Half the tint, then the artwork's own shading added on top.
-    QImage combined = emptyImage(size);
-    {
-        QPainter p(&combined);
-        p.setOpacity(0.5);
-        p.drawImage(rect, tint);
-    }
-    if (!base.isNull() && base.size() == combined.size()) {
-        const QImage artwork = base.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        for (int y = 0; y < combined.height(); ++y) {
-            auto* d = reinterpret_cast<QRgb*>(combined.scanLine(y));
-            const auto* s = reinterpret_cast<const QRgb*>(artwork.constScanLine(y));
-            for (int x = 0; x < combined.width(); ++x) {
-                const int sa = qAlpha(s[x]), da = qAlpha(d[x]);
-                d[x] = qRgba(plusDarker(qRed(s[x]), sa, qRed(d[x]), da),
-                             plusDarker(qGreen(s[x]), sa, qGreen(d[x]), da),
-                             plusDarker(qBlue(s[x]), sa, qBlue(d[x]), da), std::min(255, sa + da));
-            }
-        }
-    }
-
-    QImage result = emptyImage(size);
-    {
-        QPainter p(&result);
-        p.drawImage(rect, combined);
-    }
-    return result;
+QImage ModelImages::namedAtSize(const QString& name, const QSizeF& size) {
+    return cachedAtSize(name, size);
 }

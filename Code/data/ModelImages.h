@@ -6,7 +6,7 @@
 #include <QString>
 
 // The small images of the model: calendar and marker icons, the type badges of
-// the source list and the tinted check boxes. Images are measured in points
+// the source list and their artwork. Images are measured in points
 // (pixel size divided by the device pixel ratio) and drawn at kScale pixels per
 // point so that they stay sharp on dense screens. Thread-safe.
 class ModelImages final {
@@ -21,9 +21,6 @@ public:
     // once; a null image when there is none.
     static QImage named(const QString& name);
 
-    // A new 18 x 18 check box tinted with `color`: the checked artwork
-    // ("CheckBox_selected") when `state` is set, else the unchecked one
-    // ("CheckBox"). The colour shows half-strength over the artwork, whose own
-    // shading darkens it.
-    static QImage checkboxWithColorAndState(const QColor& color, bool state);
+    // The same rendered at `size` points, loaded once per size.
+    static QImage namedAtSize(const QString& name, const QSizeF& size);
 };

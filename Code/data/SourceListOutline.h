@@ -2,8 +2,11 @@
 
 #include "data/SourceListItem.h"
 
+#include <QRectF>
+
 // What the model asks of the source list's outline view: which row is
-// selected, which item stands on a row, selecting a row and reloading. The view
+// selected, which item stands on a row, selecting a row, opening a group and
+// reloading. The view
 // (built with the calendar list) implements it and hands itself to
 // CalendarSources::setOutlineView(); only the main thread calls it.
 class SourceListOutline {
@@ -19,4 +22,12 @@ public:
     // Selects the row alone.
     virtual void selectRow(int row) = 0;
     virtual void reloadData() = 0;
+    // The row's rectangle in the view; empty when the row does not exist.
+    virtual QRectF rectOfSourceRow(int row) const {
+        (void)row;
+        return QRectF();
+    }
+    // Opens a group so that its elements have rows.
+    virtual void expandSourceItem(const SourceListItemPtr& item) { (void)item; }
+    virtual void deselectAllRows() {}
 };

@@ -90,6 +90,7 @@ public:
     // Each part built later sets its own entries and leaves the others as
     // they are.
     void changeServices(const std::function<void(Services&)>& change) { change(services_); }
+    const Services& services() const { return services_; }
     // The clock the minute step reads; tests replace it.
     void setClock(std::function<MyDatePtr()> clock) { clock_ = std::move(clock); }
     // For tests: the version this application claims to be.

@@ -35,6 +35,7 @@
 #include <optional>
 #include <vector>
 
+class CalendarSources;
 class LoaderProgressSink;
 
 // Controls the main window: it builds the window with its split views, toolbar,
@@ -240,8 +241,14 @@ public:
     // -- Add menu and title
     // Rebuilds the Add menu from the model root's calendar groups.
     Q_INVOKABLE void updateAddMenuWithCalendarGroups();
+    // The one builder of the Add menu's group items, for the File menu and the
+    // source list: one item per known group of `sources`, carrying the group's
+    // name as represented object; only the local group's item sends `action`
+    // to `target`.
+    static void addCalendarGroupItemsToMenu(kit::Menu* menu, const CalendarSources* sources,
+                                            QObject* target, const QByteArray& action);
     // The calendar group an Add menu item stands for; "" when none.
-    QString calendarGroupNameForMenuItem(const kit::MenuItem* item) const;
+    static QString calendarGroupNameForMenuItem(const kit::MenuItem* item);
     // Titles the window with today's date.
     void currentDateChange(const foundation::Notification* notification = nullptr);
     static QString windowTitleForDate(const MyDate& date);
@@ -386,6 +393,10 @@ private:
     // State
     QPointer<LxViewAnimation> progressIndAnimation;
     int progressViewMoving_ = 0;
+    // Where the list's bottom edge rests while the strip is down: above the
+    // source view's own bottom bar, when it has one. Read before the strip
+    // first moves.
+    std::optional<double> listRestY_;
     QVariant currentObject;
     QPointer<QObject> currentController;
     mutable std::recursive_mutex creationsLock_;

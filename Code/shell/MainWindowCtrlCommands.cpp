@@ -309,24 +309,29 @@ void MainWindowCtrl::updateAddMenuWithCalendarGroups() {
     kit::Menu* menu = gui_mainMenuAddMenu;
     if (!menu) return;
     menu->removeAllItems();
+    AppDelegate* app = AppDelegate::obj();
+    addCalendarGroupItemsToMenu(menu, app ? app->calendarSources.get() : nullptr, this,
+                                "menuCommandNewCalendar");
+}
+
+void MainWindowCtrl::addCalendarGroupItemsToMenu(kit::Menu* menu, const CalendarSources* sources,
+                                                 QObject* target, const QByteArray& action) {
+    if (!menu || !sources) return;
     const QString local = localGroupName();
     const QString prefix = localized(QStringLiteral("csMainMenuAddCalendarPrefixGroup"), QString());
-    AppDelegate* app = AppDelegate::obj();
-    const std::shared_ptr<CalendarSources> sources = app ? app->calendarSources : nullptr;
-    if (!sources) return;
     for (const QString& group : sources->knownCalendarGroupNames()) {
         auto* item = new kit::MenuItem(QStringLiteral("%1 %2...").arg(prefix, group));
         item->setTag(kTagAddCalendarGroup);
         item->setRepresentedObject(group);
         if (group == local) {
-            item->setTarget(this);
-            item->setAction("menuCommandNewCalendar");
+            item->setTarget(target);
+            item->setAction(action);
         }
         menu->addItem(item);
     }
 }
 
-QString MainWindowCtrl::calendarGroupNameForMenuItem(const kit::MenuItem* item) const {
+QString MainWindowCtrl::calendarGroupNameForMenuItem(const kit::MenuItem* item) {
     if (!item || item->tag() != kTagAddCalendarGroup) return QString();
     return item->representedObject().toString();
 }

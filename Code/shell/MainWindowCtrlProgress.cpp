@@ -8,6 +8,8 @@
 #include "data/LoaderProgressSink.h"
 #include "platform/foundation/Dispatch.h"
 
+#include <algorithm>
+
 namespace {
 
 // The strip as the loader class holds it. The loader calls it on the main
@@ -97,7 +99,7 @@ void MainWindowCtrl::hideProgressViewFromThread() {
 
 // The strip slides from where it is to the column's bottom edge (raised) or
 // just below it (lowered); the list gives up or takes back the strip's height
-// at once.
+// at once, and never the source view's bottom bar.
 void MainWindowCtrl::slideProgressStrip(bool raise) {
     kit::View* strip = gui_progressView;
     kit::View* list = gui_calSourceListView;
@@ -107,7 +109,9 @@ void MainWindowCtrl::slideProgressStrip(bool raise) {
     const double h = stripFrame.height();
     const QRectF target(stripFrame.x(), raise ? 0.0 : -h, stripFrame.width(), h);
     const QRectF listFrame = list->frame();
-    const QRectF newListFrame(listFrame.x(), raise ? h : 0.0, listFrame.width(), raise ? H - h : H);
+    if (!listRestY_) listRestY_ = strip->isHidden() ? listFrame.y() : 0.0;
+    const double listY = raise ? std::max(h, *listRestY_) : *listRestY_;
+    const QRectF newListFrame(listFrame.x(), listY, listFrame.width(), H - listY);
     strip->setHidden(false);
     list->setHidden(false);
 

@@ -39,7 +39,8 @@ public:
 
     CalendarSources* model() const { return owner_->sources_.get(); }
 
-    int outlineViewNumberOfChildrenOfItem(kit::OutlineView*, const kit::OutlineItem& item) override {
+    int outlineViewNumberOfChildrenOfItem(kit::OutlineView*,
+                                          const kit::OutlineItem& item) override {
         if (!model()) return 0;
         if (!item) return int(model()->listOfSources().size());
         if (auto group = sourceItemAs<CalendarGroup>(asSource(item))) return group->count();
@@ -93,24 +94,39 @@ public:
         if (sourceItemAs<OutlineViewSpacer>(asSource(item))) return kSpacerHeight;
         return outline->rowHeight();
     }
-    QString outlineViewToolTipForCellRectTableColumnItemMouseLocation(
-        kit::OutlineView*, kit::Cell&, const QRectF&, kit::TableColumn*,
-        const kit::OutlineItem& item, const QPointF&) override {
+    QString outlineViewToolTipForCellRectTableColumnItemMouseLocation(kit::OutlineView*, kit::Cell&,
+                                                                      const QRectF&,
+                                                                      kit::TableColumn*,
+                                                                      const kit::OutlineItem& item,
+                                                                      const QPointF&) override {
         const SourceListItemPtr row = asSource(item);
         if (auto calendar = sourceItemAs<Calendar>(row)) return calendar->notes();
         if (auto marker = sourceItemAs<EMarker>(row)) return marker->notes();
         return {};
     }
-    // The selected calendar or marker is what Information and Edit act on.
+    // The selected calendar or marker is what Information and Edit act on; an
+    // open hover follows it and closes with the selection.
     void outlineViewSelectionDidChange(kit::OutlineView*) override {
-        MainWindowCtrl* window = MainWindowCtrl::sharedWinController();
-        if (!window) return;
-        const SourceListItemPtr item = owner_->itemAtRow(owner_->selectedRow());
-        if (isCalendarOrMarker(item))
-            window->setCurrentGlobalObjectWithController(QVariant::fromValue(item),
-                                                         owner_->sourceView_.data());
-        else
-            window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
+        const int row = owner_->selectedRow();
+        const SourceListItemPtr item = owner_->itemAtRow(row);
+        if (MainWindowCtrl* window = MainWindowCtrl::existingWinController()) {
+            if (isCalendarOrMarker(item))
+                window->setCurrentGlobalObjectWithController(QVariant::fromValue(item),
+                                                             owner_->sourceView_.data());
+            else
+                window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
+        }
+        const CalendarSources::Services& services = CalendarSources::services();
+        if (!services.hoverWindowOpen || !services.hoverWindowOpen()) return;
+        if (!item) {
+            if (services.hoverCloseWindow) services.hoverCloseWindow();
+        } else if (auto calendar = sourceItemAs<Calendar>(item)) {
+            if (services.hoverShowForCalendar)
+                services.hoverShowForCalendar(calendar, owner_->rectOfSourceRow(row), owner_);
+        } else if (auto marker = sourceItemAs<EMarker>(item)) {
+            if (services.hoverShowForMarker)
+                services.hoverShowForMarker(marker, owner_->rectOfSourceRow(row), owner_);
+        }
     }
 
     // -- Reordering drags
@@ -131,9 +147,10 @@ public:
         board.setData(QByteArray(), type);
         return true;
     }
-    unsigned outlineViewValidateDropProposedItemProposedChildIndex(
-        kit::OutlineView*, const kit::DraggingInfo& info, const kit::OutlineItem& proposed,
-        int childIndex) override {
+    unsigned outlineViewValidateDropProposedItemProposedChildIndex(kit::OutlineView*,
+                                                                   const kit::DraggingInfo& info,
+                                                                   const kit::OutlineItem& proposed,
+                                                                   int childIndex) override {
         if (info.draggingSource() != owner_ || childIndex < 0) return kit::DragOperation::None;
         return groupTakingDragged() == asSource(proposed) && groupTakingDragged()
                    ? kit::DragOperation::Move
@@ -164,7 +181,8 @@ private:
     // the markers group for a marker.
     CalendarGroupPtr groupTakingDragged() const {
         if (!model()) return nullptr;
-        if (auto calendar = sourceItemAs<Calendar>(dragged_)) return model()->groupOfCalendar(calendar);
+        if (auto calendar = sourceItemAs<Calendar>(dragged_))
+            return model()->groupOfCalendar(calendar);
         if (sourceItemAs<EMarker>(dragged_)) return model()->markersGroup();
         return nullptr;
     }
@@ -183,14 +201,20 @@ CalendarSourceOutlineView::CalendarSourceOutlineView(const QRectF& frame)
     column->setDataCell(std::move(cell));
     setDraggingSourceOperationMaskForLocal(kit::DragOperation::Move, true);
     registerForDraggedTypes({kCalendarDragType, kMarkerDragType});
+    setPostsFrameChangedNotifications(true);
+    foundation::NotificationCenter::defaultCenter().addObserver(
+        this, kit::View::frameDidChangeNotification(), this,
+        [this](const foundation::Notification&) { viewFrameChanged(); });
 }
 
 CalendarSourceOutlineView::~CalendarSourceOutlineView() {
+    foundation::NotificationCenter::defaultCenter().removeObserver(this);
     kit::OutlineView::setDataSource(nullptr);
     kit::OutlineView::setDelegate(nullptr);
 }
 
-void CalendarSourceOutlineView::setCalendarSources(const std::shared_ptr<CalendarSources>& sources) {
+void CalendarSourceOutlineView::setCalendarSources(
+    const std::shared_ptr<CalendarSources>& sources) {
     sources_ = sources;
     kit::OutlineView::setDelegate(source_.get());
     kit::OutlineView::setDataSource(source_.get());
@@ -205,9 +229,10 @@ void CalendarSourceOutlineView::setDelegate(const QVariant& sources) {
 }
 
 void CalendarSourceOutlineView::setAutosaveExpandedItems(bool on) {
-    const bool saved = !autosaveName().isEmpty() &&
-                       foundation::Defaults::standard().objectForKey(
-                           expandedItemsDefaultsKey(autosaveName())).isValid();
+    const bool saved =
+        !autosaveName().isEmpty() && foundation::Defaults::standard()
+                                         .objectForKey(expandedItemsDefaultsKey(autosaveName()))
+                                         .isValid();
     kit::OutlineView::setAutosaveExpandedItems(on);
     if (!on || saved || !sources_) return;
     for (const SourceListItemPtr& item : sources_->listOfSources())
@@ -234,26 +259,35 @@ void CalendarSourceOutlineView::reloadSourceItem(const SourceListItemPtr& item) 
 }
 
 bool CalendarSourceOutlineView::shallBeginEditingForObject(const SourceListItemPtr& item) {
-    if (auto calendar = sourceItemAs<Calendar>(item)) {
-        // Titles that the store keeps as they are.
-        const calstore::CalendarPtr stored = calendar->calendar();
-        if (stored && stored->type() == calstore::CalendarTypeBirthday) return false;
-        if (sources_) {
-            const CalendarGroupPtr group = sources_->groupOfCalendar(calendar);
-            if (group && group->type() == CalendarGroup::kTypeSubscriptions) return false;
-        }
-    } else if (!sourceItemAs<EMarker>(item)) {
-        return false;
-    }
+    if (!isCalendarOrMarker(item)) return false;
+    if (auto calendar = sourceItemAs<Calendar>(item))
+        if (!sources_ || sources_->titleIsLocked(calendar)) return false;
     objInEditing_ = item;
     return !entryDoubleClickOp_;
 }
 
+// The text is read before the base ends the editing and reloads the row.
 void CalendarSourceOutlineView::textDidEndEditing(const QString& text, int, int) {
     if (kit::Window* w = window()) w->makeFirstResponder(this);
-    const SourceListItemPtr item = objInEditing_;
-    if (item && renameHandler_) renameHandler_(item, text);
-    setNeedsDisplay();
+    if (objInEditing_ && sources_) sources_->updateNameOf(objInEditing_, text);
+    reloadData();
+}
+
+QRectF CalendarSourceOutlineView::rectOfSourceRow(int row) const {
+    if (row < 0 || row >= numberOfRows()) return QRectF();
+    return rectOfRow(row);
+}
+
+void CalendarSourceOutlineView::expandSourceItem(const SourceListItemPtr& item) {
+    if (item && rowForItem(item) >= 0) expandItem(asOutline(item));
+}
+
+void CalendarSourceOutlineView::viewFrameChanged() {
+    const int row = selectedRow();
+    if (row < 0) return;
+    const CalendarSources::Services& services = CalendarSources::services();
+    if (services.hoverWindowOpen && services.hoverWindowOpen() && services.hoverUpdateAnchor)
+        services.hoverUpdateAnchor(rectOfSourceRow(row));
 }
 
 void CalendarSourceOutlineView::mouseDown(const kit::Event& event) {
@@ -263,7 +297,8 @@ void CalendarSourceOutlineView::mouseDown(const kit::Event& event) {
     if (event.clickCount() == 1 && row < 0) deselectAll();
     if (event.clickCount() == 2 && row >= 0 && row == selectedRow()) {
         entryDoubleClickOp_ = true;
-        if (doubleClickHandler_) doubleClickHandler_(itemAtRow(row));
+        if (sources_)
+            sources_->entryDoubleClick(event.modifierFlags() & kit::ModifierFlags::Option);
         return;
     }
     kit::OutlineView::mouseDown(event);
@@ -283,4 +318,9 @@ QMenu* CalendarSourceOutlineView::menuForEvent(const kit::Event& event) {
     if (sourceItemAs<Calendar>(selected)) return view->contextMenuForModCal();
     if (sourceItemAs<EMarker>(selected)) return view->contextMenuForModMrk();
     return nullptr;
+}
+
+void CalendarSourceScroller::setDoubleValue(double value) {
+    kit::Scroller::setDoubleValue(value);
+    if (olView_) olView_->viewFrameChanged();
 }

@@ -3,12 +3,12 @@
 #include "data/SourceListItem.h"
 #include "data/SourceListOutline.h"
 #include "platform/kit/OutlineView.h"
+#include "platform/kit/Scroller.h"
 #include "sources/CalendarSourceView.h"
 
 #include <QPointer>
 #include <QVariant>
 
-#include <functional>
 #include <memory>
 
 class CalendarSources;
@@ -35,7 +35,9 @@ public:
     // delegate; either call sets both.
     Q_INVOKABLE void setDataSource(const QVariant& sources);
     Q_INVOKABLE void setDelegate(const QVariant& sources);
-    Q_INVOKABLE void setAutosaveName(const QString& name) { kit::OutlineView::setAutosaveName(name); }
+    Q_INVOKABLE void setAutosaveName(const QString& name) {
+        kit::OutlineView::setAutosaveName(name);
+    }
     // Without a saved expansion (a first launch) every group opens.
     Q_INVOKABLE void setAutosaveExpandedItems(bool on);
     std::shared_ptr<CalendarSources> calendarSources() const { return sources_; }
@@ -50,19 +52,17 @@ public:
     void selectRow(int row) override { kit::OutlineView::selectRow(row, false); }
     void reloadData() override { kit::OutlineView::reloadData(); }
 
+    QRectF rectOfSourceRow(int row) const override;
+    void expandSourceItem(const SourceListItemPtr& item) override;
+    void deselectAllRows() override { deselectAll(); }
+
     // The cell redraws a row it toggled.
     void reloadSourceItem(const SourceListItemPtr& item);
-    // Asked by the cell before in-place editing.
+    // Asked by the cell before in-place editing: calendars whose title the store
+    // keeps are not renamed here, nor a row just double-clicked.
     bool shallBeginEditingForObject(const SourceListItemPtr& item);
-    // What a finished rename hands on (the model's rename operation); unset:
-    // nothing changes.
-    void setRenameHandler(std::function<void(const SourceListItemPtr&, const QString&)> handler) {
-        renameHandler_ = std::move(handler);
-    }
-    // What a double click on the selected row does; unset: nothing.
-    void setDoubleClickHandler(std::function<void(const SourceListItemPtr&)> handler) {
-        doubleClickHandler_ = std::move(handler);
-    }
+    // The open hover follows the selected row when the list scrolls or resizes.
+    void viewFrameChanged();
 
     CalendarSourceTFCell* sourceCell() const;
 
@@ -79,6 +79,16 @@ private:
     QPointer<CalendarSourceView> sourceView_;
     SourceListItemPtr objInEditing_;
     bool entryDoubleClickOp_ = false;
-    std::function<void(const SourceListItemPtr&, const QString&)> renameHandler_;
-    std::function<void(const SourceListItemPtr&)> doubleClickHandler_;
+};
+
+// The list's vertical scroller: the open hover follows the list as it scrolls.
+class CalendarSourceScroller final : public kit::Scroller {
+    Q_OBJECT
+
+public:
+    explicit CalendarSourceScroller(CalendarSourceOutlineView* list) : olView_(list) {}
+    void setDoubleValue(double value) override;
+
+private:
+    QPointer<CalendarSourceOutlineView> olView_;
 };

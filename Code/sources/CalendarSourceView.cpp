@@ -1,6 +1,7 @@
 #include "sources/CalendarSourceView.h"
 
 #include "data/CalendarSources.h"
+#include "data/SourceListOutline.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Log.h"
 #include "platform/kit/Button.h"
@@ -10,6 +11,7 @@
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/ScrollView.h"
+#include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "shell/WsSplitView.h"
 #include "sources/CalendarSourceOutlineView.h"
@@ -50,6 +52,7 @@ kit::View* CalendarSourceView::makeSourceListView(const QRectF& frame) {
     outline->setAutoresizingMask(kit::View::WidthSizable);
     outline->setBackgroundColor(Qt::transparent);
     scroll->setDocumentView(outline);
+    scroll->setVerticalScroller(new CalendarSourceScroller(outline));
     return scroll;
 }
 
@@ -125,23 +128,31 @@ void CalendarSourceView::mouseDown(const kit::Event& event) {
     if (sibling_) sibling_->viewWillStartLiveResize();
 }
 
+// The main split view around the column, whose first pane holds it.
+WsSplitView* CalendarSourceView::mainSplitView() const {
+    for (kit::View* v = superview(); v; v = v->superview())
+        if (auto* split = qobject_cast<WsSplitView*>(v)) return split;
+    return nullptr;
+}
+
 void CalendarSourceView::mouseDragged(const kit::Event& event) {
     if (!resizing_) return kit::View::mouseDragged(event);
     const double width = clampedWidth(startWidth_, event.locationInWindow().x() - pressX_);
     // The main split view's divider moves, so that the year area follows and
     // the saved position stays true.
-    for (kit::View* v = superview(); v; v = v->superview()) {
-        if (auto* split = qobject_cast<WsSplitView*>(v)) {
-            split->wsPutDividerAtMajCoord(0, float(width));
-            split->setNeedsDisplay();
-            break;
-        }
+    if (WsSplitView* split = mainSplitView()) {
+        split->setSplitterPositionAnimate(float(width), false);
+        split->wsRecalculateDividerRects();
+        split->setNeedsDisplay();
     }
 }
 
 void CalendarSourceView::mouseUp(const kit::Event& event) {
     if (!resizing_) return kit::View::mouseUp(event);
     resizing_ = false;
+    if (WsSplitView* split = mainSplitView())
+        if (!split->positionAutosaveName().isEmpty())
+            split->savePositionUsingName(split->positionAutosaveName());
     if (sibling_) sibling_->viewDidEndLiveResize();
 }
 
@@ -155,70 +166,127 @@ void CalendarSourceView::addButton(QObject*) {
     }
 }
 
-// The Add menu is the File menu's, so one builder serves both.
+// The calendar groups come from the File menu's builder, rebuilt on every
+// opening; then the marker and the sources settings.
 kit::Menu* CalendarSourceView::contextMenuForAdd() {
-    MainWindowCtrl* window = MainWindowCtrl::sharedWinController();
-    if (!window) return nullptr;
-    window->updateAddMenuWithCalendarGroups();
-    return window->addMenu();
+    if (!addMenu_) addMenu_ = std::make_unique<kit::Menu>();
+    addMenu_->removeAllItems();
+    MainWindowCtrl::addCalendarGroupItemsToMenu(addMenu_.get(), sources_.get(), this,
+                                                "cmiNewCalendar");
+    addMenu_->addItem(kit::MenuItem::separatorItem());
+    QPointer<CalendarSourceView> self(this);
+    addCommand(addMenu_.get(), QStringLiteral("csvAddMenuNewMarker"), QStringLiteral("New Marker"),
+               [self] {
+                   if (self) self->cmiNewMarker(nullptr);
+               });
+    addMenu_->addItem(kit::MenuItem::separatorItem());
+    addCommand(addMenu_.get(), QStringLiteral("csvAddMenuEditSources"),
+               QStringLiteral("Edit Sources..."), [self] {
+                   if (self) self->cmiEditSources(nullptr);
+               });
+    return addMenu_.get();
+}
+
+// Each item stands for the row the menu was opened on, by its UID; a command
+// selects that row again (the selection may have moved meanwhile) and acts on
+// it.
+kit::MenuItem* CalendarSourceView::addRowCommand(kit::Menu* menu, const QString& key,
+                                                 const QString& english, const QString& uid,
+                                                 void (CalendarSources::*command)()) {
+    std::weak_ptr<CalendarSources> weak = sources_;
+    kit::MenuItem* item = addCommand(menu, key, english, [weak, uid, command] {
+        const std::shared_ptr<CalendarSources> sources = weak.lock();
+        if (!sources) return;
+        SourceListItemPtr row = sources->calendarWithUID(uid);
+        if (!row) row = sources->markerWithUID(uid);
+        if (!row) return;
+        sources->ensureCalendarIsSelected(row);
+        // A row out of sight (its group closed) cannot be selected: then the
+        // command must not fall on another row.
+        SourceListOutline* list = sources->outlineView();
+        if (!list || list->itemAtRow(list->selectedRow()) != row) return;
+        ((*sources).*command)();
+    });
+    item->setRepresentedObject(uid);
+    return item;
 }
 
 kit::Menu* CalendarSourceView::contextMenuForModCal() {
     modCalMenu_ = std::make_unique<kit::Menu>();
-    const int type = sources_ ? sources_->typeOfSelectedCalendar() : 0;
-    QString key = QStringLiteral("csvCalModMenuInformation"), english = QStringLiteral("Information");
-    if (type == 2) {
+    const CalendarPtr calendar = sources_ ? sources_->selectedCalendar() : nullptr;
+    if (!calendar) return modCalMenu_.get();
+    QString key = QStringLiteral("csvCalModMenuInformation"),
+            english = QStringLiteral("Information");
+    if (calendar->calendarType() == Calendar::kTypeHoliday) {
         key = QStringLiteral("csvCalModMenuManageHolidays");
         english = QStringLiteral("Manage Holidays...");
-    } else if (type == 3) {
+    } else if (calendar->calendarType() == Calendar::kTypeBirthday) {
         key = QStringLiteral("csvCalModMenuManageBirthdays");
         english = QStringLiteral("Manage Birthdays...");
     }
-    MainWindowCtrl* window = MainWindowCtrl::sharedWinController();
-    QPointer<MainWindowCtrl> ctrl(window);
-    addCommand(modCalMenu_.get(), key, english, [ctrl] {
-        if (ctrl) ctrl->menuCommandInformation(nullptr);
-    });
-    addCommand(modCalMenu_.get(), QStringLiteral("csvCalModMenuEdit"), QStringLiteral("Edit..."),
-               [ctrl] {
-                   if (ctrl) ctrl->menuCommandEdit(nullptr);
-               });
-    return modCalMenu_.get();
+    kit::Menu* menu = modCalMenu_.get();
+    const QString uid = calendar->uid();
+    addRowCommand(menu, key, english, uid, &CalendarSources::showInformation);
+    addRowCommand(menu, QStringLiteral("csvCalModMenuEdit"), QStringLiteral("Edit..."), uid,
+                  &CalendarSources::entryEdit);
+    menu->insertItemAtIndex(kit::MenuItem::separatorItem(), 2);
+    addRowCommand(menu, QStringLiteral("csvCalModMenuPurge"), QStringLiteral("Purge Events..."),
+                  uid, &CalendarSources::purgeEvents);
+    addRowCommand(menu, QStringLiteral("csvCalModMenuDelete"), QStringLiteral("Delete..."), uid,
+                  &CalendarSources::deleteEntry);
+    return menu;
 }
 
 kit::Menu* CalendarSourceView::contextMenuForModMrk() {
     modMrkMenu_ = std::make_unique<kit::Menu>();
-    QPointer<MainWindowCtrl> ctrl(MainWindowCtrl::sharedWinController());
-    addCommand(modMrkMenu_.get(), QStringLiteral("csvMrkModMenuEdit"), QStringLiteral("Edit..."),
-               [ctrl] {
-                   if (ctrl) ctrl->menuCommandEdit(nullptr);
-               });
+    kit::Menu* menu = modMrkMenu_.get();
+    const SourceListItemPtr selected =
+        sources_ && sources_->outlineView()
+            ? sources_->outlineView()->itemAtRow(sources_->outlineView()->selectedRow())
+            : nullptr;
+    const EMarkerPtr marker = sourceItemAs<EMarker>(selected);
+    if (!marker) return menu;
+    const QString uid = marker->uID();
+    addRowCommand(menu, QStringLiteral("csvMrkModMenuInformation"), QStringLiteral("Information"),
+                  uid, &CalendarSources::showInformation);
+    addRowCommand(menu, QStringLiteral("csvMrkModMenuEdit"), QStringLiteral("Edit..."), uid,
+                  &CalendarSources::entryEdit);
+    menu->addItem(kit::MenuItem::separatorItem());
+    addRowCommand(menu, QStringLiteral("csvMrkModMenuDelete"), QStringLiteral("Delete..."), uid,
+                  &CalendarSources::deleteEntry);
+    menu->addItem(kit::MenuItem::separatorItem());
     QPointer<CalendarSourceView> self(this);
-    addCommand(modMrkMenu_.get(), QStringLiteral("csvMrkModMenuFindOrphaned"),
+    addCommand(menu, QStringLiteral("csvMrkModMenuFindOrphaned"),
                QStringLiteral("Find Orphaned Marks"), [self] {
                    if (self) self->cmiFindOrphanedMarks(nullptr);
                });
-    return modMrkMenu_.get();
+    return menu;
 }
 
 void CalendarSourceView::cmiNewCalendar(QObject* sender) {
-    MainWindowCtrl* window = MainWindowCtrl::sharedWinController();
-    if (!window || !sender) return;
-    if (sender != window) {
+    if (!sender || !sources_) return;
+    if (sender != MainWindowCtrl::existingWinController()) {
         auto* item = qobject_cast<kit::MenuItem*>(sender);
         if (!item) return;
-        const QString group = window->calendarGroupNameForMenuItem(item);
+        const QString group = MainWindowCtrl::calendarGroupNameForMenuItem(item);
         if (group.isEmpty()) return;
-        if (!sources_ || group != sources_->knownCalendarGroupNames().value(0)) {
+        if (group != sources_->knownCalendarGroupNames().value(0)) {
             foundation::log(QStringLiteral("not yet supported: add calendar via CalDAV"));
             return;
         }
     }
-    // Creating the calendar belongs to the calendar commands.
+    sources_->newCalendar();
 }
 
 void CalendarSourceView::cmiNewMarker(QObject*) {
-    // Creating the marker belongs to the marker commands.
+    if (sources_) sources_->newMarker();
+}
+
+void CalendarSourceView::cmiEditSources(QObject*) {
+    AppDelegate* app = AppDelegate::obj();
+    if (!app) return;
+    if (const auto& show = app->services().showPreferences)
+        show({QStringLiteral("Sources")}, QStringLiteral("Sources"));
 }
 
 void CalendarSourceView::cmiFindEvents(QObject*) {
@@ -228,4 +296,23 @@ void CalendarSourceView::cmiFindEvents(QObject*) {
 
 void CalendarSourceView::cmiFindOrphanedMarks(QObject*) {
     if (const auto& remove = MainWindowCtrl::services().removeOrphanedMarks) remove();
+}
+
+// Information and Edit of the main window's menu and toolbar, with a row
+// selected (this view is then the focus controller). Without one the focus is
+// cleared.
+bool CalendarSourceView::focusHasRow() const {
+    if (sources_ && sources_->outlineView() && sources_->outlineView()->selectedRow() >= 0)
+        return true;
+    if (MainWindowCtrl* window = MainWindowCtrl::existingWinController())
+        window->setCurrentGlobalObjectWithController(QVariant(), nullptr);
+    return false;
+}
+
+void CalendarSourceView::menuCommandInformation(QObject*) {
+    if (focusHasRow()) sources_->showInformation();
+}
+
+void CalendarSourceView::menuCommandEdit(QObject*) {
+    if (focusHasRow()) sources_->entryEdit();
 }

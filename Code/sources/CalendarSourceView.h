@@ -12,6 +12,7 @@
 
 class CalendarSources;
 class CalendarSourceOutlineView;
+class WsSplitView;
 
 // The main window's side column: the source list above a bottom bar with the
 // Add button, a background that follows the window's main state, a grip in the
@@ -46,13 +47,13 @@ public:
     // -- Commands
     Q_INVOKABLE void cmiNewCalendar(QObject* sender);
     Q_INVOKABLE void cmiNewMarker(QObject* sender);
+    Q_INVOKABLE void cmiEditSources(QObject* sender);
     Q_INVOKABLE void cmiFindEvents(QObject* sender);
     Q_INVOKABLE void cmiFindOrphanedMarks(QObject* sender);
     Q_INVOKABLE void addButton(QObject* sender);
-    // The focus controller of a selected row: Information and Edit reach the
-    // calendar commands once they are there.
-    Q_INVOKABLE void menuCommandInformation(QObject*) {}
-    Q_INVOKABLE void menuCommandEdit(QObject*) {}
+    // The focus controller of a selected row: Information and Edit act on it.
+    Q_INVOKABLE void menuCommandInformation(QObject* sender);
+    Q_INVOKABLE void menuCommandEdit(QObject* sender);
 
     // -- Menus (asked by the list)
     kit::Menu* contextMenuForAdd();
@@ -73,10 +74,15 @@ public:
 
 private:
     void layoutBar();
+    kit::MenuItem* addRowCommand(kit::Menu* menu, const QString& key, const QString& english,
+                                 const QString& uid, void (CalendarSources::*command)());
     CalendarSourceOutlineView* outline() const;
+    WsSplitView* mainSplitView() const;
+    bool focusHasRow() const;
 
     QPointer<kit::View> sibling_;
     QPointer<kit::Button> addButton_;
+    std::unique_ptr<kit::Menu> addMenu_;
     std::unique_ptr<kit::Menu> modCalMenu_;
     std::unique_ptr<kit::Menu> modMrkMenu_;
     std::shared_ptr<CalendarSources> sources_;

@@ -1,5 +1,6 @@
 #include "data/Calendar.h"
 #include "data/CalendarGroup.h"
+#include "data/ColorCheckbox.h"
 #include "data/EMarker.h"
 #include "data/ModelImages.h"
 #include "data/OutlineViewSpacer.h"
@@ -327,9 +328,9 @@ TEST(EMarkerTest, ColourAndTypeChangesRedrawTheIcons) {
 
 TEST(CheckboxTest, TintedBoxesShowColourAndState) {
     const QColor blue(30, 90, 220);
-    const QImage on = ModelImages::checkboxWithColorAndState(blue, true);
-    const QImage again = ModelImages::checkboxWithColorAndState(blue, true);
-    const QImage off = ModelImages::checkboxWithColorAndState(blue, false);
+    const QImage on = ColorCheckbox::checkboxWithColorAndState(blue, true);
+    const QImage again = ColorCheckbox::checkboxWithColorAndState(blue, true);
+    const QImage off = ColorCheckbox::checkboxWithColorAndState(blue, false);
     EXPECT_EQ(on, again);  // equal pixels
     EXPECT_EQ(on.width() / on.devicePixelRatio(), 18);
     EXPECT_EQ(on.height() / on.devicePixelRatio(), 18);
@@ -347,17 +348,49 @@ TEST(CheckboxTest, TintedBoxesShowColourAndState) {
     EXPECT_LT(mark.red() + mark.green() + mark.blue(), 120);
     EXPECT_GT(pixel(off, 16, 24).blue(), 150);
 
-    QImage sheet(72, 36, QImage::Format_ARGB32_Premultiplied);
+    // Other colours, both states: the face takes the colour's strongest channel,
+    // the surroundings stay clear, and only the checked box carries the mark.
+    struct Tint {
+        QColor color;
+        int strongest;  // 0 red, 1 green, 2 blue
+    };
+    const Tint tints[] = {{QColor(220, 40, 40), 0},
+                          {QColor(40, 180, 60), 1},
+                          {QColor(60, 60, 230), 2},
+                          {QColor(240, 150, 20), 0}};
+    for (const Tint& t : tints) {
+        for (bool state : {false, true}) {
+            const QImage box = ColorCheckbox::checkboxWithColorAndState(t.color, state);
+            SCOPED_TRACE(t.color.name().toStdString() + (state ? " checked" : " unchecked"));
+            EXPECT_EQ(box.width() / box.devicePixelRatio(), 18);
+            EXPECT_EQ(pixel(box, 1, 1).alpha(), 0);
+            const QColor f = pixel(box, 18, 12);
+            EXPECT_EQ(f.alpha(), 255);
+            const int channels[] = {f.red(), f.green(), f.blue()};
+            for (int c = 0; c < 3; ++c)
+                if (c != t.strongest) EXPECT_GT(channels[t.strongest], channels[c]);
+            const QColor m = pixel(box, 16, 24);
+            if (state)
+                EXPECT_LT(m.red() + m.green() + m.blue(), 120);
+            else
+                EXPECT_GT(m.red() + m.green() + m.blue(), 250);
+        }
+    }
+
+    // Every colour in both states, side by side, for a look.
+    QImage sheet(72, 36 * (1 + int(std::size(tints))), QImage::Format_ARGB32_Premultiplied);
+    sheet.setDevicePixelRatio(off.devicePixelRatio());
     sheet.fill(Qt::white);
     {
-        QImage a = off, b = on;
-        a.setDevicePixelRatio(1);
-        b.setDevicePixelRatio(1);
-        for (int y = 0; y < 36; ++y)
-            for (int x = 0; x < 36; ++x) {
-                sheet.setPixel(x, y, a.pixel(x, y));
-                sheet.setPixel(36 + x, y, b.pixel(x, y));
-            }
+        QPainter p(&sheet);
+        p.drawImage(QPointF(0, 0), off);
+        p.drawImage(QPointF(18, 0), on);
+        int y = 18;
+        for (const Tint& t : tints) {
+            p.drawImage(QPointF(0, y), ColorCheckbox::checkboxWithColorAndState(t.color, false));
+            p.drawImage(QPointF(18, y), ColorCheckbox::checkboxWithColorAndState(t.color, true));
+            y += 18;
+        }
     }
     testsupport::saveForInspection(sheet, QStringLiteral("checkboxes"));
 }

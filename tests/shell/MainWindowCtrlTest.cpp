@@ -513,6 +513,20 @@ TEST_F(MainWindowCtrlTest, TheStripSlidesInAndOutAndTheListGivesWay) {
     EXPECT_EQ(strip->frame(), QRectF(0, 0, w, h));
 }
 
+TEST_F(MainWindowCtrlTest, TheListTakesBackOnlyItsOwnRoomAboveTheColumnsBar) {
+    MainWindowCtrl* c = make();
+    kit::View* list = c->calSourceListView();
+    const double H = c->calSourceView()->bounds().height();
+    const double w = c->calSourceView()->bounds().width();
+    const double bar = 23;
+    list->setFrame(QRectF(0, bar, w, H - bar));  // the column keeps a bottom bar
+    c->showProgressView();
+    EXPECT_EQ(list->frame(), QRectF(0, MainWindowCtrl::kProgressStripHeight, w,
+                                    H - MainWindowCtrl::kProgressStripHeight));
+    c->hideProgressView();
+    EXPECT_EQ(list->frame(), QRectF(0, bar, w, H - bar));
+}
+
 TEST_F(MainWindowCtrlTest, TheFirstLoweringAfterStartSlidesTheStripDown) {
     MainWindowCtrl* c = make();
     c->hideProgressView();
