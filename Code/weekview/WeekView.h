@@ -84,6 +84,8 @@ public:
         // Asks the user to confirm the deletion of a repeating event; the sheet
         // calls selectionGotDeleted on OK.
         std::function<void(WeekView* view, const EventDayPtr& event)> eventDeleteSheet;
+        // The preferences window with only the week view's pane.
+        std::function<void()> showWeekViewPreferences;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.
@@ -118,6 +120,8 @@ public:
     Q_INVOKABLE void quickLoadPreferences();
     Q_INVOKABLE void loadPreferences();
     Q_INVOKABLE void updatePreferences();
+    // The customise command: the preferences window with the week view's pane.
+    Q_INVOKABLE void cmiCustomizeView(QObject* sender);
 
     // -- Display modes and the reference date
     int displayMode() const { return displayMode_; }
