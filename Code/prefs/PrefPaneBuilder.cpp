@@ -34,7 +34,8 @@ void PrefPaneBuilder::add(kit::View* view, double x, double width, double height
 
 void PrefPaneBuilder::labelled(const QString& key, const QString& fallback, kit::View* control,
                                double width, double height) {
-    add(kit::TextField::labelWithString(localized(key, fallback)), x_, kLabelWidth, height);
+    lastLabel_ = kit::TextField::labelWithString(localized(key, fallback));
+    add(lastLabel_, x_, kLabelWidth, height);
     add(control, x_ + kLabelWidth, width, height);
     top_ += height;
 }

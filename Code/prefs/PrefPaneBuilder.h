@@ -51,6 +51,9 @@ public:
     // An editable line of text over the column's width.
     kit::TextField* field(double width);
 
+    // The label placed at the left of the last labelled control.
+    kit::TextField* lastLabel() const { return lastLabel_; }
+
     // The pane view holding every row, as tall as the tallest column.
     kit::View* finish();
 
@@ -70,4 +73,5 @@ private:
     double top_ = kMargin;
     double deepest_ = kMargin;
     std::vector<Row> rows_;
+    kit::TextField* lastLabel_ = nullptr;
 };

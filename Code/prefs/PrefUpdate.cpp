@@ -72,6 +72,7 @@ kit::View* PrefUpdate::makePaneView() {
                 {{QStringLiteral("prefUpdateDaily"), QStringLiteral("Daily"), kDay},
                  {QStringLiteral("prefUpdateWeekly"), QStringLiteral("Weekly"), kWeek},
                  {QStringLiteral("prefUpdateMonthly"), QStringLiteral("Monthly"), kMonth}});
+    gui_frequencyLabel = b.lastLabel();
     gui_frequency->setActionHandler([this](QObject* s) { frequencyChanged(s); });
     gui_autoDownload = b.checkbox(QStringLiteral("prefUpdateAutoDownload"),
                                   QStringLiteral("Download updates automatically"));
@@ -97,7 +98,7 @@ void PrefUpdate::fillControls() {
     const bool autoCheck = u && u->automaticallyChecksForUpdates();
     showState(gui_autoCheck, autoCheck);
     showState(gui_autoDownload, u && u->automaticallyDownloadsUpdates());
-    gui_frequency->setHidden(!autoCheck);
+    showFrequency(autoCheck);
     const qint64 interval = normalizedInterval(u ? qint64(u->updateCheckInterval()) : kDay);
     gui_frequency->selectItemWithTag(int(interval));
     gui_progress->setHidden(true);
@@ -113,11 +114,16 @@ void PrefUpdate::storeAutoCheck() {
     storeGroup(AppDelegate::kGeneral, general);
 }
 
+void PrefUpdate::showFrequency(bool shown) {
+    gui_frequency->setHidden(!shown);
+    if (gui_frequencyLabel) gui_frequencyLabel->setHidden(!shown);
+}
+
 void PrefUpdate::autoCheckChanged(QObject*) {
     storeAutoCheck();
     const bool on = isChecked(gui_autoCheck);
     if (foundation::Updater* u = updater()) u->setAutomaticallyChecksForUpdates(on);
-    gui_frequency->setHidden(!on);
+    showFrequency(on);
 }
 
 void PrefUpdate::autoDownloadChanged(QObject*) {

@@ -46,6 +46,7 @@ public:
     QPointer<kit::TextField> gui_status;
     QPointer<kit::ProgressIndicator> gui_progress;
     QPointer<kit::Button> gui_checkNow;
+    QPointer<kit::TextField> gui_frequencyLabel;
 
 protected:
     kit::View* makePaneView() override;
@@ -55,4 +56,6 @@ protected:
 private:
     static foundation::Updater* updater();
     void storeAutoCheck();
+    // The interval and its label show only with automatic checks.
+    void showFrequency(bool shown);
 };

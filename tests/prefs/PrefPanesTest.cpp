@@ -250,6 +250,7 @@ TEST_F(PrefPanesTest, TheUpdatesPaneDrivesTheUpdaterAndItsGroup) {
     EXPECT_EQ(pane.gui_autoCheck->state(), kit::Button::Off);
     EXPECT_EQ(pane.gui_autoDownload->state(), kit::Button::On);
     EXPECT_TRUE(pane.gui_frequency->isHidden());
+    EXPECT_TRUE(pane.gui_frequencyLabel->isHidden());
     EXPECT_EQ(pane.gui_frequency->selectedTag(), 86400);
     EXPECT_TRUE(pane.gui_progress->isHidden());
     EXPECT_TRUE(pane.gui_status->stringValue().contains("2.4.1"));
@@ -270,6 +271,7 @@ TEST_F(PrefPanesTest, TheUpdatesPaneDrivesTheUpdaterAndItsGroup) {
 
     pane.gui_autoCheck->performClick();
     EXPECT_TRUE(pane.gui_frequency->isHidden());
+    EXPECT_TRUE(pane.gui_frequencyLabel->isHidden());
     pane.willClose();
     EXPECT_FALSE(group(kGeneral).value("Auto Check Updates").toBool());
 }
