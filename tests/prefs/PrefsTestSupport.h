@@ -27,12 +27,7 @@ protected:
     void SetUp() override {
         foundation::Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
         QString error;
-        const QVariant factory = foundation::PropertyList::fromData(
-            foundation::Bundle::resourceData(QStringLiteral("UserDefaults"),
-                                             QStringLiteral("plist")),
-            &error);
-        ASSERT_TRUE(factory.isValid()) << error.toStdString();
-        foundation::Defaults::standard().registerDefaults(factory.toMap());
+        ASSERT_TRUE(testsupport::registerFactoryDefaults(&error)) << error.toStdString();
         AppDelegate::setAppVersionForTesting(QStringLiteral("2.4.1"));
         delegate = std::make_unique<AppDelegate>();
         kit::Animation::setInstantForTesting(true);
