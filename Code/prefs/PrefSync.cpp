@@ -26,7 +26,9 @@ using foundation::Defaults;
 using foundation::localized;
 
 namespace {
-std::shared_ptr<PrefSync> PSY_sharedPrefSync;
+// Lives to the end of the process: its views must not outlive the application
+// object in a destructor run at exit.
+std::shared_ptr<PrefSync>* PSY_sharedPrefSync = nullptr;
 }  // namespace
 
 PrefSync::PrefSync()
@@ -42,8 +44,9 @@ PrefSync::~PrefSync() {
 }
 
 std::vector<std::shared_ptr<LxPrefPaneProtocol>> PrefSync::preferencePanes() {
-    if (!PSY_sharedPrefSync) PSY_sharedPrefSync = std::make_shared<PrefSync>();
-    return {PSY_sharedPrefSync};
+    if (!PSY_sharedPrefSync)
+        PSY_sharedPrefSync = new std::shared_ptr<PrefSync>(std::make_shared<PrefSync>());
+    return {*PSY_sharedPrefSync};
 }
 
 PrefSync* PrefSync::shared() {
