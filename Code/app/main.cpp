@@ -7,6 +7,8 @@
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Window.h"
+#include "prefs/LxPrefsController.h"
+#include "prefs/PrefSync.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "sources/CalendarSourceOutlineView.h"
@@ -56,6 +58,33 @@ void wireMainWindow() {
     MainWindowCtrl::sharedWinController();
 }
 
+// The preferences window: the Preferences command with every pane, the views'
+// customise commands and the source list with their own pane alone, and the
+// sync pane for a configuration file changed on disk.
+void wirePreferences(AppDelegate& delegate) {
+    delegate.changeServices([](AppDelegate::Services& app) {
+        app.showPreferences = [](const QStringList& panes, const QString& pane) {
+            LxPrefsController::sharedWinController()->showPanes(panes, pane);
+        };
+        app.externalConfigChanged = [] {
+            PrefSync::shared()->externalConfigChanged();
+            return true;
+        };
+    });
+    YearViewScroller::changeServices([](YearViewScroller::Services& year) {
+        year.showYearViewPreferences = [] {
+            LxPrefsController::sharedWinController()->showPanes({QStringLiteral("YView")},
+                                                                QStringLiteral("YView"));
+        };
+    });
+    WeekView::changeServices([](WeekView::Services& week) {
+        week.showWeekViewPreferences = [] {
+            LxPrefsController::sharedWinController()->showPanes({QStringLiteral("WView")},
+                                                                QStringLiteral("WView"));
+        };
+    });
+}
+
 // Closing the main window ends the application (the window only hides itself
 // when it is closed).
 class QuitWhenClosed final : public QObject {
@@ -88,6 +117,7 @@ int main(int argc, char** argv) {
     // The week view opens the event editor.
     EventConfigController::installWeekViewEntries();
     wireMainWindow();
+    wirePreferences(delegate);
 
     delegate.awakeFromNib();
     delegate.applicationWillFinishLaunching();

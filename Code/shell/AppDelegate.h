@@ -90,6 +90,8 @@ public:
     // Each part built later sets its own entries and leaves the others as
     // they are.
     void changeServices(const std::function<void(Services&)>& change) { change(services_); }
+    // The parts that open these windows (the source list's Edit Sources) call
+    // through here.
     const Services& services() const { return services_; }
     // The clock the minute step reads; tests replace it.
     void setClock(std::function<MyDatePtr()> clock) { clock_ = std::move(clock); }

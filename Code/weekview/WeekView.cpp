@@ -251,6 +251,10 @@ void WeekView::updatePreferences() {
     if (const auto& update = services().eventHoverUpdatePreferences) update();
 }
 
+void WeekView::cmiCustomizeView(QObject*) {
+    if (const auto& show = services().showWeekViewPreferences) show();
+}
+
 // -- Display modes
 
 int WeekView::effectiveDisplayMode() const {

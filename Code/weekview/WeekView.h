@@ -91,6 +91,8 @@ public:
         std::function<QObject*(const calstore::EventPtr& event)> controllerForEvent;
         std::function<void(QObject* controller, QObject* sender)> showWindow;
         std::function<void(QObject* controller, QObject* sender)> showWindowForNew;
+        // The preferences window with only the week view's pane.
+        std::function<void()> showWeekViewPreferences;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.
@@ -125,6 +127,8 @@ public:
     Q_INVOKABLE void quickLoadPreferences();
     Q_INVOKABLE void loadPreferences();
     Q_INVOKABLE void updatePreferences();
+    // The customise command: the preferences window with the week view's pane.
+    Q_INVOKABLE void cmiCustomizeView(QObject* sender);
 
     // -- Display modes and the reference date
     int displayMode() const { return displayMode_; }

@@ -1,5 +1,9 @@
 #include "support/TestSupport.h"
 
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Defaults.h"
+#include "platform/foundation/PropertyList.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -66,6 +70,15 @@ QString saveForInspection(const QImage& image, const QString& name) {
     const QString path = dir + u'/' + name + QStringLiteral(".png");
     image.save(path);
     return path;
+}
+
+bool registerFactoryDefaults(QString* error) {
+    const QVariant factory = foundation::PropertyList::fromData(
+        foundation::Bundle::resourceData(QStringLiteral("UserDefaults"), QStringLiteral("plist")),
+        error);
+    if (factory.typeId() != QMetaType::QVariantMap) return false;
+    foundation::Defaults::standard().registerDefaults(factory.toMap());
+    return true;
 }
 
 }  // namespace testsupport

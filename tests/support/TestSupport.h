@@ -49,6 +49,10 @@ QColor pixel(const QImage& image, int x, int y);
 // answers the path.
 QString saveForInspection(const QImage& image, const QString& name);
 
+// Registers the application's factory settings under the process's settings, as
+// start-up does; false with the reason in `error` when they cannot be read.
+bool registerFactoryDefaults(QString* error = nullptr);
+
 }  // namespace testsupport
 
 // Readable failure messages for Qt's text types.

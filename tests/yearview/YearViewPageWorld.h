@@ -167,12 +167,7 @@ protected:
     void SetUp() override {
         foundation::Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
         QString error;
-        const QVariant factory = foundation::PropertyList::fromData(
-            foundation::Bundle::resourceData(QStringLiteral("UserDefaults"),
-                                             QStringLiteral("plist")),
-            &error);
-        ASSERT_TRUE(factory.isValid()) << error.toStdString();
-        foundation::Defaults::standard().registerDefaults(factory.toMap());
+        ASSERT_TRUE(testsupport::registerFactoryDefaults(&error)) << error.toStdString();
         writeStore();
         calstore::Store::setDefaultStore(
             calstore::Store::openAt(dir.file(QStringLiteral("store"))));

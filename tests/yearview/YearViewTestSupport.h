@@ -15,6 +15,7 @@
 #include "platform/store/Event.h"
 #include "shell/AppDelegate.h"
 #include "yearview/YearViewCell.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -76,12 +77,7 @@ protected:
     void SetUp() override {
         foundation::Defaults::resetStandard(QString());
         QString error;
-        const QVariant factory = foundation::PropertyList::fromData(
-            foundation::Bundle::resourceData(QStringLiteral("UserDefaults"),
-                                             QStringLiteral("plist")),
-            &error);
-        ASSERT_TRUE(factory.isValid()) << error.toStdString();
-        foundation::Defaults::standard().registerDefaults(factory.toMap());
+        ASSERT_TRUE(testsupport::registerFactoryDefaults(&error)) << error.toStdString();
         delegate_ = std::make_unique<AppDelegate>();
         delegate_->today = MyDate::dateWithDayMonthYear(15, 6, 2011);
         delegate_->calendarSources = std::make_shared<CalendarSources>();
