@@ -84,6 +84,10 @@ public:
         // Asks the user to confirm the deletion of a repeating event; the sheet
         // calls selectionGotDeleted on OK.
         std::function<void(WeekView* view, const EventDayPtr& event)> eventDeleteSheet;
+        // The event editor: opens it for an event the week view has just
+        // created and stored (`column` the day column it was created in).
+        std::function<void(const calstore::EventPtr& event, kit::View* column)>
+            eventEditorShowWindowForNew;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.
@@ -213,6 +217,11 @@ public:
     Q_INVOKABLE void openInfosForEvent(const EventDayPtr& event);
     // The Info command of the main window on the focus object.
     Q_INVOKABLE void menuCommandInformation(const QVariant& object);
+    // Whether the New Event command can create an event now (a usable
+    // calendar exists), and the command itself: a one-hour event at 12:00 in
+    // today's column, or in the first column when today is not shown.
+    Q_INVOKABLE bool canCreateNewEvent() const;
+    Q_INVOKABLE void createNewEvent();
 
     // -- Hour scrolling
     Q_INVOKABLE void scrollAction(QObject* sender);

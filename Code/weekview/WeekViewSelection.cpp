@@ -11,6 +11,8 @@
 #include "weekview/WDHeaderView.h"
 #include "weekview/WeekdayView.h"
 
+#include <algorithm>
+
 void WeekView::closeEventHover() {
     if (const auto& close = services().eventHoverCloseWindow) close(this);
 }
@@ -90,4 +92,24 @@ void WeekView::openInfosForEvent(const EventDayPtr& event) {
 // Info always acts on the selection as it is now; a reload may have cleared it.
 void WeekView::menuCommandInformation(const QVariant&) {
     openInfosForEvent(selection_);
+}
+
+bool WeekView::canCreateNewEvent() const {
+    return bool(WeekdayView::calendarForNewEvents(false));
+}
+
+void WeekView::createNewEvent() {
+    // A single day shows no columns: there is nowhere to put the event.
+    if (viewSet_.empty()) return;
+    const MyDatePtr today = MyDate::date();
+    const size_t shown = std::min(viewSet_.size(), size_t(std::max(0, numberOfDaysInDisplay())));
+    size_t index = 0;
+    for (size_t i = 0; i < shown; ++i) {
+        const MyDatePtr day = viewSet_[i]->date();
+        if (day && day->isSameDateAs(today)) {
+            index = i;
+            break;
+        }
+    }
+    viewSet_[index]->createNewEventAtHour(12.0);
 }
