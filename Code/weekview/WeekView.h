@@ -255,6 +255,10 @@ private:
     void initFields();
     // Deselects every column and marks `event` (none clears) in each.
     void markSelection(const EventDayPtr& event);
+    // After the columns re-read their days the selection moves to the new
+    // record of the same occurrence, so that it stays marked and the main
+    // window's commands act on what is shown.
+    void followSelectionToNewRecords();
     void closeEventHover();
     bool eventHoverIsOpen() const;
     void runScrollAnimation(double from, double to, double duration);

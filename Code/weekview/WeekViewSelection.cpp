@@ -49,6 +49,18 @@ void WeekView::selectEvent(const EventDayPtr& event) {
     forcedRedraw();
 }
 
+void WeekView::followSelectionToNewRecords() {
+    if (!selection_ || !selection_->event() || firstViewContainingEvent(selection_)) return;
+    const EventDayPtr fresh = eventDayForCalEvent(selection_->event());
+    if (!fresh) return;
+    if (previousSelection_ == selection_) previousSelection_ = fresh;
+    selection_ = fresh;
+    markSelection(fresh);
+    if (MainWindowCtrl* ctrl = MainWindowCtrl::existingWinController(); ctrl && !fresh->isMark())
+        ctrl->setCurrentGlobalObjectWithController(QVariant::fromValue(fresh), this);
+    forcedRedraw();
+}
+
 void WeekView::selectAndKeepEvent(const EventDayPtr& event) {
     markSelection(event);
     selection_ = event;

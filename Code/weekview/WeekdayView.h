@@ -215,7 +215,8 @@ public:
     void forceRedrawEvents();
     // Whether this very record is listed (timed or full-day).
     bool containsEvent(const EventDayPtr& event) const;
-    // The timed record of the store event's occurrence (same UID and start).
+    // The record of the store event's occurrence (same UID and start), timed
+    // or full-day.
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
     // The shown calendars changed: the selection is cleared and the lists
     // follow them.

@@ -260,37 +260,20 @@ TEST_F(WeekdayViewEditingTest, ThePressDecidesBetweenClickDragsAndTheWeekDrag) {
         int created;
         bool weekDrag;  // the release is left to the week view
     };
+    // clang-format off
     const Case cases[] = {
         {"released at once on the event: a click", true, {}, false, Sel::Meet, false, 0, false},
-        {"released on empty space: a click on nothing",
-         false,
-         {},
-         false,
-         Sel::None,
-         false,
-         0,
-         false},
-        {"1 point sideways on the event drags it",
-         true,
-         {{1, 0}},
-         false,
-         Sel::Meet,
-         true,
-         0,
-         false},
-        {"1 point sideways on empty space is the week's drag",
-         false,
-         {{1, 0}},
-         false,
-         Sel::Other,
-         false,
-         0,
-         true},
+        {"released on empty space: a click on nothing", false, {}, false, Sel::None, false, 0, false},
+        // The drag selects the event for its handles and afterwards returns
+        // to the selection it replaced.
+        {"1 point sideways on the event drags it", true, {{1, 0}}, false, Sel::Other, true, 0, false},
+        {"1 point sideways on empty space is the week's drag", false, {{1, 0}}, false, Sel::Other, false, 0, true},
         {"2 points down wait", false, {{0, -2}}, false, Sel::None, false, 0, false},
         {"3 points down draw a new event", false, {{0, -3}}, false, Sel::Meet, false, 1, false},
         {"equal movement waits", false, {{3, -3}}, false, Sel::None, false, 0, false},
         {"Escape cancels", false, {{0, -2}}, true, Sel::Other, false, 0, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         showWeek(kWednesday);
