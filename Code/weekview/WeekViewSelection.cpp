@@ -51,7 +51,16 @@ void WeekView::selectEvent(const EventDayPtr& event) {
 
 void WeekView::followSelectionToNewRecords() {
     if (!selection_ || !selection_->event() || firstViewContainingEvent(selection_)) return;
-    const EventDayPtr fresh = eventDayForCalEvent(selection_->event());
+    // The record of the same occurrence, timed or full-day.
+    const calstore::EventPtr& selected = selection_->event();
+    EventDayPtr fresh;
+    for (WeekdayView* column : viewSet_)
+        for (const auto* list : {&column->events(), &column->fdevents()})
+            for (const EventDayPtr& record : *list)
+                if (!fresh && record && record->event() &&
+                    record->event()->uid() == selected->uid() &&
+                    record->event()->startDate() == selected->startDate())
+                    fresh = record;
     if (!fresh) return;
     if (previousSelection_ == selection_) previousSelection_ = fresh;
     selection_ = fresh;

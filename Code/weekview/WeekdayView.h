@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Calendar;
@@ -25,8 +26,10 @@ class WDSubview;
 class YearViewTarget;
 
 namespace kit {
+class Event;
 class Graphics;
-}
+class Window;
+}  // namespace kit
 
 // One day column of the week view. It shows the day of a year page's cell in
 // two stacked subviews: a header with the day's title and its full-day
@@ -215,8 +218,7 @@ public:
     void forceRedrawEvents();
     // Whether this very record is listed (timed or full-day).
     bool containsEvent(const EventDayPtr& event) const;
-    // The record of the store event's occurrence (same UID and start), timed
-    // or full-day.
+    // The timed record of the store event's occurrence (same UID and start).
     EventDayPtr eventDayForCalEvent(const calstore::EventPtr& event) const;
     // The shown calendars changed: the selection is cleared and the lists
     // follow them.
@@ -358,7 +360,14 @@ public:
                                   double endOffset = 0);
 
 private:
-    void fillNewRecord(const EventDayPtr& record, double startHour, double endHour) const;
+    // A new record and its store event from `start` to `end` (hours of the
+    // day `startHour` to `endHour`), in the calendar, not stored.
+    static EventDayPtr newRecord(const std::shared_ptr<Calendar>& calendar, const MyDatePtr& start,
+                                 const MyDatePtr& end, bool fullday, double startHour,
+                                 double endHour);
+    // The next release, drag or Escape of the press being tracked (other keys
+    // are passed over); none when the window gives none.
+    static std::optional<kit::Event> nextEventOfPress(kit::Window* window);
     void showNewRecord(const EventDayPtr& record);
     void openEditorForNewEvent(const EventDayPtr& record);
     // Runs the modal loop of an edge drag; `follow` gets each drag's distance

@@ -117,7 +117,16 @@ YearViewTargetPtr WeekdayView::yearPageForDate(const MyDatePtr& day) {
     return found ? found->model() : nullptr;
 }
 
-void WeekdayView::fillNewRecord(const EventDayPtr& record, double startHour, double endHour) const {
+EventDayPtr WeekdayView::newRecord(const CalendarPtr& calendar, const MyDatePtr& start,
+                                   const MyDatePtr& end, bool fullday, double startHour,
+                                   double endHour) {
+    auto event = calstore::Event::event();
+    event->setIsAllDay(fullday);
+    event->setStartDate(start->nsDate());
+    event->setEndDate(end->nsDate());
+    event->setCalendar(calendar->calendar());
+    event->setTitle(foundation::localized(QStringLiteral("wveipUntitledEvent"), QString()));
+
     double ws = workdayStart(), we = workdayEnd();
     // A workday without length stands for the whole day.
     if (we - ws <= 0) {
@@ -127,6 +136,11 @@ void WeekdayView::fillNewRecord(const EventDayPtr& record, double startHour, dou
     const auto percent = [&](double hour) {
         return float(std::clamp((hour - ws) / (we - ws), 0.0, 1.0));
     };
+    auto record = std::make_shared<EventDay>();
+    record->setEvent(event);
+    record->setCalendar(calendar);
+    record->setFulldayEvent(fullday);
+    record->setSortPercent(float(startHour / 24));
     record->setIsNew(true);
     record->setIsMark(false);
     record->setStartPercent(percent(startHour));
@@ -137,6 +151,7 @@ void WeekdayView::fillNewRecord(const EventDayPtr& record, double startHour, dou
     record->setExtendsPrevDay(false);
     record->setExtendsNextDay(false);
     record->setIsInDragging(false);
+    return record;
 }
 
 EventDayPtr WeekdayView::createNewEventDataAtTimeInCalendar(double hour,
@@ -147,44 +162,19 @@ EventDayPtr WeekdayView::createNewEventDataAtTimeInCalendar(double hour,
     hour = std::clamp(hour, 0.0, 23.5);
     const int h = int(std::floor(hour));
     const int m = int((hour - std::floor(hour)) * 60);
-    const MyDatePtr start = day->setHourMinute(h, m);
-    const MyDatePtr end = h == 23 ? day->setHourMinute(23, 59) : day->setHourMinute(h + 1, m);
-
-    auto event = calstore::Event::event();
-    event->setIsAllDay(false);
-    event->setStartDate(start->nsDate());
-    event->setEndDate(end->nsDate());
-    event->setCalendar(calendar->calendar());
-    event->setTitle(foundation::localized(QStringLiteral("wveipUntitledEvent"), QString()));
-
-    auto record = std::make_shared<EventDay>();
-    record->setEvent(event);
-    record->setCalendar(calendar);
-    record->setFulldayEvent(false);
     const double S = h + m / 60.0;
-    const double E = h == 23 ? 23 + 59 / 60.0 : S + 1;
-    record->setSortPercent(float(S / 24));
-    fillNewRecord(record, S, E);
-    return record;
+    if (h == 23)
+        return newRecord(calendar, day->setHourMinute(h, m), day->setHourMinute(23, 59), false, S,
+                         23 + 59 / 60.0);
+    return newRecord(calendar, day->setHourMinute(h, m), day->setHourMinute(h + 1, m), false, S,
+                     S + 1);
 }
 
 EventDayPtr WeekdayView::createNewFulldayEventDataInCalendar(const CalendarPtr& calendar) const {
     const MyDatePtr day = date();
     if (!day || !calendar) return nullptr;
-    auto event = calstore::Event::event();
-    event->setIsAllDay(true);
-    event->setStartDate(day->setHourMinute(0, 0)->nsDate());
-    event->setEndDate(day->setHourMinute(23, 59)->nsDate());
-    event->setCalendar(calendar->calendar());
-    event->setTitle(foundation::localized(QStringLiteral("wveipUntitledEvent"), QString()));
-
-    auto record = std::make_shared<EventDay>();
-    record->setEvent(event);
-    record->setCalendar(calendar);
-    record->setFulldayEvent(true);
-    record->setSortPercent(0);
-    fillNewRecord(record, 0, 23 + 59 / 60.0);
-    return record;
+    return newRecord(calendar, day->setHourMinute(0, 0), day->setHourMinute(23, 59), true, 0,
+                     23 + 59 / 60.0);
 }
 
 // The new record joins the day: the cell lists it, the column lays it out
@@ -302,12 +292,9 @@ bool WeekdayView::trackEdgeDrag(const EventDayPtr& event, const QPointF& from,
     kit::Window* win = window();
     // Without a window nothing can move: the drag ends where it began.
     while (win) {
-        const auto next = win->nextEventMatchingMask(kit::EventMasks::LeftMouseUp |
-                                                     kit::EventMasks::LeftMouseDragged |
-                                                     kit::EventMasks::KeyDown);
+        const auto next = nextEventOfPress(win);
         if (!next || next->isMouseUp()) break;
         if (next->type() == kit::EventType::KeyDown) {
-            if (next->keyCode() != kit::KeyCodes::Escape) continue;
             committed = false;
             break;
         }

@@ -129,12 +129,11 @@ bool WeekdayView::containsEvent(const EventDayPtr& event) const {
 
 EventDayPtr WeekdayView::eventDayForCalEvent(const calstore::EventPtr& event) const {
     if (!event) return nullptr;
-    for (const auto* list : {&events_, &fdevents_})
-        for (const EventDayPtr& record : *list) {
-            const calstore::EventPtr& own = record ? record->event() : nullptr;
-            if (own && own->uid() == event->uid() && own->startDate() == event->startDate())
-                return record;
-        }
+    for (const EventDayPtr& record : events_) {
+        const calstore::EventPtr& own = record->event();
+        if (own && own->uid() == event->uid() && own->startDate() == event->startDate())
+            return record;
+    }
     return nullptr;
 }
 

@@ -57,14 +57,9 @@ void WeekdayView::mouseDown(const kit::Event& event) {
     // Wait for the press to turn into a click or a drag; Escape cancels it.
     // Without a window there is nothing to wait for and the press is a click.
     while (win) {
-        const auto next = win->nextEventMatchingMask(kit::EventMasks::LeftMouseUp |
-                                                     kit::EventMasks::LeftMouseDragged |
-                                                     kit::EventMasks::KeyDown);
+        const auto next = nextEventOfPress(win);
         if (!next || next->isMouseUp()) break;
-        if (next->type() == kit::EventType::KeyDown) {
-            if (next->keyCode() == kit::KeyCodes::Escape) return;
-            continue;
-        }
+        if (next->type() == kit::EventType::KeyDown) return;  // Escape
         if (hit) {
             selectEvent(hit);
             startDraggingEventFrom(hit, W);
@@ -84,6 +79,18 @@ void WeekdayView::mouseDown(const kit::Event& event) {
         }
     }
     selectEvent(hit);
+}
+
+std::optional<kit::Event> WeekdayView::nextEventOfPress(kit::Window* window) {
+    while (true) {
+        auto next = window->nextEventMatchingMask(kit::EventMasks::LeftMouseUp |
+                                                  kit::EventMasks::LeftMouseDragged |
+                                                  kit::EventMasks::KeyDown);
+        if (next && next->type() == kit::EventType::KeyDown &&
+            next->keyCode() != kit::KeyCodes::Escape)
+            continue;
+        return next;
+    }
 }
 
 void WeekdayView::mouseDownInFulldayList(const kit::Event& event) {

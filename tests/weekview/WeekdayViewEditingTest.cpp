@@ -671,6 +671,48 @@ TEST_F(WeekdayViewEditingTest, FullDayRowsSelectOpenAndCloseTheOverflow) {
     EXPECT_EQ(view->selection(), nullptr);
 }
 
+TEST_F(WeekdayViewEditingTest, NewRecordsKeepTheirPositionsWithinTheDay) {
+    open();
+    struct Case {
+        const char* what;
+        double workdayStart, workdayEnd, hour;
+        float startPercent, endPercent;
+    };
+    const Case cases[] = {
+        {"inside the workday", 8, 18, 10, 0.2f, 0.3f},
+        {"before the workday", 8, 18, 6, 0.0f, 0.0f},
+        {"after the workday", 8, 18, 20, 1.0f, 1.0f},
+        {"a workday without length is the whole day", 8, 8, 6, 0.25f, 7 / 24.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setGeneralPref(QStringLiteral("Workday Starts At"), c.workdayStart);
+        setGeneralPref(QStringLiteral("Workday Ends At"), c.workdayEnd);
+        WeekdayView::updatePreferences();
+        showWeek(kWednesday);
+        const EventDayPtr r = column(kWednesday)->createNewEventDataAtTimeInCalendar(c.hour, work);
+        ASSERT_TRUE(r);
+        EXPECT_FLOAT_EQ(r->startPercent(), c.startPercent);
+        EXPECT_FLOAT_EQ(r->endPercent(), c.endPercent);
+        EXPECT_TRUE(r->isNew());
+    }
+}
+
+TEST_F(WeekdayViewEditingTest, TheBoxOfANightEventRunsFromTheTopOfTheDay) {
+    writeTimed(QStringLiteral("night"), kWednesday.addDays(-1), "22:00", "26:00");
+    open();
+    showWeek(kWednesday);
+    WeekdayView* wed = column(kWednesday);
+    const EventDayPtr r = recordOf(wed, QStringLiteral("night"));
+    ASSERT_TRUE(r);
+    r->setHitY(0);
+    r->setHitH(0);
+    wed->recalcCursorRectForEvent(r);
+    const double hh = WeekdayView::hourHeight();
+    EXPECT_EQ(r->hitY(), std::floor(22 * hh + 0.5) + 0.5);  // 02:00
+    EXPECT_EQ(r->hitH(), std::floor(2 * hh));               // up to the top
+}
+
 TEST_F(WeekdayViewEditingTest, AnEventMovedAcrossTheColumnsIsShownAndForgotten) {
     writeTimed(QStringLiteral("meet"), kWednesday, "10:00", "11:00");
     open();
@@ -687,6 +729,25 @@ TEST_F(WeekdayViewEditingTest, AnEventMovedAcrossTheColumnsIsShownAndForgotten) 
     wed->setDraggedEvent(meet);
     wed->resetDraggedEvent();  // Wednesday's own: kept
     EXPECT_TRUE(wed->containsEvent(meet));
+}
+
+TEST_F(WeekdayViewEditingTest, TheDayOfTheClockChangeEndsAtItsMidnight) {
+    // 27 March 2011 has 23 hours in Berlin: 86,400 seconds from its start
+    // reach 1:00 of the next day.
+    const QDate shortDay(2011, 3, 27);
+    writeTimed(QStringLiteral("early"), shortDay.addDays(1), "00:30", "01:30");
+    open();
+    showWeek(shortDay);
+    // Monday 28 March lies in the next week: the record is made as a column
+    // would make it.
+    auto early = std::make_shared<EventDay>();
+    early->setEvent(eventsWithUID(QStringLiteral("early")).value(0));
+    early->setCalendar(work);
+    ASSERT_TRUE(early->event());
+    WeekdayView* sunday = column(shortDay);
+    sunday->setDraggedEvent(early);
+    sunday->resetDraggedEvent();
+    EXPECT_FALSE(sunday->containsEvent(early));
 }
 
 #include "WeekdayViewEditingTest.moc"
