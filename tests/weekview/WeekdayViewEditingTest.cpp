@@ -10,6 +10,7 @@
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
 #include "data/YearViewEventLoader.h"
+#include "data/YearViewEventLoaderTestSupport.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Perform.h"
 #include "platform/kit/Window.h"
@@ -92,16 +93,8 @@ protected:
         return QDateTime(d.addDays(h / 24), QTime(h % 24, m));
     }
     void writeEvent(const QString& uid, const QStringList& properties) {
-        QStringList lines{QStringLiteral("BEGIN:VCALENDAR"),
-                          QStringLiteral("VERSION:2.0"),
-                          QStringLiteral("PRODID:-//Zolt//Tests//EN"),
-                          QStringLiteral("BEGIN:VEVENT"),
-                          QStringLiteral("UID:") + uid,
-                          QStringLiteral("DTSTAMP:20110101T000000Z"),
-                          QStringLiteral("SUMMARY:") + uid};
-        lines << properties << QStringLiteral("END:VEVENT") << QStringLiteral("END:VCALENDAR");
         dir.write(QStringLiteral("store/work/%1.ics").arg(uid),
-                  (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+                  loadertest::eventFile(uid, properties));
     }
     // A timed event of the local day; "24:00" is the next midnight.
     void writeTimed(const QString& uid, const QDate& d, const char* from, const char* to,
