@@ -21,6 +21,7 @@
 #include "yearview/YearViewModel.h"
 
 #include <QDir>
+#include <QTimeZone>
 
 #include <set>
 
@@ -86,11 +87,13 @@ protected:
     static QString utc(const QDateTime& local) {
         return local.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     }
+    // The user's calendar of the tests is Berlin's, whatever the process's zone.
+    static QTimeZone berlin() { return QTimeZone("Europe/Berlin"); }
     // "HH:mm" of the day; hours from 24 on run into the next day.
     static QDateTime local(const QDate& d, const char* hhmm) {
         const QStringList parts = QString::fromLatin1(hhmm).split(QLatin1Char(':'));
         const int h = parts.value(0).toInt(), m = parts.value(1).toInt();
-        return QDateTime(d.addDays(h / 24), QTime(h % 24, m));
+        return QDateTime(d.addDays(h / 24), QTime(h % 24, m), berlin());
     }
     void writeEvent(const QString& uid, const QStringList& properties) {
         dir.write(QStringLiteral("store/work/%1.ics").arg(uid),
@@ -150,7 +153,8 @@ protected:
     }
     static QString span(const calstore::EventPtr& e) {
         if (!e) return QStringLiteral("none");
-        const QDateTime s = e->startDate().toLocalTime(), t = e->endDate().toLocalTime();
+        const QDateTime s = e->startDate().toTimeZone(berlin()),
+                        t = e->endDate().toTimeZone(berlin());
         return s.toString(QStringLiteral("dd. HH:mm")) + QStringLiteral("-") +
                t.toString(QStringLiteral("dd. HH:mm"));
     }
@@ -162,8 +166,8 @@ protected:
         yearArea->cells.clear();
         const QDate monday = d.addDays(1 - d.dayOfWeek());
         for (const calstore::EventPtr& e : allEvents()) {
-            const QDate first = e->startDate().toLocalTime().date();
-            const QDate last = e->endDate().addSecs(-1).toLocalTime().date();
+            const QDate first = e->startDate().toTimeZone(berlin()).date();
+            const QDate last = e->endDate().addSecs(-1).toTimeZone(berlin()).date();
             for (QDate day = std::max(first, monday); day <= last && day < monday.addDays(7);
                  day = day.addDays(1))
                 yearArea->cellForDate(WeekViewTest::day(day.year(), day.month(), day.day()))
@@ -434,11 +438,11 @@ TEST_F(WeekdayViewEditingTest, EdgeDragsSnapToQuarterHoursAndWriteOnlyChanges) {
         dragEdge(col, r, c.start, c.hours);
         const calstore::EventPtr e = eventsWithUID(uid).value(0);
         ASSERT_TRUE(e);
-        EXPECT_EQ(e->startDate().toLocalTime().toString(QStringLiteral("HH:mm")) +
+        EXPECT_EQ(e->startDate().toTimeZone(berlin()).toString(QStringLiteral("HH:mm")) +
                       QStringLiteral("-") +
-                      e->endDate().toLocalTime().toString(QStringLiteral("HH:mm")),
+                      e->endDate().toTimeZone(berlin()).toString(QStringLiteral("HH:mm")),
                   QString::fromLatin1(c.expected));
-        EXPECT_EQ(e->startDate().toLocalTime().date(), d);
+        EXPECT_EQ(e->startDate().toTimeZone(berlin()).date(), d);
         EXPECT_EQ(file(uid) != before, c.written);
         EXPECT_EQ(col->currentlyDraggedEvent(), nullptr);
         EXPECT_EQ(view->selection(), r);
@@ -558,8 +562,8 @@ TEST_F(WeekdayViewEditingTest, AFullDayEventIsAddedStoredAndSelected) {
     const auto created = newEvents(before);
     ASSERT_EQ(created.size(), 1);
     EXPECT_TRUE(created[0]->isAllDay());
-    EXPECT_EQ(created[0]->startDate().toLocalTime().date(), kWednesday.addDays(2));
-    EXPECT_EQ(created[0]->endDate().toLocalTime().date(), kWednesday.addDays(2));
+    EXPECT_EQ(created[0]->startDate().toTimeZone(berlin()).date(), kWednesday.addDays(2));
+    EXPECT_EQ(created[0]->endDate().toTimeZone(berlin()).date(), kWednesday.addDays(2));
     const EventDayPtr selected = view->selection();
     ASSERT_TRUE(selected);
     EXPECT_EQ(selected->event()->uid(), created[0]->uid());
@@ -598,7 +602,7 @@ TEST_F(WeekdayViewEditingTest, AHiddenOrUnusualCalendarCreatesNothing) {
 
 TEST_F(WeekdayViewEditingTest, NewEventPutsAnHourAtNoonInTodaysColumnOrTheFirst) {
     open();
-    const QDate today = QDate::currentDate();
+    const QDate today = dateOf(MyDate::date());
     for (const QDate& shownDay : {today, QDate(2011, 6, 15)}) {
         SCOPED_TRACE(shownDay.toString().toStdString());
         showWeek(shownDay);
@@ -609,8 +613,8 @@ TEST_F(WeekdayViewEditingTest, NewEventPutsAnHourAtNoonInTodaysColumnOrTheFirst)
         ASSERT_TRUE(kit::perform(view, "createNewEvent"));
         const auto created = newEvents(before);
         ASSERT_EQ(created.size(), 1);
-        EXPECT_EQ(created[0]->startDate().toLocalTime(), QDateTime(expected, QTime(12, 0)));
-        EXPECT_EQ(created[0]->endDate().toLocalTime(), QDateTime(expected, QTime(13, 0)));
+        EXPECT_EQ(created[0]->startDate(), QDateTime(expected, QTime(12, 0), berlin()));
+        EXPECT_EQ(created[0]->endDate(), QDateTime(expected, QTime(13, 0), berlin()));
     }
 }
 
