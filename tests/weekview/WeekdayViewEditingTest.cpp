@@ -638,7 +638,17 @@ TEST_F(WeekdayViewEditingTest, FullDayRowsSelectOpenAndCloseTheOverflow) {
         const QPointF p = c->headerView()->convertPointToView(QPointF(30, 7 + r * 18 + 9), nullptr);
         c->mouseDownInFulldayList(mouse(kit::EventType::LeftMouseDown, p, flags, clicks));
     };
-    row(full, 13, 1);  // the highest row: the first entry
+    // A press on the header's rows reaches the column; one on its title does
+    // nothing.
+    const auto pressHeader = [&](double y) {
+        header->mouseDown(mouse(kit::EventType::LeftMouseDown,
+                                header->convertPointToView(QPointF(30, y), nullptr)));
+    };
+    pressHeader(7 + 13 * 18 + 9);  // the highest row: the first entry
+    EXPECT_EQ(view->selection(), full->fdevents()[0]);
+    pressHeader(header->frame().height() - 10);
+    EXPECT_EQ(view->selection(), full->fdevents()[0]);
+    row(full, 13, 1);
     EXPECT_EQ(view->selection(), full->fdevents()[0]);
     row(full, 1, 1);  // above the overflow row: entry 12 of 20
     EXPECT_EQ(view->selection(), full->fdevents()[12]);
