@@ -64,10 +64,6 @@ double offGrid(double hourOfDay) {
     return pos - std::floor(pos * 4) / 4;
 }
 
-WeekView* weekViewOf(kit::View* column) {
-    return column ? qobject_cast<WeekView*>(column->superview()) : nullptr;
-}
-
 void closeEventHover(QObject* sender) {
     if (const auto& close = WeekView::services().eventHoverCloseWindow) close(sender);
 }

@@ -1,6 +1,8 @@
-// The column's side of the selection: the hit test, the press that selects or
-// opens an event, and the marks on its own entries. The week view owns the
-// selection; the column asks its enclosing view by operation name.
+// The column's side of the selection and of the mouse: the hit test, the
+// press that decides between a click, a drag and a double click, the presses
+// on the header's full-day rows, and the marks on its own entries. The week
+// view owns the selection; the column asks its enclosing view by operation
+// name.
 
 #include "platform/kit/Event.h"
 #include "platform/kit/Geometry.h"
