@@ -9,6 +9,7 @@
 #include "platform/kit/Window.h"
 #include "prefs/LxPrefsController.h"
 #include "prefs/PrefSync.h"
+#include "prefs/PrefsRefresh.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "sources/CalendarSourceOutlineView.h"
@@ -114,8 +115,11 @@ int main(int argc, char** argv) {
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);
     YearView::connectLoaderJobs();
-    // The week view opens the event editor.
+    // The week view opens the event editor; changed preferences reach the editors.
     EventConfigController::installWeekViewEntries();
+    PrefsRefresh::changeServices([](PrefsRefresh::Services& s) {
+        s.eventEditorUpdatePreferences = &EventConfigController::updatePreferences;
+    });
     wireMainWindow();
     wirePreferences(delegate);
 

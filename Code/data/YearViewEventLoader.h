@@ -267,15 +267,18 @@ public:
                                                      const YearViewTargetPtr& view);
     // A new start (end) from dragging in the week view: the page's days of the
     // event are redone, the event saved (this occurrence) and, when that
-    // succeeded, "startDate" ("endDate") posted.
+    // succeeded, "startDate" ("endDate") posted. `saved`, when given, receives
+    // the copy the store now holds (the caller's event stays as it was).
     static bool updateStartTimeForEventOnCalOnView(const QDateTime& start,
                                                    const calstore::EventPtr& event,
                                                    const CalendarPtr& calendar,
-                                                   const YearViewTargetPtr& view);
+                                                   const YearViewTargetPtr& view,
+                                                   calstore::EventPtr* saved = nullptr);
     static bool updateEndTimeForEventOnCalOnView(const QDateTime& end,
                                                  const calstore::EventPtr& event,
                                                  const CalendarPtr& calendar,
-                                                 const YearViewTargetPtr& view);
+                                                 const YearViewTargetPtr& view,
+                                                 calstore::EventPtr* saved = nullptr);
     // Both dates after a move: saved (this occurrence), "dates" posted when that
     // succeeded, and the event reported as changed (2) either way, so the pages
     // show what the store holds.
@@ -304,10 +307,12 @@ public:
     static bool deleteEventC(const calstore::EventPtr& event);
     // Saves an event the week view just created (this occurrence); the view
     // shows it already, so nothing is announced. Where the page lists the
-    // event object itself, the saved copy takes its place.
+    // event object itself, the saved copy takes its place; `saved`, when
+    // given, receives that copy.
     static bool storeNewlyCreatedEventOnCalOnView(const calstore::EventPtr& event,
                                                   const CalendarPtr& calendar,
-                                                  const YearViewTargetPtr& view);
+                                                  const YearViewTargetPtr& view,
+                                                  calstore::EventPtr* saved = nullptr);
     // Whether attendees can be written (the store's managed-object layer).
     static bool canHandleAttendees();
     // === End of the single-event writers =============================================

@@ -198,7 +198,8 @@ namespace {
 // A new start or end: a copy of the event with it is saved and, when that
 // succeeded, listed on the page instead of the event and announced.
 bool updateTime(bool start, const QDateTime& date, const calstore::EventPtr& event,
-                const CalendarPtr& calendar, const YearViewTargetPtr& view) {
+                const CalendarPtr& calendar, const YearViewTargetPtr& view,
+                calstore::EventPtr* savedCopy) {
     if (!event || !date.isValid()) {
         foundation::log(QStringLiteral("oops, no event or no date to update its times"));
         return false;
@@ -216,6 +217,7 @@ bool updateTime(bool start, const QDateTime& date, const calstore::EventPtr& eve
         return false;
     swapOnPage(view, event, saved, calendar);
     postEventChange(saved, start ? QStringLiteral("startDate") : QStringLiteral("endDate"));
+    if (savedCopy) *savedCopy = saved;
     return true;
 }
 
@@ -224,15 +226,17 @@ bool updateTime(bool start, const QDateTime& date, const calstore::EventPtr& eve
 bool YearViewEventLoader::updateStartTimeForEventOnCalOnView(const QDateTime& start,
                                                              const calstore::EventPtr& event,
                                                              const CalendarPtr& calendar,
-                                                             const YearViewTargetPtr& view) {
-    return updateTime(true, start, event, calendar, view);
+                                                             const YearViewTargetPtr& view,
+                                                             calstore::EventPtr* saved) {
+    return updateTime(true, start, event, calendar, view, saved);
 }
 
 bool YearViewEventLoader::updateEndTimeForEventOnCalOnView(const QDateTime& end,
                                                            const calstore::EventPtr& event,
                                                            const CalendarPtr& calendar,
-                                                           const YearViewTargetPtr& view) {
-    return updateTime(false, end, event, calendar, view);
+                                                           const YearViewTargetPtr& view,
+                                                           calstore::EventPtr* saved) {
+    return updateTime(false, end, event, calendar, view, saved);
 }
 
 bool YearViewEventLoader::updateStartTimeAndEndTimeForEvent(const QDateTime& start,
@@ -397,7 +401,8 @@ bool YearViewEventLoader::deleteEventC(const calstore::EventPtr& event) {
 
 bool YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(const calstore::EventPtr& event,
                                                             const CalendarPtr& calendar,
-                                                            const YearViewTargetPtr& view) {
+                                                            const YearViewTargetPtr& view,
+                                                            calstore::EventPtr* savedCopy) {
     if (!event) {
         foundation::log(QStringLiteral("oops, no event to store"));
         return false;
@@ -407,6 +412,7 @@ bool YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(const calstore::Even
     const calstore::EventPtr saved = copyOf(event);
     if (!saveEventGuarded(saved, QStringLiteral("saving newly created event"))) return false;
     if (pageListsEvent(view, event)) swapOnPage(view, event, saved, calendar);
+    if (savedCopy) *savedCopy = saved;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "weekview/WDHeaderView.h"
 
+#include "platform/foundation/Log.h"
+#include "platform/kit/Event.h"
 #include "platform/kit/Geometry.h"
 #include "platform/kit/TrackingArea.h"
 #include "weekview/WeekdayView.h"
@@ -27,6 +29,19 @@ void WDHeaderView::hangFromTop(double height) {
     if (!column) return;
     const QRectF bounds = column->bounds();
     setFrame(kit::makeRect(0, kit::height(bounds) - height, kit::width(bounds), height));
+}
+
+void WDHeaderView::mouseDown(const kit::Event& event) {
+    if (inAnimation_) return;
+    const double height = kit::height(bounds());
+    const double y = convertPointFromView(event.locationInWindow(), nullptr).y();
+    auto* column = qobject_cast<WeekdayView*>(wdv_);
+    if (column && height > WeekdayView::kTitleHeight && y > 7 &&
+        y < height - WeekdayView::kTitleHeight) {
+        column->mouseDownInFulldayList(event);
+        return;
+    }
+    foundation::log(QStringLiteral("click on header"));
 }
 
 void WDHeaderView::drawRect(kit::Graphics& g, const QRectF&) {

@@ -224,6 +224,11 @@ public:
     Q_INVOKABLE void openInfosForEvent(const EventDayPtr& event);
     // The Info command of the main window on the focus object.
     Q_INVOKABLE void menuCommandInformation(const QVariant& object);
+    // Whether the New Event command can create an event now (a usable
+    // calendar exists), and the command itself: a one-hour event at 12:00 in
+    // today's column, or in the first column when today is not shown.
+    Q_INVOKABLE bool canCreateNewEvent() const;
+    Q_INVOKABLE void createNewEvent();
 
     // -- Hour scrolling
     Q_INVOKABLE void scrollAction(QObject* sender);
@@ -257,6 +262,10 @@ private:
     void initFields();
     // Deselects every column and marks `event` (none clears) in each.
     void markSelection(const EventDayPtr& event);
+    // After the columns re-read their days the selection moves to the new
+    // record of the same occurrence, so that it stays marked and the main
+    // window's commands act on what is shown.
+    void followSelectionToNewRecords();
     void closeEventHover();
     bool eventHoverIsOpen() const;
     void runScrollAnimation(double from, double to, double duration);

@@ -130,6 +130,7 @@ void WeekView::refreshColumns() {
     }
     ++refreshesRun_;
     for (WeekdayView* column : viewSet_) column->threadedUpdateView();
+    followSelectionToNewRecords();
 }
 
 void WeekView::setInModalGesture(bool inGesture) {

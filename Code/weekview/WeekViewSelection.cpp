@@ -11,6 +11,8 @@
 #include "weekview/WDHeaderView.h"
 #include "weekview/WeekdayView.h"
 
+#include <algorithm>
+
 void WeekView::closeEventHover() {
     if (const auto& close = services().eventHoverCloseWindow) close(this);
 }
@@ -44,6 +46,27 @@ void WeekView::selectEvent(const EventDayPtr& event) {
         ctrl->setCurrentGlobalObjectWithController(focus ? QVariant::fromValue(event) : QVariant(),
                                                    focus ? this : nullptr);
     selection_ = event;
+    forcedRedraw();
+}
+
+void WeekView::followSelectionToNewRecords() {
+    if (!selection_ || !selection_->event() || firstViewContainingEvent(selection_)) return;
+    // The record of the same occurrence, timed or full-day.
+    const calstore::EventPtr& selected = selection_->event();
+    EventDayPtr fresh;
+    for (WeekdayView* column : viewSet_)
+        for (const auto* list : {&column->events(), &column->fdevents()})
+            for (const EventDayPtr& record : *list)
+                if (!fresh && record && record->event() &&
+                    record->event()->uid() == selected->uid() &&
+                    record->event()->startDate() == selected->startDate())
+                    fresh = record;
+    if (!fresh) return;
+    if (previousSelection_ == selection_) previousSelection_ = fresh;
+    selection_ = fresh;
+    markSelection(fresh);
+    if (MainWindowCtrl* ctrl = MainWindowCtrl::existingWinController(); ctrl && !fresh->isMark())
+        ctrl->setCurrentGlobalObjectWithController(QVariant::fromValue(fresh), this);
     forcedRedraw();
 }
 
@@ -90,4 +113,24 @@ void WeekView::openInfosForEvent(const EventDayPtr& event) {
 // Info always acts on the selection as it is now; a reload may have cleared it.
 void WeekView::menuCommandInformation(const QVariant&) {
     openInfosForEvent(selection_);
+}
+
+bool WeekView::canCreateNewEvent() const {
+    return bool(WeekdayView::calendarForNewEvents(false));
+}
+
+void WeekView::createNewEvent() {
+    // A single day shows no columns: there is nowhere to put the event.
+    if (viewSet_.empty()) return;
+    const MyDatePtr today = MyDate::date();
+    const size_t shown = std::min(viewSet_.size(), size_t(std::max(0, numberOfDaysInDisplay())));
+    size_t index = 0;
+    for (size_t i = 0; i < shown; ++i) {
+        const MyDatePtr day = viewSet_[i]->date();
+        if (day && day->isSameDateAs(today)) {
+            index = i;
+            break;
+        }
+    }
+    viewSet_[index]->createNewEventAtHour(12.0);
 }

@@ -15,15 +15,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
+class Calendar;
 class WDEventsView;
 class WDHeaderView;
 class WDSubview;
+class YearViewTarget;
 
 namespace kit {
+class Event;
 class Graphics;
-}
+class Window;
+}  // namespace kit
 
 // One day column of the week view. It shows the day of a year page's cell in
 // two stacked subviews: a header with the day's title and its full-day
@@ -223,11 +229,23 @@ public:
     // The timed event whose box holds the point (column coordinates), the one
     // drawn last first, borders included; none elsewhere.
     EventDayPtr eventAtLocation(const QPointF& point) const;
-    // A press selects the event under it (none on empty space); a double
-    // click opens it.
+    // A press in the hours waits until it is a click (selects what lies under
+    // it), a drag of the event under it, a vertical drag on empty space (draws
+    // a new event) or a sideways one (the week view's drag); Escape cancels
+    // it. A double click opens the event under it (edits it with Command or
+    // Option) or creates one on empty space.
     void mouseDown(const kit::Event& event) override;
+    // A press on the header's full-day rows (row 0 the lowest): a click
+    // selects the entry, a double click opens or edits it; the overflow row
+    // of a full header closes the flap.
+    void mouseDownInFulldayList(const kit::Event& event);
+    void showFullDaysInSeparatePanel();
     Q_INVOKABLE void selectEvent(const EventDayPtr& event);
     Q_INVOKABLE void openEvent(const EventDayPtr& event);
+    Q_INVOKABLE void editEvent(const EventDayPtr& event);
+    // A one-hour event in the half-hour slot under the point (window
+    // coordinates).
+    void emptyDoubleClick(const QPointF& locationInWindow);
     // Marks every entry of the same store event (same UID) selected.
     Q_INVOKABLE void neighboringSelectEvent(const EventDayPtr& event);
     Q_INVOKABLE void deselectAllEvents();
@@ -236,6 +254,42 @@ public:
     void setCursorRectsForEvent(const EventDayPtr& event);
     // An open full-day flap that does not list the event folds.
     Q_INVOKABLE void collapseFulldaysNotShowingEvent(const EventDayPtr& event);
+    // The event's hit box from its current times (after an edge drag), then
+    // its selection frame.
+    void recalcCursorRectForEvent(const EventDayPtr& event);
+
+    // -- Creating and editing events. New events go to the selected calendar
+    // of the calendar list, else its first one, when that is shown and
+    // ordinary; otherwise nothing is created.
+    static std::shared_ptr<Calendar> calendarForNewEvents(bool selectInList);
+    // The year page that holds a day: of the main window's three pages the
+    // one of the day's year (the window is asked to show that year when none
+    // is); none without a main window.
+    static std::shared_ptr<YearViewTarget> yearPageForDate(const MyDatePtr& day);
+    // A new one-hour event from `hour` of the column's day (to 23:59 from
+    // 23:00 on), and a new full-day event of the day; neither is stored.
+    EventDayPtr createNewEventDataAtTimeInCalendar(double hour,
+                                                   const std::shared_ptr<Calendar>& calendar) const;
+    EventDayPtr createNewFulldayEventDataInCalendar(
+        const std::shared_ptr<Calendar>& calendar) const;
+    // Creates, shows, stores and selects a one-hour event from `hour`.
+    Q_INVOKABLE void createNewEventAtHour(double hour);
+    // Creates, shows, stores and selects a full-day event on the day.
+    Q_INVOKABLE void addFulldayEvent();
+    // A drag that began on an event: its start or end handle drags that edge,
+    // its inside moves the event (the week view's move).
+    void startDraggingEventFrom(const EventDayPtr& event, const QPointF& locationInWindow);
+    // The modal edge drags from a point of the hour area: the edge follows the
+    // pointer in quarter hours, at least half an hour from the other edge, and
+    // is written on release when it changed; Escape writes nothing.
+    void dragStartDateOfEventFrom(const EventDayPtr& event, const QPointF& from);
+    void dragEndDateOfEventFrom(const EventDayPtr& event, const QPointF& from);
+    // A new one-hour event in the slot under the press whose end the pointer
+    // then drags down; it is stored on release and dropped on Escape.
+    void startDraggingNewEventFrom(const QPointF& locationInWindow);
+    // While the week view moves an event across the columns each shows it.
+    Q_INVOKABLE void setDraggedEvent(const EventDayPtr& event);
+    Q_INVOKABLE void resetDraggedEvent();
 
     // -- The event whose start or end is being dragged: its box follows the
     // offsets (hours later than its stored times) while every hit box keeps
@@ -294,7 +348,33 @@ public:
     // Pictures of a fixed moment and the tests set it.
     static void setFixedNow(const MyDatePtr& now);
 
+    // A timed event's box on a day, in hours from the bottom of the day: an
+    // end at or after the next midnight lies at the bottom, a start before the
+    // day's midnight at the top.
+    struct HourSpan {
+        double bottom = 0;
+        double top = 0;
+    };
+    static HourSpan hourSpanOnDay(const QDateTime& start, const QDateTime& end,
+                                  const MyDatePtr& day, double startOffset = 0,
+                                  double endOffset = 0);
+
 private:
+    // A new record and its store event from `start` to `end` (hours of the
+    // day `startHour` to `endHour`), in the calendar, not stored.
+    static EventDayPtr newRecord(const std::shared_ptr<Calendar>& calendar, const MyDatePtr& start,
+                                 const MyDatePtr& end, bool fullday, double startHour,
+                                 double endHour);
+    // The next release, drag or Escape of the press being tracked (other keys
+    // are passed over); none when the window gives none.
+    static std::optional<kit::Event> nextEventOfPress(kit::Window* window);
+    void showNewRecord(const EventDayPtr& record);
+    void openEditorForNewEvent(const EventDayPtr& record);
+    // Runs the modal loop of an edge drag; `follow` gets each drag's distance
+    // in quarter hours from the press and the pointer's y in the hour area,
+    // and answers whether the edge moved. Answers false for Escape.
+    bool trackEdgeDrag(const EventDayPtr& event, const QPointF& from,
+                       const std::function<bool(double hours, double y)>& follow);
     double visibleHours() const;
     double lastTopHour() const;
     void applyHeaderHeights(double columnHeight);

@@ -241,19 +241,11 @@ void WeekdayView::drawEventsView(WDEventsView* view, kit::Graphics& g) {
         if (end <= start0 || start >= end0) continue;
 
         const bool dragged = e == currentlyDraggedEvent_;
-        const double endHours = hoursOf(end), startHours = hoursOf(start);
-        double bottom = std::max(0.0, 24 - endHours - (dragged ? tempHourOffsetEnd_ : 0.0));
-        latestEvent_ = std::max(latestEvent_, float(endHours));
-        if (end >= end0) {
-            bottom = 0;
-            latestEvent_ = 24.0f;
-        }
-        double top = std::min(24.0, 24 - startHours - (dragged ? tempHourOffsetStart_ : 0.0));
-        earliestEvent_ = std::min(earliestEvent_, float(startHours));
-        if (start < start0) {
-            top = 24;
-            earliestEvent_ = 0.0f;
-        }
+        const HourSpan span = hourSpanOnDay(start, end, day, dragged ? tempHourOffsetStart_ : 0.0,
+                                            dragged ? tempHourOffsetEnd_ : 0.0);
+        const double bottom = span.bottom, top = span.top;
+        latestEvent_ = end >= end0 ? 24.0f : std::max(latestEvent_, float(hoursOf(end)));
+        earliestEvent_ = start < start0 ? 0.0f : std::min(earliestEvent_, float(hoursOf(start)));
         const double h = std::floor((top - bottom) * hh);
         const double by = std::floor(bottom * hh + 0.5) + 0.5;
         earliestEventBottomBorder_ = std::max(earliestEventBottomBorder_, float(by));

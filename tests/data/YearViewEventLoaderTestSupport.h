@@ -208,6 +208,20 @@ private:
     }
 };
 
+// The text of an event file: a VEVENT with the UID (also its title) and the
+// given property lines.
+inline QByteArray eventFile(const QString& uid, const QStringList& properties) {
+    QStringList lines{QStringLiteral("BEGIN:VCALENDAR"),
+                      QStringLiteral("VERSION:2.0"),
+                      QStringLiteral("PRODID:-//Zolt//Tests//EN"),
+                      QStringLiteral("BEGIN:VEVENT"),
+                      QStringLiteral("UID:") + uid,
+                      QStringLiteral("DTSTAMP:20240101T000000Z"),
+                      QStringLiteral("SUMMARY:") + uid};
+    lines << properties << QStringLiteral("END:VEVENT") << QStringLiteral("END:VCALENDAR");
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
 // A temporary store with two calendars ("work" and "home"), the model loaded
 // from it, and the user's calendar in Berlin with ISO weeks.
 class LoaderTest : public ::testing::Test {
@@ -237,16 +251,7 @@ protected:
 
     // One event file: a VEVENT with the UID and the given property lines.
     void writeEvent(const QString& folder, const QString& uid, const QStringList& properties) {
-        QStringList lines{QStringLiteral("BEGIN:VCALENDAR"),
-                          QStringLiteral("VERSION:2.0"),
-                          QStringLiteral("PRODID:-//Zolt//Tests//EN"),
-                          QStringLiteral("BEGIN:VEVENT"),
-                          QStringLiteral("UID:") + uid,
-                          QStringLiteral("DTSTAMP:20240101T000000Z"),
-                          QStringLiteral("SUMMARY:") + uid};
-        lines << properties << QStringLiteral("END:VEVENT") << QStringLiteral("END:VCALENDAR");
-        dir.write(QStringLiteral("store/%1/%2.ics").arg(folder, uid),
-                  (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+        dir.write(QStringLiteral("store/%1/%2.ics").arg(folder, uid), eventFile(uid, properties));
     }
     // A timed event in UTC ("yyyyMMddTHHmmss").
     void writeTimed(const QString& folder, const QString& uid, const QString& start,

@@ -98,6 +98,16 @@ TEST_F(WeekViewScrollingTest, WheelDeltasAreAcceleratedAndClamped) {
         for (const WeekdayView* column : view->viewSet())
             EXPECT_DOUBLE_EQ(column->eventsView()->frame().y(), first->eventsView()->frame().y());
     }
+
+    // A factor stored in the settings above the clamp acts as 10, and the
+    // view keeps 10.
+    setWeekPref(QStringLiteral("Accelerate Scroll"), 12);
+    auto view = week();
+    ASSERT_DOUBLE_EQ(view->accelerateScroll(), 12);
+    view->gui_vScroller()->setDoubleValue(0.5);
+    wheel(*view, -1, clock);
+    EXPECT_NEAR(value(*view), 0.5 + 10 / 150.0, 1e-6);
+    EXPECT_DOUBLE_EQ(view->accelerateScroll(), 10);
 }
 
 TEST_F(WeekViewScrollingTest, TheSoftRangeIsTheWorkdayWidenedByTheShownEvents) {
@@ -317,6 +327,23 @@ TEST_F(WeekViewScrollingTest, InAWindowTheWheelAndTheScrollerMoveAllColumnsOfABu
     window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, below, 0, 1, &window));
     window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, below, 0, 1, &window));
     EXPECT_NEAR(value(*view), std::min(1.0, before + 0.3), 1e-6);
+    EXPECT_TRUE(columnsAt(view->viewSet().front()->yPosForScrollPercent(value(*view))));
+
+    // The arrows (of the style that has them) step up and back down.
+    scroller->setScrollerStyle(kit::Scroller::Style::Legacy);
+    const auto clickPart = [&](kit::Scroller::Part part) {
+        const QPointF at =
+            scroller->convertPointToView(scroller->rectForPart(part).center(), nullptr);
+        window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, at, 0, 1, &window));
+        window.sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, at, 0, 1, &window));
+    };
+    const double beforeArrows = value(*view);
+    clickPart(kit::Scroller::Part::DecrementLine);
+    const double afterUp = value(*view);
+    EXPECT_LT(afterUp, beforeArrows);
+    EXPECT_TRUE(columnsAt(view->viewSet().front()->yPosForScrollPercent(afterUp)));
+    clickPart(kit::Scroller::Part::IncrementLine);
+    EXPECT_NEAR(value(*view), beforeArrows, 1e-6);
     EXPECT_TRUE(columnsAt(view->viewSet().front()->yPosForScrollPercent(value(*view))));
 
     view->forcedRedraw();
