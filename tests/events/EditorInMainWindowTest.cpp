@@ -11,6 +11,7 @@
 #include "shell/CollapsablePanel.h"
 #include "shell/CollapsablePanelHead.h"
 #include "shell/MainWindowCtrl.h"
+#include "support/MainWindowPanes.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayView.h"
 #include "yearview/YearViewPageWorld.h"
@@ -40,21 +41,7 @@ protected:
         YearViewEventLoader::setCalendarSources(delegate->calendarSources);
         // As the program wires them.
         EventConfigController::installWeekViewEntries();
-        MainWindowCtrl::changeServices([](MainWindowCtrl::Services& s) {
-            s.makeYearScroller = [](const QRectF& frame) -> kit::View* {
-                return new YearViewScroller(frame);
-            };
-            s.makeWeekView = [](const QRectF& frame) -> kit::View* {
-                auto* week = WeekView::initWithFrame(frame);
-                week->awakeFromNib();
-                return week;
-            };
-            s.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
-            s.startPopulatingView = [](kit::View* view) {
-                if (auto* page = qobject_cast<YearView*>(view))
-                    if (const auto& start = YearView::services().startPopulatingView) start(page);
-            };
-        });
+        testsupport::wireMainWindowPanes();
         // A timed event of the shown week (today is 15 March 2024).
         auto meeting = calstore::Event::event();
         meeting->setCalendar(work->calendar());

@@ -11,6 +11,7 @@
 #include "platform/kit/Window.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "support/MainWindowPanes.h"
 #include "support/TestSupport.h"
 #include "weekview/WeekView.h"
 #include "yearview/YearView.h"
@@ -51,16 +52,7 @@ protected:
             s.startPopulatingView = [](YearView*) {};
             s.populateView = [](YearView*) {};
         });
-        MainWindowCtrl::changeServices([](MainWindowCtrl::Services& s) {
-            s.makeYearScroller = [](const QRectF& frame) -> kit::View* {
-                return new YearViewScroller(frame);
-            };
-            s.makeWeekView = [](const QRectF& frame) -> kit::View* {
-                auto* week = WeekView::initWithFrame(frame);
-                week->awakeFromNib();
-                return week;
-            };
-        });
+        testsupport::wireMainWindowPanes();
         mainWindow = std::make_unique<MainWindowCtrl>();
         mainWindow->window();
         mainWindow->applicationFinishedLaunching();

@@ -16,6 +16,7 @@
 #include "platform/store/Store.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "support/MainWindowPanes.h"
 #include "support/TestSupport.h"
 #include "weekview/WDEventsView.h"
 #include "weekview/WeekView.h"
@@ -40,21 +41,7 @@ protected:
         kit::Animation::setInstantForTesting(true);
         MainWindowCtrl::resetSharedWinController();
         // Wired as the program wires its main window.
-        MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {
-            window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
-                return new YearViewScroller(frame);
-            };
-            window.makeWeekView = [](const QRectF& frame) -> kit::View* {
-                auto* week = WeekView::initWithFrame(frame);
-                week->awakeFromNib();
-                return week;
-            };
-            window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
-            window.startPopulatingView = [](kit::View* view) {
-                if (auto* page = qobject_cast<YearView*>(view))
-                    if (const auto& start = YearView::services().startPopulatingView) start(page);
-            };
-        });
+        testsupport::wireMainWindowPanes();
         delegate = std::make_unique<AppDelegate>();
         kit::Action::setApplicationDelegate(delegate.get());
         YearView::connectLoaderJobs();
