@@ -82,9 +82,10 @@ kit::Window* EventConfigController::loadWindow() {
     gui_title = new kit::TextField(QRectF(56, 28, 330, 24));
     gui_title->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
     header->addSubview(gui_title);
-    gui_alarmIcon = iconButton(QRectF(424, 32, 16, 16), QStringLiteral("EventAlarm"));
+    gui_alarmIcon = iconButton(QRectF(kRecurrenceIconX, 32, 16, 16), QStringLiteral("EventAlarm"));
     header->addSubview(gui_alarmIcon);
-    gui_recurrenceIcon = iconButton(QRectF(424, 32, 16, 16), QStringLiteral("EventRecurrence"));
+    gui_recurrenceIcon =
+        iconButton(QRectF(kRecurrenceIconX, 32, 16, 16), QStringLiteral("EventRecurrence"));
     header->addSubview(gui_recurrenceIcon);
     gui_warningIcon = new kit::ImageView(QRectF(56, 6, 16, 16));
     gui_warningIcon->setImage(kit::Image::named(QStringLiteral("EventWarning")));
@@ -166,7 +167,10 @@ kit::Window* EventConfigController::loadWindow() {
     const char* patterns[5] = {"eceRecurrenceNone", "eceRecurrenceDaily", "eceRecurrenceWeekly",
                                "eceRecurrenceMonthly", "eceRecurrenceYearly"};
     for (int i = 0; i < 5; ++i) gui_rpPattern->setLabelForSegment(text(patterns[i]), i);
+    gui_rpPattern->setTarget(this);
+    gui_rpPattern->setAction("patternSelect");
     gui_recurrencePane->addToContentView(gui_rpPattern);
+    buildRecurrenceSubviews();
 
     // Location, attendees, URL, notes.
     gui_lpLocation = new kit::TextField(QRectF(10, 6, 440, 22));
