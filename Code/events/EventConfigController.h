@@ -285,6 +285,9 @@ private:
     // Grows (positive) or shrinks a pane's content; a collapsed pane
     // keeps it collapsed and shows the new height once disclosed.
     static void changePaneContentBy(CollapsablePanel* pane, double delta);
+    // A label in the small system font, as the editor's panes use them.
+    static kit::TextField* label(const QString& title, const QRectF& frame,
+                                 bool rightAligned = false);
     // Builds the four rule sub-views (they enter the pane when chosen).
     void buildRecurrenceSubviews();
     // The ending tag of the working rule: 1 never, 2 after a count, 3 on a date.

@@ -28,14 +28,6 @@ QString text(const char* key) {
     return foundation::localized(QString::fromLatin1(key));
 }
 
-kit::TextField* smallLabel(const QString& title, const QRectF& frame,
-                           kit::TextAlignment alignment = kit::TextAlignment::Left) {
-    kit::TextField* field = kit::TextField::labelWithString(title, frame);
-    field->setTextFont(kit::Font::systemFont(kit::Font::smallSystemFontSize()));
-    field->setAlignment(alignment);
-    return field;
-}
-
 template <typename T>
 T* place(kit::View* parent, T* view) {
     view->setAutoresizingMask(kit::View::MinYMargin);
@@ -65,9 +57,8 @@ void EventConfigController::buildRecurrenceSubviews() {
 
         // Every n days, weeks, months or years; beside it the use-days checkbox.
         const double intervalY = top - kIntervalRow;
-        place(v, smallLabel(text("eceRecurrenceEvery"), QRectF(kLeft, intervalY + 3, 48, 16),
-                            kit::TextAlignment::Right));
-        place(v, smallLabel(text(units[kind]), QRectF(108, intervalY + 3, 80, 16)));
+        place(v, label(text("eceRecurrenceEvery"), QRectF(kLeft, intervalY + 3, 48, 16), true));
+        place(v, label(text(units[kind]), QRectF(108, intervalY + 3, 80, 16)));
         c.interval = place(v, new kit::TextField(QRectF(kControls, intervalY, 40, 22)));
         if (useDays[kind]) {
             c.useDays = place(v, new kit::Button(QRectF(200, intervalY + 2, 250, 18),
@@ -84,8 +75,7 @@ void EventConfigController::buildRecurrenceSubviews() {
         };
         if (kind == 1) {
             c.dayRow << place(
-                v, smallLabel(text("eceRecurrenceOnDays"), QRectF(kLeft, line(0) + 3, 48, 16),
-                              kit::TextAlignment::Right));
+                v, label(text("eceRecurrenceOnDays"), QRectF(kLeft, line(0) + 3, 48, 16), true));
             c.weekdays =
                 place(v, new kit::SegmentedControl(QRectF(kControls, line(0), 380, 22),
                                                    kit::SegmentedControl::Tracking::SelectAny));
@@ -93,8 +83,7 @@ void EventConfigController::buildRecurrenceSubviews() {
             c.dayRow << c.weekdays;
         } else if (kind == 2) {
             c.dayRow << place(
-                v, smallLabel(text("eceRecurrenceOnDays"), QRectF(kLeft, line(0) + 3, 48, 16),
-                              kit::TextAlignment::Right));
+                v, label(text("eceRecurrenceOnDays"), QRectF(kLeft, line(0) + 3, 48, 16), true));
             c.daysType = place(v, new kit::Matrix(QRectF(kControls, line(1) + 2, 78, 42)));
             c.daysType->addCell(text("eceRecurrenceDaysOfMonth"), 1);
             c.daysType->addCell(text("eceRecurrenceOrdinalDay"), 2);
@@ -102,12 +91,11 @@ void EventConfigController::buildRecurrenceSubviews() {
             c.daysType->setAction("rpClickMonthlyDayUsage");
             c.daysList = place(v, new kit::TextField(QRectF(144, line(0), 110, 22)));
             c.exampleLabel = place(
-                v, smallLabel(text("eceRecurrenceDaysExample"), QRectF(260, line(0) + 3, 180, 16)));
+                v, label(text("eceRecurrenceDaysExample"), QRectF(260, line(0) + 3, 180, 16)));
             c.dayRow << c.daysType << c.daysList << c.exampleLabel;
         } else if (kind == 3) {
             c.dayRow << place(
-                v, smallLabel(text("eceRecurrenceInMonths"), QRectF(kLeft, line(0) + 3, 48, 16),
-                              kit::TextAlignment::Right));
+                v, label(text("eceRecurrenceInMonths"), QRectF(kLeft, line(0) + 3, 48, 16), true));
             c.months1 =
                 place(v, new kit::SegmentedControl(QRectF(kControls, line(0), 380, 20),
                                                    kit::SegmentedControl::Tracking::SelectAny));
@@ -140,8 +128,7 @@ void EventConfigController::buildRecurrenceSubviews() {
         // The ending: never, after a count, on a date (with the picker below).
         const double endingY = rowTop - c.rowHeight - kEndingHeight;
         c.endingLabel =
-            place(v, smallLabel(text("eceRecurrenceEnds"), QRectF(kLeft, endingY + 38, 48, 16),
-                                kit::TextAlignment::Right));
+            place(v, label(text("eceRecurrenceEnds"), QRectF(kLeft, endingY + 38, 48, 16), true));
         c.endingStyle = place(v, new kit::Matrix(QRectF(kControls, endingY, 80, kEndingHeight)));
         c.endingStyle->addCell(text("eceRecurrenceNever"), 1);
         c.endingStyle->addCell(text("eceRecurrenceAfter"), 2);
@@ -149,8 +136,8 @@ void EventConfigController::buildRecurrenceSubviews() {
         c.endingStyle->setTarget(this);
         c.endingStyle->setAction(endingActions[kind]);
         c.endingNum = place(v, new kit::TextField(QRectF(144, endingY + 17, 44, 20)));
-        c.occLabel = place(
-            v, smallLabel(text("eceRecurrenceOccurrences"), QRectF(194, endingY + 19, 150, 16)));
+        c.occLabel =
+            place(v, label(text("eceRecurrenceOccurrences"), QRectF(194, endingY + 19, 150, 16)));
         c.endingDate = place(v, new kit::DatePicker(QRectF(kControls, 4, 220, kEndPickerHeight - 8),
                                                     kit::DatePicker::Style::Graphical));
     }

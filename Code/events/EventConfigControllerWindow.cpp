@@ -50,15 +50,15 @@ kit::Button* iconButton(const QRectF& frame, const QString& imageName) {
     return button;
 }
 
-kit::TextField* label(const QString& title, const QRectF& frame,
-                      kit::TextAlignment alignment = kit::TextAlignment::Left) {
+}  // namespace
+
+kit::TextField* EventConfigController::label(const QString& title, const QRectF& frame,
+                                             bool rightAligned) {
     kit::TextField* field = kit::TextField::labelWithString(title, frame);
     field->setTextFont(kit::Font::systemFont(kit::Font::smallSystemFontSize()));
-    field->setAlignment(alignment);
+    field->setAlignment(rightAligned ? kit::TextAlignment::Right : kit::TextAlignment::Left);
     return field;
 }
-
-}  // namespace
 
 kit::Window* EventConfigController::loadWindow() {
     // The content heights of the panes, top to bottom, as they are disclosed.
@@ -147,7 +147,7 @@ kit::Window* EventConfigController::loadWindow() {
          "setEndTime", 222},
     };
     for (const TimeRow& row : rows) {
-        row.label = label(text(row.title), QRectF(row.x, 16, 46, 16), kit::TextAlignment::Right);
+        row.label = label(text(row.title), QRectF(row.x, 16, 46, 16), true);
         gui_datePane->addToContentView(row.label);
         row.field = new MyDatePicker(QRectF(row.x + 50, 12, 80, 24));
         gui_datePane->addToContentView(row.field);
