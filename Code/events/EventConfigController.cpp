@@ -221,8 +221,16 @@ void EventConfigController::setupEntries() {
     gui_dpFullday->setState(eventIsFullday ? kit::Button::On : kit::Button::Off);
     dpClickFullday(gui_dpFullday);
 
-    rpUpdatePaneText();
+    rpUpdatePaneSummary();
+    recurrenceShown_ = false;
     setupRecurrencePaneForTypeFromUI(-1, false);
+    if (modifiedRecRule.rule && modifiedRecRule.recurrenceType == 1) rpCheckDays(1, true);
+    if (modifiedRecRule.rule && modifiedRecRule.recurrenceType == 2) rpUpdateMonthlyDayUsage(true);
+    if (modifiedRecRule.rule && modifiedRecRule.recurrenceType == 3) rpUpdateYearlyDayUsage(true);
+    // What the pane shows now is what the user starts from.
+    shownRecRule_ = readRecurrenceControls(modifiedRecRule);
+    recurrenceChanged_ = false;
+    recurrenceShown_ = true;
 
     gui_lpLocation->setStringValue(determineLocationText());
     gui_apAttendees->setStringValue(determineAttendeesText());
@@ -236,12 +244,6 @@ void EventConfigController::setupEntries() {
 
 QString EventConfigController::summaryText(const QString& text) {
     return text.size() > kSummaryLength ? text.left(kSummaryLength) + QStringLiteral("...") : text;
-}
-
-void EventConfigController::rpUpdatePaneText() {
-    QString text = summaryText(determineRecurrenceText());
-    if (text.isEmpty()) text = foundation::localized(QStringLiteral("wveipRecurrenceNoRepeats"));
-    gui_recurrencePane->setDataForCollapsedState(text);
 }
 
 void EventConfigController::lpUpdatePaneText() {

@@ -23,12 +23,44 @@ class Box;
 class Button;
 class DatePicker;
 class ImageView;
+class Matrix;
+class PopUpButton;
 class SegmentedControl;
 class TextField;
 class TextView;
 class View;
 class Window;
 }  // namespace kit
+
+// The controls of one rule sub-view of the repetition pane (daily, weekly,
+// monthly, yearly): the interval, the optional row of day choices that the
+// use-days checkbox shows, and the ending. A part a kind does not have is null.
+struct RecurrenceControls {
+    kit::View* view = nullptr;
+    kit::TextField* interval = nullptr;
+    kit::Matrix* endingStyle = nullptr;  // tags 1 never, 2 after a count, 3 on a date
+    kit::TextField* endingNum = nullptr;
+    kit::DatePicker* endingDate = nullptr;
+    kit::TextField* endingLabel = nullptr;
+    kit::TextField* occLabel = nullptr;
+    kit::Button* useDays = nullptr;
+    // The day-choice row, its label first, and the height it takes.
+    QList<kit::View*> dayRow;
+    double rowHeight = 0;
+    kit::SegmentedControl* weekdays = nullptr;  // weekly
+    kit::TextField* exampleLabel = nullptr;     // monthly
+    kit::TextField* daysList = nullptr;         // monthly
+    kit::Matrix* daysType = nullptr;            // monthly: tag 1 days of the month, 2 ordinal
+    kit::SegmentedControl* months1 = nullptr;   // yearly: January to June
+    kit::SegmentedControl* months2 = nullptr;   // yearly: July to December
+    kit::Button* onWeekdays = nullptr;          // yearly
+    kit::PopUpButton* numPopup = nullptr;       // monthly, yearly: 1st .. 5th, last
+    kit::PopUpButton* weekdayPopup = nullptr;   // monthly, yearly
+
+    // The controls that move when the day row is shown or hidden.
+    std::array<kit::View*, 5> endingControls() const;
+    bool dayRowShown() const;
+};
 
 // The event editor: one window per store event, with a header (the event's
 // icon in its calendar's colour, its title, the alarm and repetition icons and
@@ -106,10 +138,67 @@ public:
     Q_INVOKABLE void windowWillClose(QObject* sender = nullptr);
     Q_INVOKABLE void closeWindow(QObject* sender = nullptr);
 
-    // -- Repetition (the pane's controls come with the repetition pane)
+    // -- Repetition
+    // The height the end date picker takes in its sub-view, and the height of
+    // the daily sub-view above which the picker counts as shown.
+    static constexpr double kEndPickerHeight = 126.0;
+    static constexpr double kDailyPickerEdge = 200.0;
+    // Where the repetition icon stands without and with an alarm.
+    static constexpr double kRecurrenceIconX = 415.0;
+    static constexpr double kRecurrenceIconXWithAlarm = 396.0;
+    // The ordinal pop-ups: entries 0 to 4 are the 1st to the 5th such weekday
+    // of the month, the last entry is the last one (week number -1).
+    static constexpr int kLastOrdinalEntry = 5;
+    static int weekNumberForOrdinalEntry(int entry);
+    static int ordinalEntryForWeekNumber(int weekNumber);
+    // Weekday controls list the week from Sunday or from Monday; rule
+    // weekdays count 1 Sunday .. 7 Saturday.
+    static int weekdayForPosition(int position, bool weekStartsSunday);
+    static int positionForWeekday(int weekday, bool weekStartsSunday);
+    // The days of the month named in a comma-separated list, ascending and
+    // once each; none when it names none. An empty item ends the list.
+    static std::optional<QList<int>> stringWithNumbersToArray(const QString& text);
+
     void captureRecurrenceSettings();
+    // Puts the sub-view of `type` (-1 none .. 3 yearly) into the pane; from the
+    // interface the working rule takes the type, otherwise its own is shown.
     void setupRecurrencePaneForTypeFromUI(int type, bool fromUI);
     const LocalRecurrenceRule& workingRule() const { return modifiedRecRule; }
+    // Whether the user changed the repetition since the editor was filled:
+    // only then is the stored rule to be replaced by the working rule.
+    bool recurrenceChangedByUser() const { return recurrenceChanged_; }
+    // Reads the controls of the chosen kind into the working rule.
+    void rpReadControls();
+    // The working rule as the controls of the chosen kind give it.
+    LocalRecurrenceRule recurrenceRuleFromControls() {
+        return readRecurrenceControls(modifiedRecRule);
+    }
+    // The sub-view controls of a kind (0 daily .. 3 yearly).
+    RecurrenceControls& rpControls(int kind);
+    // The actions of the pattern control and of the sub-views' controls.
+    Q_INVOKABLE void patternSelect(QObject* sender = nullptr);
+    Q_INVOKABLE void rpDailyEndingSelect(QObject* sender = nullptr);
+    Q_INVOKABLE void rpWeeklyEndingSelect(QObject* sender = nullptr);
+    Q_INVOKABLE void rpMonthlyEndingSelect(QObject* sender = nullptr);
+    Q_INVOKABLE void rpYearlyEndingSelect(QObject* sender = nullptr);
+    Q_INVOKABLE void rpClickWeeklyDays(QObject* sender = nullptr);
+    Q_INVOKABLE void rpClickMonthlyDays(QObject* sender = nullptr);
+    Q_INVOKABLE void rpClickYearlyDays(QObject* sender = nullptr);
+    Q_INVOKABLE void rpClickMonthlyDayUsage(QObject* sender = nullptr);
+    Q_INVOKABLE void rpClickYearlyDayUsage(QObject* sender = nullptr);
+    // The family operations, by kind.
+    void rpEndingSelect(int kind);
+    void rpUpdateStyle(int kind);
+    void rpUpdateEndDatePickerWithPaneUpdate(int kind, bool resize);
+    void rpClickDays(int kind, QObject* sender);
+    void rpCheckDays(int kind, bool resize);
+    void rpUpdateWeeklyWeekdays();
+    void rpUpdateMonthlyPopups();
+    void rpUpdateMonthlyDayUsage(bool resize);
+    void rpUpdateYearlyPopups();
+    void rpUpdateYearlyDayUsage(bool resize);
+    void rpUpdateYearlyPopulateSelection();
+    kit::View* currentRecurrenceSubview() const { return currentRPsubview; }
 
     // -- Dates pane
     void setupStartEndDate();
@@ -171,6 +260,7 @@ public:
     kit::Button* gui_dpSetEndTime = nullptr;
     CollapsablePanel* gui_recurrencePane = nullptr;
     kit::SegmentedControl* gui_rpPattern = nullptr;
+    RecurrenceControls gui_rpDaily, gui_rpWeekly, gui_rpMonthly, gui_rpYearly;
     CollapsablePanel* gui_locationPane = nullptr;
     kit::TextField* gui_lpLocation = nullptr;
     CollapsablePanel* gui_attendeesPane = nullptr;
@@ -192,9 +282,25 @@ protected:
 private:
     // Opens the window; `forNew` selects new-event mode.
     void openWindow(bool forNew);
-    // Grows (positive) or shrinks the dates pane's content; a collapsed pane
+    // Grows (positive) or shrinks a pane's content; a collapsed pane
     // keeps it collapsed and shows the new height once disclosed.
-    void changeDatePaneContentBy(double delta);
+    static void changePaneContentBy(CollapsablePanel* pane, double delta);
+    // A label in the small system font, as the editor's panes use them.
+    static kit::TextField* label(const QString& title, const QRectF& frame,
+                                 bool rightAligned = false);
+    // Builds the four rule sub-views (they enter the pane when chosen).
+    void buildRecurrenceSubviews();
+    // The ending tag of the working rule: 1 never, 2 after a count, 3 on a date.
+    int currentEndingTag() const;
+    // Selects the ordinal and weekday pop-ups of a kind from one entry.
+    void rpSelectNthPopups(const RecurrenceControls& c, const MyNthWeekDayPtr& entry);
+    // The stored rule's ordinal weekdays, or the first week's weekday of the start.
+    QList<MyNthWeekDayPtr> storedOrStartNthWeekDays() const;
+    // `rule` with what the controls of the chosen kind show read into it.
+    LocalRecurrenceRule readRecurrenceControls(LocalRecurrenceRule rule);
+    // The recurrence summary of the working rule, as the collapsed pane shows it.
+    void rpUpdatePaneSummary();
+    void placeRecurrenceIcon();
     void setTimeBlockHidden(bool hidden);
     void stopObserving();
 
@@ -207,6 +313,10 @@ private:
     // The store reported the event deleted: there is nothing left to undo.
     bool eventGone_ = false;
     LocalRecurrenceRule modifiedRecRule;
+    // The working rule as the controls read when the editor was filled.
+    LocalRecurrenceRule shownRecRule_;
+    bool recurrenceChanged_ = false;
+    bool recurrenceShown_ = false;
     EventTexts texts_;
     QPointer<kit::View> currentRPsubview;
     QPointer<foundation::MainThreadObserver> observer_;

@@ -37,23 +37,6 @@ double EventConfigController::datePaneDisclosedHeight() const {
     return gui_datePane->titlebarHeight() + (content ? content->frame().height() : 0.0) + 1.0;
 }
 
-void EventConfigController::changeDatePaneContentBy(double delta) {
-    if (!gui_datePane->isCollapsed()) {
-        gui_datePane->changeContentHeightBy(float(delta));
-        return;
-    }
-    // Disclosing the pane here would open it behind the user's back: only its
-    // content changes, and the pane shows it at that height once disclosed.
-    kit::View* content = gui_datePane->contentView();
-    if (!content) return;
-    QRectF f = content->frame();
-    f.setHeight(f.height() + delta);
-    const bool autoresizes = content->autoresizesSubviews();
-    content->setAutoresizesSubviews(true);
-    content->setFrame(f);
-    content->setAutoresizesSubviews(autoresizes);
-}
-
 void EventConfigController::setTimeBlockHidden(bool hidden) {
     for (kit::View* view : timeBlock())
         if (view) view->setHidden(hidden);
@@ -66,10 +49,10 @@ void EventConfigController::dpClickFullday(QObject*) {
     // the same state twice resizes once.
     const double h = datePaneDisclosedHeight();
     if (h > kTimeBlockPaneEdge && on) {
-        changeDatePaneContentBy(-kTimeBlockHeight);
+        changePaneContentBy(gui_datePane, -kTimeBlockHeight);
         setTimeBlockHidden(true);
     } else if (h < kTimeBlockPaneEdge && !on) {
-        changeDatePaneContentBy(kTimeBlockHeight);
+        changePaneContentBy(gui_datePane, kTimeBlockHeight);
         setTimeBlockHidden(false);
     }
 }

@@ -50,15 +50,15 @@ kit::Button* iconButton(const QRectF& frame, const QString& imageName) {
     return button;
 }
 
-kit::TextField* label(const QString& title, const QRectF& frame,
-                      kit::TextAlignment alignment = kit::TextAlignment::Left) {
+}  // namespace
+
+kit::TextField* EventConfigController::label(const QString& title, const QRectF& frame,
+                                             bool rightAligned) {
     kit::TextField* field = kit::TextField::labelWithString(title, frame);
     field->setTextFont(kit::Font::systemFont(kit::Font::smallSystemFontSize()));
-    field->setAlignment(alignment);
+    field->setAlignment(rightAligned ? kit::TextAlignment::Right : kit::TextAlignment::Left);
     return field;
 }
-
-}  // namespace
 
 kit::Window* EventConfigController::loadWindow() {
     // The content heights of the panes, top to bottom, as they are disclosed.
@@ -82,9 +82,10 @@ kit::Window* EventConfigController::loadWindow() {
     gui_title = new kit::TextField(QRectF(56, 28, 330, 24));
     gui_title->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
     header->addSubview(gui_title);
-    gui_alarmIcon = iconButton(QRectF(424, 32, 16, 16), QStringLiteral("EventAlarm"));
+    gui_alarmIcon = iconButton(QRectF(kRecurrenceIconX, 32, 16, 16), QStringLiteral("EventAlarm"));
     header->addSubview(gui_alarmIcon);
-    gui_recurrenceIcon = iconButton(QRectF(424, 32, 16, 16), QStringLiteral("EventRecurrence"));
+    gui_recurrenceIcon =
+        iconButton(QRectF(kRecurrenceIconX, 32, 16, 16), QStringLiteral("EventRecurrence"));
     header->addSubview(gui_recurrenceIcon);
     gui_warningIcon = new kit::ImageView(QRectF(56, 6, 16, 16));
     gui_warningIcon->setImage(kit::Image::named(QStringLiteral("EventWarning")));
@@ -146,7 +147,7 @@ kit::Window* EventConfigController::loadWindow() {
          "setEndTime", 222},
     };
     for (const TimeRow& row : rows) {
-        row.label = label(text(row.title), QRectF(row.x, 16, 46, 16), kit::TextAlignment::Right);
+        row.label = label(text(row.title), QRectF(row.x, 16, 46, 16), true);
         gui_datePane->addToContentView(row.label);
         row.field = new MyDatePicker(QRectF(row.x + 50, 12, 80, 24));
         gui_datePane->addToContentView(row.field);
@@ -166,7 +167,10 @@ kit::Window* EventConfigController::loadWindow() {
     const char* patterns[5] = {"eceRecurrenceNone", "eceRecurrenceDaily", "eceRecurrenceWeekly",
                                "eceRecurrenceMonthly", "eceRecurrenceYearly"};
     for (int i = 0; i < 5; ++i) gui_rpPattern->setLabelForSegment(text(patterns[i]), i);
+    gui_rpPattern->setTarget(this);
+    gui_rpPattern->setAction("patternSelect");
     gui_recurrencePane->addToContentView(gui_rpPattern);
+    buildRecurrenceSubviews();
 
     // Location, attendees, URL, notes.
     gui_lpLocation = new kit::TextField(QRectF(10, 6, 440, 22));

@@ -34,4 +34,11 @@ struct LocalRecurrenceRule {
     // pane offers a sensible end when the user adds one.
     static LocalRecurrenceRule fromStoreRule(
         const std::optional<calstore::RecurrenceRule>& storeRule, const QDateTime& eventStart);
+    // The store rule the working copy stands for; none when it does not repeat
+    // or has no kind the store's model holds. Only the first ordinal weekday
+    // is used; monthly days of the month win over an ordinal weekday.
+    std::optional<calstore::RecurrenceRule> toStoreRule() const;
+
+    // Equal in every field; dates and ordinal weekdays compare by value.
+    bool operator==(const LocalRecurrenceRule& other) const;
 };

@@ -5,8 +5,12 @@
 
 #include "events/EventConfigController.h"
 #include "platform/kit/Animation.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/ImageView.h"
+#include "platform/kit/Matrix.h"
+#include "platform/kit/PopUpButton.h"
+#include "platform/kit/SegmentedControl.h"
 #include "platform/kit/TextField.h"
 #include "shell/CollapsablePanel.h"
 #include "shell/CollapsablePanelHead.h"
@@ -51,6 +55,17 @@ protected:
         meeting->setEndDate(atBerlin(2024, 3, 13, 10, 30));
         ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(meeting, work, nullptr));
         meetingUID = meeting->uid();
+        // A repeating event of the same day, on its month's second Wednesday.
+        auto review = calstore::Event::event();
+        review->setCalendar(work->calendar());
+        review->setTitle(QStringLiteral("Monthly review"));
+        review->setStartDate(atBerlin(2024, 3, 13, 14, 0));
+        review->setEndDate(atBerlin(2024, 3, 13, 15, 0));
+        review->setRecurrenceRule(
+            calstore::RecurrenceRule::
+                initMonthlyRecurrenceWithIntervalForDayOfTheWeekForWeekOfTheMonthEnd(1, 4, 2, {}));
+        ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(review, work, nullptr));
+        editedUID = review->uid();
 
         controller = std::make_unique<MainWindowCtrl>();
         controller->window();
@@ -58,15 +73,17 @@ protected:
         controller->window()->makeKeyAndOrderFront();
         week = qobject_cast<WeekView*>(controller->currentWeekView());
         ASSERT_TRUE(week);
-        ASSERT_TRUE(testsupport::waitUntil([this] { return weekRecord() != nullptr; }, 20));
+        ASSERT_TRUE(
+            testsupport::waitUntil([this] { return weekRecord() && weekRecord(editedUID); }, 20));
     }
     void TearDown() override {
-        if (EventConfigController* editor =
-                EventConfigController::registeredControllerForUID(meetingUID)) {
-            editor->eventWasSaved();
-            editor->closeWindow();
-            delete editor;
-        }
+        for (const QString& uid : {meetingUID, editedUID})
+            if (EventConfigController* editor =
+                    EventConfigController::registeredControllerForUID(uid)) {
+                editor->eventWasSaved();
+                editor->closeWindow();
+                delete editor;
+            }
         testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
         controller.reset();
         MainWindowCtrl::changeServices([](auto& installed) { installed = {}; });
@@ -76,11 +93,12 @@ protected:
         PageTest::TearDown();
     }
     // The meeting's entry in its week column, once the loader has filled the day.
-    EventDayPtr weekRecord() const {
+    EventDayPtr weekRecord(const QString& uid = {}) const {
         if (!week) return nullptr;
         for (WeekdayView* column : week->viewSet())
             for (const EventDayPtr& record : column->events())
-                if (record && record->event() && record->event()->uid() == meetingUID)
+                if (record && record->event() &&
+                    record->event()->uid() == (uid.isEmpty() ? meetingUID : uid))
                     return record;
         return nullptr;
     }
@@ -105,6 +123,7 @@ protected:
     std::unique_ptr<MainWindowCtrl> controller;
     QPointer<WeekView> week;
     QString meetingUID;
+    QString editedUID;  // a further event whose editor a test opened
 };
 
 // The week view's Edit command: the editor of the selected event, every pane
@@ -163,6 +182,46 @@ TEST_F(EditorInMainWindowTest, ADrawnEventOpensItInNewEventMode) {
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(week->selection(), nullptr);
     EXPECT_FALSE(controller->isCurrentlyInCreation(meetingUID));
+}
+
+// A repeating event opened from the week view shows its rule in the
+// repetition pane; a changed rule's summary appears when the pane collapses.
+TEST_F(EditorInMainWindowTest, TheRepetitionPaneShowsAndTakesTheRule) {
+    ASSERT_TRUE(weekRecord(editedUID));
+
+    const EventDayPtr record = weekRecord(editedUID);
+    week->selectEvent(record);
+    const auto& services = WeekView::services();
+    QObject* controllerObject = services.controllerForEvent(record->event());
+    services.showWindow(controllerObject, week);
+    auto* editor = qobject_cast<EventConfigController*>(controllerObject);
+    ASSERT_TRUE(editor && editor->windowOpen());
+    CollapsablePanel* pane = editor->gui_recurrencePane;
+    EXPECT_EQ(pane->dataForCollapsedState(),
+              QStringLiteral("Monthly on the 2nd Wednesday of the month"));
+
+    pane->setCollapsedState(false);
+    RecurrenceControls& monthly = editor->gui_rpMonthly;
+    EXPECT_EQ(editor->gui_rpPattern->selectedSegment(), 3);
+    EXPECT_EQ(editor->currentRecurrenceSubview(), monthly.view);
+    EXPECT_EQ(monthly.useDays->state(), kit::Button::On);
+    EXPECT_EQ(monthly.daysType->selectedTag(), 2);
+    EXPECT_EQ(monthly.numPopup->titleOfSelectedItem(), QStringLiteral("2nd"));
+    EXPECT_EQ(monthly.weekdayPopup->titleOfSelectedItem(), QStringLiteral("Wednesday"));
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-monthly-over-main-window"));
+
+    // The user makes it the last Wednesday, ending after 6 times.
+    monthly.numPopup->selectItemAtIndex(EventConfigController::kLastOrdinalEntry);
+    monthly.endingStyle->selectCellWithTag(2);
+    monthly.endingStyle->sendAction();
+    monthly.endingNum->setStringValue(QStringLiteral("6"));
+    pane->setCollapsed(true);
+    EXPECT_TRUE(editor->recurrenceChangedByUser());
+    EXPECT_EQ(pane->dataForCollapsedState(),
+              QStringLiteral("Monthly on the last Wednesday of the month, e..."));
+    EXPECT_EQ(editor->workingRule().toStoreRule()->iCalendarText(),
+              QStringLiteral("FREQ=MONTHLY;COUNT=6;BYDAY=-1WE"));
 }
 
 }  // namespace
