@@ -141,7 +141,7 @@ public:
     MyDatePtr newReferenceDateForDay(const MyDatePtr& day) const;
     MyDatePtr nextReferenceDateInDirection(int direction) const;
     void setReferenceDate(const MyDatePtr& date);
-    MyDatePtr referenceDate() const { return referenceDate_; }
+    Q_INVOKABLE MyDatePtr referenceDate() const { return referenceDate_; }
     MyDatePtr referenceDateY() const { return referenceDateY_; }
     int weeksInYear() const { return weeksInYear_; }
     bool weekStartsSunday() const { return weekStartsSunday_; }
@@ -162,8 +162,7 @@ public:
     Q_INVOKABLE void showCalendarWeek(int week);
     void animateSlidingTo(const MyDatePtr& firstDay);
     std::vector<WeekdayView*> createSlideSetForRefDate(const MyDatePtr& firstDay, int offset);
-    WVAnimationConfig prepareAnimationConfigFor(const std::vector<WeekdayView*>& set,
-                                                int offset);
+    WVAnimationConfig prepareAnimationConfigFor(const std::vector<WeekdayView*>& set, int offset);
     void slideViews(const std::vector<WeekdayView*>& set, int offset);
     bool acceleratedSlide() const { return acceleratedSlide_; }
     // Brings the event's hour into view, selects it and blinks it.

@@ -423,8 +423,8 @@ void WeekdayView::setDraggedEvent(const EventDayPtr& event, const calstore::Even
     std::vector<EventDayPtr> copy;
     for (const EventDayPtr& record : events_) {
         const calstore::EventPtr& e = record ? record->event() : nullptr;
-        const bool sameOccurrence = replaces && e && e->uid() == replaces->uid() &&
-                                    e->startDate() == replaces->startDate();
+        const bool sameOccurrence =
+            replaces && e && e->uid() == replaces->uid() && e->startDate() == replaces->startDate();
         if (record != event && !sameOccurrence) copy.push_back(record);
     }
     copy.push_back(event);
