@@ -13,10 +13,10 @@ using namespace wvtest;
 
 namespace {
 
-class WeekViewSlidingTest : public WeekViewTest {
-protected:
-    void SetUp() override {
-        WeekViewTest::SetUp();
+// Every slide and blink ends at once and is recorded: its duration, and a
+// blink's direction.
+struct AnimationLog {
+    AnimationLog() {
         kit::Animation::setInstantForTesting(true);
         WeekView::setAnimationObserver([this](const kit::Animation& a) {
             durations.push_back(a.duration());
@@ -24,18 +24,23 @@ protected:
                 blinks.push_back(blink->configuration().appearDirection);
         });
     }
-    void TearDown() override {
+    ~AnimationLog() {
         WeekView::setAnimationObserver(nullptr);
         kit::Animation::setInstantForTesting(false);
-        WeekViewTest::TearDown();
     }
+    std::vector<double> durations;
+    std::vector<bool> blinks;
+};
+
+class WeekViewSlidingTest : public WeekViewTest {
+protected:
     static std::vector<QDate> datesOf(const std::vector<WeekdayView*>& columns) {
         std::vector<QDate> dates;
         for (WeekdayView* c : columns) dates.push_back(dateOf(c->date()));
         return dates;
     }
-    std::vector<double> durations;
-    std::vector<bool> blinks;
+    AnimationLog animations;
+    std::vector<double>& durations = animations.durations;
 };
 
 // Wednesday 15 June 2011; its week begins on Monday 13 June.
@@ -231,20 +236,8 @@ TEST_F(WeekViewSlidingTest, WithWeeksFromSundayTheCalendarWeekBeginsTheDayBefore
 
 class WeekViewHighlightTest : public WeekViewStoreFixture {
 protected:
-    void SetUp() override {
-        WeekViewStoreFixture::SetUp();
-        kit::Animation::setInstantForTesting(true);
-        WeekView::setAnimationObserver([this](const kit::Animation& a) {
-            if (auto* blink = qobject_cast<const WeekEventBlinkAnimation*>(&a))
-                blinks.push_back(blink->configuration().appearDirection);
-        });
-    }
-    void TearDown() override {
-        WeekView::setAnimationObserver(nullptr);
-        kit::Animation::setInstantForTesting(false);
-        WeekViewStoreFixture::TearDown();
-    }
-    std::vector<bool> blinks;
+    AnimationLog animations;
+    std::vector<bool>& blinks = animations.blinks;
 };
 
 TEST_F(WeekViewHighlightTest, ScrollsOnlyForAHiddenHourSelectsAndBlinksFourTimes) {
