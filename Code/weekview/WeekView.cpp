@@ -332,15 +332,18 @@ void WeekView::initViews() {
     // one; the single-day mode shows the reference day alone.
     const int count = numberOfDaysInDisplay();
     MyDatePtr day = referenceDate_;
-    for (int i = 0; i < count && day; ++i, day = day->nextDay()) {
-        auto* column = WeekdayView::initWithFrame(QRectF(0, 0, 80, 300));
-        column->setYVCell(
-            kit::performReturning<YearViewCellPtr>(gui_yearViewScroller_.data(), "cellForDate", day)
-                .value_or(nullptr));
-        addSubview(column, Ordering::Below, gui_vScroller_);
-        viewSet_.push_back(column);
-    }
+    for (int i = 0; i < count && day; ++i, day = day->nextDay())
+        viewSet_.push_back(newColumnForDay(day));
     repositionViewsDuringResize();
+}
+
+WeekdayView* WeekView::newColumnForDay(const MyDatePtr& day) {
+    auto* column = WeekdayView::initWithFrame(QRectF(0, 0, 80, 300));
+    column->setYVCell(
+        kit::performReturning<YearViewCellPtr>(gui_yearViewScroller_.data(), "cellForDate", day)
+            .value_or(nullptr));
+    addSubview(column, Ordering::Below, gui_vScroller_);
+    return column;
 }
 
 void WeekView::changeDisplayMode() {
@@ -388,7 +391,6 @@ void WeekView::calendarTypeOrColorChange() {
 
 // The new day shows its week.
 void WeekView::currentDateChange() {
-    setReferenceDate(newReferenceDateForDay(today()));
-    initViews();
+    moveTo(newReferenceDateForDay(today()));
     forcedRedraw();
 }

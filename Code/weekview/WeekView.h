@@ -9,6 +9,7 @@
 #include "platform/kit/TextAttributes.h"
 #include "platform/kit/View.h"
 #include "platform/store/Event.h"
+#include "weekview/WeekViewAnimation.h"
 #include "weekview/WeekViewScroller.h"
 
 #include <QColor>
@@ -140,7 +141,7 @@ public:
     MyDatePtr newReferenceDateForDay(const MyDatePtr& day) const;
     MyDatePtr nextReferenceDateInDirection(int direction) const;
     void setReferenceDate(const MyDatePtr& date);
-    MyDatePtr referenceDate() const { return referenceDate_; }
+    Q_INVOKABLE MyDatePtr referenceDate() const { return referenceDate_; }
     MyDatePtr referenceDateY() const { return referenceDateY_; }
     int weeksInYear() const { return weeksInYear_; }
     bool weekStartsSunday() const { return weekStartsSunday_; }
@@ -150,6 +151,36 @@ public:
     void initViews();
     // Replaces this view by a fresh one in the stored display mode.
     void changeDisplayMode();
+
+    // -- Sliding to other days (the new columns slide in beside the shown ones)
+    // To the week (the first shown day) of a day; the fast move slides quicker.
+    Q_INVOKABLE void moveToWeekOf(const MyDatePtr& day);
+    Q_INVOKABLE void fastMoveToWeekOf(const MyDatePtr& day);
+    // To a first shown day; the shown one only redraws.
+    Q_INVOKABLE void moveTo(const MyDatePtr& firstDay);
+    // To a week of the year the bar of the year's weeks shows.
+    Q_INVOKABLE void showCalendarWeek(int week);
+    void animateSlidingTo(const MyDatePtr& firstDay);
+    std::vector<WeekdayView*> createSlideSetForRefDate(const MyDatePtr& firstDay, int offset);
+    WVAnimationConfig prepareAnimationConfigFor(const std::vector<WeekdayView*>& set, int offset);
+    void slideViews(const std::vector<WeekdayView*>& set, int offset);
+    bool acceleratedSlide() const { return acceleratedSlide_; }
+    // Brings the event's hour into view, selects it and blinks it.
+    Q_INVOKABLE void highlightCalEvent(const calstore::EventPtr& event);
+    Q_INVOKABLE void updateAnimationProgress(double progress);
+    // The page indicator: moved towards the gesture's direction, or centred.
+    void moveIndicatorTo(double value);
+    Q_INVOKABLE void centerIndicator();
+    double dotOffset() const { return dotOffset_; }
+    int dotDirection() const { return dotDirection_; }
+    void setDotDirection(int direction) { dotDirection_ = direction; }
+    // Sees every slide and blink before it runs (tests set it; none when
+    // unset).
+    static void setAnimationObserver(std::function<void(const kit::Animation&)> observer);
+
+    // -- Moving an event across the hours and the shown days (modal, from the
+    // press a column recorded on the record); written once on release.
+    Q_INVOKABLE void startDraggingEvent(const EventDayPtr& event);
 
     // -- Columns
     const std::vector<WeekdayView*>& viewSet() const { return viewSet_; }
@@ -260,6 +291,10 @@ public:
 
 private:
     void initFields();
+    // A column of the day below the hour scroller, not laid out yet.
+    WeekdayView* newColumnForDay(const MyDatePtr& day);
+    // Runs a slide or blink until its end, shown to the observer first.
+    static void runBlocking(kit::Animation& animation);
     // Deselects every column and marks `event` (none clears) in each.
     void markSelection(const EventDayPtr& event);
     // After the columns re-read their days the selection moves to the new
@@ -319,6 +354,9 @@ private:
     EventDayPtr selection_;
     EventDayPtr previousSelection_;
     double dotOffset_ = 0;
+    int dotDirection_ = 0;
+    bool acceleratedSlide_ = false;
+    bool sliding_ = false;
     QString calendarWeekAbbrev_;
 
     // Refreshes handed to the main thread.

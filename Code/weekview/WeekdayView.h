@@ -287,9 +287,17 @@ public:
     // A new one-hour event in the slot under the press whose end the pointer
     // then drags down; it is stored on release and dropped on Escape.
     void startDraggingNewEventFrom(const QPointF& locationInWindow);
-    // While the week view moves an event across the columns each shows it.
-    Q_INVOKABLE void setDraggedEvent(const EventDayPtr& event);
-    Q_INVOKABLE void resetDraggedEvent();
+    // While the week view moves an event across the columns each shows it;
+    // when it moves a preview of a stored event, the records of that event's
+    // occurrence step aside for it. The reset keeps the moved record where
+    // it lies on the column's day, or with `restore` brings back the records
+    // the column had before.
+    Q_INVOKABLE void setDraggedEvent(const EventDayPtr& event,
+                                     const calstore::EventPtr& replaces = nullptr);
+    Q_INVOKABLE void resetDraggedEvent(bool restore = false);
+    // The next release, drag or Escape of the press being tracked (other keys
+    // are passed over); none when the window gives none.
+    static std::optional<kit::Event> nextEventOfPress(kit::Window* window);
 
     // -- The event whose start or end is being dragged: its box follows the
     // offsets (hours later than its stored times) while every hit box keeps
@@ -365,9 +373,6 @@ private:
     static EventDayPtr newRecord(const std::shared_ptr<Calendar>& calendar, const MyDatePtr& start,
                                  const MyDatePtr& end, bool fullday, double startHour,
                                  double endHour);
-    // The next release, drag or Escape of the press being tracked (other keys
-    // are passed over); none when the window gives none.
-    static std::optional<kit::Event> nextEventOfPress(kit::Window* window);
     void showNewRecord(const EventDayPtr& record);
     void openEditorForNewEvent(const EventDayPtr& record);
     // Runs the modal loop of an edge drag; `follow` gets each drag's distance
@@ -386,6 +391,7 @@ private:
     bool isOffScreen_ = true;
     bool useNarrowText_ = false;
     std::vector<EventDayPtr> events_;
+    std::vector<EventDayPtr> eventsBeforeDrag_;
     std::vector<EventDayPtr> fdevents_;
     float earliestEvent_ = 24.0f;
     float latestEvent_ = 0.0f;

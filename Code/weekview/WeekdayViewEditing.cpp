@@ -416,16 +416,29 @@ void WeekdayView::dragEndDateOfEventFrom(const EventDayPtr& event, const QPointF
 
 // -- Events moved across the columns ------------------------------------------------------
 
-void WeekdayView::setDraggedEvent(const EventDayPtr& event) {
+void WeekdayView::setDraggedEvent(const EventDayPtr& event, const calstore::EventPtr& replaces) {
     setCurrentlyDraggedEvent(event);
-    if (event && std::find(events_.begin(), events_.end(), event) == events_.end()) {
-        std::vector<EventDayPtr> copy = events_;
-        copy.push_back(event);
-        events_ = std::move(copy);
+    eventsBeforeDrag_ = events_;
+    if (!event) return;
+    std::vector<EventDayPtr> copy;
+    for (const EventDayPtr& record : events_) {
+        const calstore::EventPtr& e = record ? record->event() : nullptr;
+        const bool sameOccurrence =
+            replaces && e && e->uid() == replaces->uid() && e->startDate() == replaces->startDate();
+        if (record != event && !sameOccurrence) copy.push_back(record);
     }
+    copy.push_back(event);
+    events_ = std::move(copy);
 }
 
-void WeekdayView::resetDraggedEvent() {
+void WeekdayView::resetDraggedEvent(bool restore) {
+    if (restore) {
+        events_ = std::move(eventsBeforeDrag_);
+        eventsBeforeDrag_.clear();
+        setCurrentlyDraggedEvent(nullptr);
+        return;
+    }
+    eventsBeforeDrag_.clear();
     const EventDayPtr event = currentlyDraggedEvent_;
     const MyDatePtr day = date();
     if (event && event->event() && day) {

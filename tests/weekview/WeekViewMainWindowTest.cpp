@@ -22,6 +22,7 @@
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayView.h"
 #include "yearview/YearView.h"
+#include "yearview/YearViewModel.h"
 #include "yearview/YearViewScroller.h"
 
 #include <gtest/gtest.h>
@@ -194,4 +195,95 @@ TEST_F(WeekViewMainWindowTest, EventsAreCreatedSelectedAndResizedInTheWindow) {
     week->forcedRedraw();
     testsupport::saveForInspection(window->contentView()->renderToImage(),
                                    QStringLiteral("week-main-window-edited"));
+}
+
+TEST_F(WeekViewMainWindowTest, TheWeekSlidesToOtherWeeksAndEventsMoveToOtherDays) {
+    std::vector<double> slides;
+    WeekView::setAnimationObserver([&](const kit::Animation& a) {
+        if (qobject_cast<const WeekViewAnimation*>(&a)) slides.push_back(a.duration());
+    });
+    const MyDatePtr thisWeek = week->newReferenceDateForDay(MyDate::date());
+    ASSERT_TRUE(week->referenceDate()->isSameDateAs(thisWeek));
+    auto shownFirst = [&] { return week->viewSet().front()->date(); };
+
+    // Next and previous week, then back to today at the short slide.
+    controller->menuCommandNextWeek(nullptr);
+    controller->menuCommandNextWeek(nullptr);
+    controller->menuCommandPrevWeek(nullptr);
+    EXPECT_TRUE(
+        week->referenceDate()->isSameDateAs(thisWeek->dateByAddingYearsMonthsDays(0, 0, 7)));
+    EXPECT_TRUE(shownFirst()->isSameDateAs(week->referenceDate()));
+    controller->menuCommandGotoToday(nullptr);
+    EXPECT_TRUE(week->referenceDate()->isSameDateAs(thisWeek));
+    EXPECT_EQ(slides, (std::vector<double>{0.5, 0.5, 0.5, 0.1}));
+
+    // A Command double click on a day of the shown year.
+    auto* page = qobject_cast<YearView*>(controller->currentYearView());
+    ASSERT_TRUE(page);
+    const int month = MyDate::date()->monthNum() > 6 ? 3 : 9;
+    const YearViewModel::Layout l = page->model()->layout();
+    const QPointF day =
+        page->convertPointToView(QPointF(l.dayCellStartX + (month - 0.5) * l.cellWidth,
+                                         l.dayCellStartY - 14.5 * l.cellHeight),
+                                 nullptr);
+    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, day,
+                                             kit::ModifierFlags::Command, 2, window));
+    window->sendEvent(kit::Event::mouseEvent(kit::EventType::LeftMouseUp, day,
+                                             kit::ModifierFlags::Command, 2, window));
+    const MyDatePtr target = MyDate::dateWithDayMonthYear(15, month, page->year());
+    EXPECT_TRUE(week->referenceDate()->isSameDateAs(week->newReferenceDateForDay(target)));
+    EXPECT_TRUE(shownFirst()->isSameDateAs(week->referenceDate()));
+    EXPECT_EQ(slides.back(), 0.1);
+    controller->menuCommandGotoToday(nullptr);
+    WeekView::setAnimationObserver(nullptr);
+
+    // An event dragged an hour down and to the neighbouring day.
+    WeekdayView* today = todaysColumn();
+    ASSERT_TRUE(today);
+    std::set<QString> before = uids();
+    kit::ToolbarItem* newEvent =
+        window->toolbar()->itemWithIdentifier(QStringLiteral("TBNewEvent"));
+    ASSERT_TRUE(newEvent && newEvent->performAction());
+    ASSERT_EQ(newSpans(before), QStringList{QStringLiteral("12:00-13:00")});
+    testsupport::waitUntil([] { return false; }, 0.2);
+    for (WeekdayView* c : week->viewSet()) c->forceRedraw();
+    const auto& columns = week->viewSet();
+    const size_t index = size_t(std::find(columns.begin(), columns.end(), today) - columns.begin());
+    WeekdayView* other = columns[index + 1 < columns.size() ? index + 1 : index - 1];
+    gesture({atHour(today, 12.5), atHour(today, 12.52), atHour(other, 13.5)});
+    const MyDatePtr otherDay = other->date();
+    const QList<calstore::EventPtr> moved = [&] {
+        QList<calstore::EventPtr> found;
+        for (const calstore::EventPtr& e : weekEvents())
+            if (!before.count(e->uid())) found << e;
+        return found;
+    }();
+    ASSERT_EQ(moved.size(), 1);
+    EXPECT_TRUE(MyDate::dateWithNSDate(moved.first()->startDate())->isSameDateAs(otherDay));
+    EXPECT_EQ(newSpans(before), QStringList{QStringLiteral("13:00-14:00")});
+
+    // The window after the move, and the row halfway through a slide to the
+    // next week.
+    testsupport::waitUntil(
+        [&] { return other->containsEvent(week->eventDayForCalEvent(moved.first())); });
+    week->forcedRedraw();
+    testsupport::saveForInspection(window->contentView()->renderToImage(),
+                                   QStringLiteral("week-main-window-moved"));
+    const int off = 7;
+    const std::vector<WeekdayView*> set = week->createSlideSetForRefDate(
+        week->referenceDate()->dateByAddingYearsMonthsDays(0, 0, off), off);
+    WeekViewAnimation halfway;
+    halfway.setConfiguration(week->prepareAnimationConfigFor(set, off));
+    for (WeekdayView* c : set) c->willStartLiveMove();
+    halfway.setCurrentProgress(0.4);
+    testsupport::saveForInspection(window->contentView()->renderToImage(),
+                                   QStringLiteral("week-main-window-sliding"));
+    for (WeekdayView* c : set) {
+        c->didEndLiveMove();
+        if (std::find(columns.begin(), columns.end(), c) == columns.end()) {
+            c->removeFromSuperview();
+            c->deleteLater();
+        }
+    }
+    week->repositionViewsDuringResize();
 }

@@ -9,6 +9,7 @@
 #include "weekview/WDEventsView.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayViewTestSupport.h"
+#include "yearview/YearView.h"
 
 #include <QMap>
 #include <QPointer>
@@ -34,6 +35,29 @@ public:
 
     QMap<QDate, YearViewCellPtr> cells;
     QPointer<kit::View> exchanged;
+};
+
+// The main window's year area as far as the writers ask it: three year pages
+// around `year`.
+class PagesScroller final : public kit::View {
+    Q_OBJECT
+public:
+    explicit PagesScroller(int year)
+        : past(YearView::initWithYear(year - 1)),
+          current(YearView::initWithYear(year)),
+          future(YearView::initWithYear(year + 1)) {}
+    ~PagesScroller() override {
+        delete past;
+        delete current;
+        delete future;
+    }
+    Q_INVOKABLE kit::View* pastYearView() const { return past; }
+    Q_INVOKABLE kit::View* currentYearView() const { return current; }
+    Q_INVOKABLE kit::View* futureYearView() const { return future; }
+
+    YearView* past;
+    YearView* current;
+    YearView* future;
 };
 
 class WeekViewTest : public yvtest::CellTest {
