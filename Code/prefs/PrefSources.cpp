@@ -312,7 +312,7 @@ void PrefSources::tableViewSelectionDidChange(kit::TableView* table) {
 
 void PrefSources::makeConfigSheet() {
     if (gui_configSheet) return;
-    const double width = 440, height = 330;
+    const double width = 440, height = 370;
     gui_configSheet = new kit::Window(QRectF(0, 0, width, height));
     gui_configSheet->setTitle(localized(QStringLiteral("prefPaneCalSourceSheetTitle"),
                                         QStringLiteral("Calendar Server")));
@@ -341,7 +341,8 @@ void PrefSources::makeConfigSheet() {
         line(QStringLiteral("prefPaneCalSourceConfServer"), QStringLiteral("Server:"), 280);
     gui_confPath = line(QStringLiteral("prefPaneCalSourceConfPath"), QStringLiteral("Path:"), 280);
     gui_confPort = line(QStringLiteral("prefPaneCalSourceConfPort"), QStringLiteral("Port:"), 80);
-    gui_confSSL = new kit::Button(QRectF(230, y + 30, 120, 24), kit::Button::Type::Checkbox);
+    gui_confSSL = new kit::Button(QRectF(230, gui_confPort->frame().y(), 120, 24),
+                                  kit::Button::Type::Checkbox);
     gui_confSSL->setTitle(
         localized(QStringLiteral("prefPaneCalSourceConfSSL"), QStringLiteral("Use SSL")));
     gui_confSSL->setActionHandler([this](QObject* s) { sslToggled(s); });
