@@ -8,13 +8,18 @@
 #include "platform/kit/ImageView.h"
 #include "platform/kit/PopUpButton.h"
 #include "platform/kit/ProgressIndicator.h"
+#include "platform/kit/ScrollView.h"
 #include "platform/kit/Sheet.h"
 #include "platform/kit/TableView.h"
 #include "platform/kit/TextField.h"
+#include "prefs/AboutWinController.h"
 #include "prefs/CalDAVConnector.h"
 #include "prefs/CalSourceInfoView.h"
+#include "prefs/LxPrefsController.h"
 #include "prefs/PrefSources.h"
 #include "support/LoopbackServer.h"
+
+#include <QPainter>
 
 namespace {
 
@@ -268,6 +273,71 @@ TEST_F(PrefSourcesTest, CancelAbandonsARunningCheckAndASecondCancelCloses) {
 
     pane->gui_confCancel->performClick();
     EXPECT_FALSE(sheetOpen());
+}
+
+// The pieces as the application puts them together: the main window, the
+// About command of its menu and the preferences window with every pane.
+class AccountsInMainWindowTest : public prefstest::PrefsTest {
+protected:
+    void TearDown() override {
+        AboutWinController::resetSharedWinControllerForTesting();
+        CalendarSources::changeServices([](auto& installed) { installed = {}; });
+        PrefSources::setGroupSourceForTesting({});
+        PrefsTest::TearDown();
+    }
+};
+
+// `over` drawn on `base` at `at` (pixels from the top left).
+QImage composed(QImage base, const QImage& over, const QPoint& at) {
+    QPainter painter(&base);
+    // A view renders without the window's background behind it.
+    painter.fillRect(QRect(at, over.size() / over.devicePixelRatio()), QColor(236, 236, 236));
+    painter.drawImage(at, over);
+    return base;
+}
+
+TEST_F(AccountsInMainWindowTest, AboutAndTheServerCheckFromTheRealWindow) {
+    makeMainWindow();
+    PrefSources::setGroupSourceForTesting([] {
+        return QList<MyStoreGroupPtr>{
+            account(QStringLiteral("Work"), QStringLiteral("https://cal.example.com/p/anna/"))};
+    });
+    CalDAVConnector::installModelEntries();
+    delegate->changeServices([](AppDelegate::Services& app) {
+        app.showAbout = [] { AboutWinController::sharedWinController()->showWindow(); };
+    });
+    const QImage main = mainWindow->window()->contentView()->renderToImage();
+
+    delegate->menuAbout(nullptr);
+    AboutWinController* about = AboutWinController::sharedWinController();
+    ASSERT_TRUE(about->window()->isVisible());
+    testsupport::saveForInspection(
+        composed(main, about->window()->contentView()->renderToImage(), QPoint(120, 60)),
+        QStringLiteral("accounts-about-over-main"));
+
+    LxPrefsController controller;
+    controller.showPanes(controller.panesOrder(), QStringLiteral("Sources"));
+    auto* pane = qobject_cast<PrefSources*>(controller.currentPane());
+    ASSERT_NE(pane, nullptr);
+    pane->gui_sourcesList->selectRow(1);
+    pane->gui_checkServer->performClick();
+    ASSERT_EQ(kit::Sheet::sheetParent(pane->gui_configSheet), controller.preferencesWindow());
+    LoopbackServer server([](const QByteArray&) { return reply(200, "OK"); });
+    pane->gui_confDescription->setStringValue(QStringLiteral("Mine"));
+    pane->gui_confServer->setStringValue(QStringLiteral("127.0.0.1"));
+    pane->gui_confPort->setStringValue(QString::number(server.port()));
+    pane->controlTextDidChange(pane->gui_confServer);
+    const QImage prefs = composed(
+        main, controller.preferencesWindow()->contentView()->renderToImage(), QPoint(80, 40));
+    testsupport::saveForInspection(
+        composed(prefs, pane->gui_configSheet->contentView()->renderToImage(), QPoint(140, 40)),
+        QStringLiteral("accounts-sheet-over-main"));
+    const QRectF list = pane->gui_sourcesScrollView->frame();
+    EXPECT_DOUBLE_EQ(list.width(), 180) << list.height();
+    pane->gui_confOK->performClick();
+    ASSERT_TRUE(waitUntil([&] { return !pane->connectorIsRunning(); }, 20));
+    EXPECT_EQ(server.heads.size(), 1);
+    EXPECT_EQ(kit::Sheet::sheetParent(pane->gui_configSheet), nullptr);
 }
 
 }  // namespace
