@@ -11,6 +11,7 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
+#include "prefs/PrefUpdate.h"
 #include "shell/AppDelegate.h"
 
 #include <QRegularExpression>
@@ -130,18 +131,9 @@ void AboutWinController::showWindow(QObject* sender) {
 }
 
 void AboutWinController::checkForUpdates(QObject*) {
-    gui_progress->setHidden(false);
-    gui_progress->startAnimation();
-    foundation::Updater* u = updater();
-    if (!u) return;
-    u->setDelegate(this);
-    u->checkForUpdates();
+    PrefUpdate::startUpdateCheck(gui_progress, this);
 }
 
 void AboutWinController::updaterDidFinishLoadingAppcast(foundation::Updater* u, const QByteArray&) {
-    if (gui_progress) {
-        gui_progress->stopAnimation();
-        gui_progress->setHidden(true);
-    }
-    if (u && u->delegate() == this) u->setDelegate(nullptr);
+    PrefUpdate::endUpdateCheck(gui_progress, u, this);
 }
