@@ -191,10 +191,8 @@ public:
 
     // --- The calendar-server probe, for the account sheet (main thread) --------------
     // Each forwards to the probe; without one the questions answer false.
-    static void serverValid(const QVariantMap& conf, QObject* context,
-                            Services::ProbeAnswer done);
-    static void serverReachable(QVariantMap& conf, QObject* context,
-                                Services::ProbeAnswer done);
+    static void serverValid(const QVariantMap& conf, QObject* context, Services::ProbeAnswer done);
+    static void serverReachable(QVariantMap& conf, QObject* context, Services::ProbeAnswer done);
     static void serverConfigCheckReplyToSelector(const QVariantMap& conf, QObject* replyTo,
                                                  std::function<void(const QString&)> reply);
     static void endServerConfigCheck(const QVariantMap& conf);
