@@ -7,6 +7,8 @@
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Window.h"
+#include "prefs/AboutWinController.h"
+#include "prefs/CalDAVConnector.h"
 #include "prefs/LxPrefsController.h"
 #include "prefs/PrefSync.h"
 #include "prefs/PrefsRefresh.h"
@@ -61,17 +63,20 @@ void wireMainWindow() {
 
 // The preferences window: the Preferences command with every pane, the views'
 // customise commands and the source list with their own pane alone, and the
-// sync pane for a configuration file changed on disk.
+// sync pane for a configuration file changed on disk; the about window.
 void wirePreferences(AppDelegate& delegate) {
     delegate.changeServices([](AppDelegate::Services& app) {
         app.showPreferences = [](const QStringList& panes, const QString& pane) {
             LxPrefsController::sharedWinController()->showPanes(panes, pane);
         };
+        app.showAbout = [] { AboutWinController::sharedWinController()->showWindow(); };
         app.externalConfigChanged = [] {
             PrefSync::shared()->externalConfigChanged();
             return true;
         };
     });
+    // The sources pane's account sheet checks servers through the model.
+    CalDAVConnector::installModelEntries();
     YearViewScroller::changeServices([](YearViewScroller::Services& year) {
         year.showYearViewPreferences = [] {
             LxPrefsController::sharedWinController()->showPanes({QStringLiteral("YView")},

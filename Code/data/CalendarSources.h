@@ -26,6 +26,7 @@
 #include <optional>
 #include <utility>
 
+class QObject;
 class SourceListOutline;
 
 // The one owner of every Calendar, EMarker and CalendarGroup, made by the
@@ -87,11 +88,16 @@ public:
         std::function<void(const CalendarPtr&)> openPurgeSheet;
         std::function<void(const CalendarPtr&)> openCalendarDeleteSheet;
         std::function<void(const EMarkerPtr&)> openMarkerDeleteSheet;
-        // The calendar-server probe for an account configuration.
-        std::function<bool(const QVariantMap&)> serverValid;
-        std::function<bool(const QVariantMap&)> serverReachable;
-        // Starts a connection check that reports whether it succeeded.
-        std::function<void(const QVariantMap&, std::function<void(bool)>)> startServerCheck;
+        // The calendar-server probe for an account configuration (the map form
+        // of the account sheet's configuration). The questions answer later,
+        // on the main thread, unless the context object went.
+        using ProbeAnswer = std::function<void(bool)>;
+        std::function<void(const QVariantMap&, QObject*, ProbeAnswer)> serverValid;
+        // May complete the configuration (a port of 0 becomes 80).
+        std::function<void(QVariantMap&, QObject*, ProbeAnswer)> serverReachable;
+        // Starts the server check; the reply is "" for success, else a message.
+        std::function<void(const QVariantMap&, QObject*, std::function<void(const QString&)>)>
+            serverConfigCheck;
         // Ends the check: finished (false) or abandoned (true).
         std::function<void(const QVariantMap&, bool)> endServerCheck;
     };
@@ -182,6 +188,15 @@ public:
     // free of "base-1", "base-2", ...
     static QString firstFreeTitle(const CalendarGroupPtr& group, const QString& base,
                                   const SourceListItemPtr& passOver);
+
+    // --- The calendar-server probe, for the account sheet (main thread) --------------
+    // Each forwards to the probe; without one the questions answer false.
+    static void serverValid(const QVariantMap& conf, QObject* context, Services::ProbeAnswer done);
+    static void serverReachable(QVariantMap& conf, QObject* context, Services::ProbeAnswer done);
+    static void serverConfigCheckReplyToSelector(const QVariantMap& conf, QObject* replyTo,
+                                                 std::function<void(const QString&)> reply);
+    static void endServerConfigCheck(const QVariantMap& conf);
+    static void killServerConfigCheck(const QVariantMap& conf);
 
     // --- What the source list and the later parts of the model work on --------------
     void setOutlineView(SourceListOutline* view);

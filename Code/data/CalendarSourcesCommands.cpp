@@ -203,3 +203,29 @@ bool CalendarSources::updateNameOf(const SourceListItemPtr& item, const QString&
     }
     return false;
 }
+
+void CalendarSources::serverValid(const QVariantMap& conf, QObject* context,
+                                  Services::ProbeAnswer done) {
+    if (const auto& probe = services().serverValid) return probe(conf, context, std::move(done));
+    if (done) done(false);
+}
+
+void CalendarSources::serverReachable(QVariantMap& conf, QObject* context,
+                                      Services::ProbeAnswer done) {
+    if (const auto& probe = services().serverReachable)
+        return probe(conf, context, std::move(done));
+    if (done) done(false);
+}
+
+void CalendarSources::serverConfigCheckReplyToSelector(const QVariantMap& conf, QObject* replyTo,
+                                                       std::function<void(const QString&)> reply) {
+    call(services().serverConfigCheck, conf, replyTo, std::move(reply));
+}
+
+void CalendarSources::endServerConfigCheck(const QVariantMap& conf) {
+    call(services().endServerCheck, conf, false);
+}
+
+void CalendarSources::killServerConfigCheck(const QVariantMap& conf) {
+    call(services().endServerCheck, conf, true);
+}

@@ -142,21 +142,31 @@ void PrefUpdate::frequencyChanged(QObject*) {
     if (foundation::Updater* u = updater()) u->setUpdateCheckInterval(double(interval));
 }
 
-void PrefUpdate::checkPressed(QObject*) {
-    gui_progress->setHidden(false);
-    gui_progress->startAnimation();
+void PrefUpdate::startUpdateCheck(kit::ProgressIndicator* spinner,
+                                  foundation::UpdaterDelegate* delegate) {
+    spinner->setHidden(false);
+    spinner->startAnimation();
     foundation::Updater* u = updater();
     if (!u) return;
-    u->setDelegate(this);
+    u->setDelegate(delegate);
     u->checkForUpdates();
 }
 
-void PrefUpdate::updaterDidFinishLoadingAppcast(foundation::Updater* u, const QByteArray&) {
-    if (gui_progress) {
-        gui_progress->stopAnimation();
-        gui_progress->setHidden(true);
+void PrefUpdate::endUpdateCheck(kit::ProgressIndicator* spinner, foundation::Updater* u,
+                                foundation::UpdaterDelegate* delegate) {
+    if (spinner) {
+        spinner->stopAnimation();
+        spinner->setHidden(true);
     }
-    if (u && u->delegate() == this) u->setDelegate(nullptr);
+    if (u && u->delegate() == delegate) u->setDelegate(nullptr);
+}
+
+void PrefUpdate::checkPressed(QObject*) {
+    startUpdateCheck(gui_progress, this);
+}
+
+void PrefUpdate::updaterDidFinishLoadingAppcast(foundation::Updater* u, const QByteArray&) {
+    endUpdateCheck(gui_progress, u, this);
 }
 
 void PrefUpdate::writeBack() {

@@ -33,6 +33,14 @@ public:
     // "day-shortMonth-year".
     static QString stringFromDate(const MyDate& date);
 
+    // An update check shown by a spinner: started with the spinner turning and
+    // `delegate` told of its end; ended with the spinner stopped and hidden and
+    // the delegate let go. The about window checks the same way.
+    static void startUpdateCheck(kit::ProgressIndicator* spinner,
+                                 foundation::UpdaterDelegate* delegate);
+    static void endUpdateCheck(kit::ProgressIndicator* spinner, foundation::Updater* updater,
+                               foundation::UpdaterDelegate* delegate);
+
     void autoCheckChanged(QObject* sender);
     void autoDownloadChanged(QObject* sender);
     void frequencyChanged(QObject* sender);
