@@ -110,8 +110,12 @@ void WeekViewPrint::loadCacheImage() {
     inLiveResize_ = true;
 }
 
+// The week is printed across the paper, so the view takes the paper's size
+// turned to landscape, whichever way the paper is described.
 void WeekViewPrint::adjustSizeTo(const QSizeF& size) {
-    const QRectF frame(0, 0, 0.9 * size.width(), 0.9 * size.height());
+    const double longSide = std::max(size.width(), size.height());
+    const double shortSide = std::min(size.width(), size.height());
+    const QRectF frame(0, 0, 0.9 * longSide, 0.9 * shortSide);
     if (offscreenWindow_)
         offscreenWindow_->setFrame(frame, true);
     else

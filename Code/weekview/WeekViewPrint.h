@@ -28,8 +28,8 @@ public:
     void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;
 
     // The print command's steps: put the view in its window scrolled to 6:00,
-    // take its picture, size the window (and so the view) to the paper, and
-    // close the window after printing.
+    // take its picture, size the window (and so the view) to the paper laid
+    // across, and close the window after printing.
     Q_INVOKABLE void openCacheWin();
     Q_INVOKABLE void loadCacheImage();
     Q_INVOKABLE void adjustSizeTo(const QSizeF& size);

@@ -4,31 +4,18 @@
 // store's files, the day jobs on the year pages, the main menu's mode items
 // and the printed week.
 
+#include "weekview/WeekViewWindowWorld.h"
+
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
-#include "data/YearViewEventLoader.h"
-#include "platform/foundation/Defaults.h"
-#include "platform/foundation/Threads.h"
-#include "platform/kit/Action.h"
-#include "platform/kit/Animation.h"
 #include "platform/kit/ContextMenu.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/Perform.h"
 #include "platform/kit/PrintInfo.h"
-#include "platform/kit/Window.h"
-#include "platform/store/Store.h"
-#include "shell/AppDelegate.h"
-#include "shell/MainWindowCtrl.h"
-#include "support/TestSupport.h"
 #include "weekview/WDEventsView.h"
 #include "weekview/WDHeaderView.h"
-#include "weekview/WeekView.h"
-#include "weekview/WeekViewPrint.h"
-#include "weekview/WeekdayView.h"
-#include "yearview/YearView.h"
-#include "yearview/YearViewScroller.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,65 +33,25 @@ namespace {
 const QString kMarkerA = QStringLiteral("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA");
 const QString kMarkerB = QStringLiteral("BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB");
 
-class WeekViewMenusWindowTest : public ::testing::Test {
+class WeekViewMenusWindowTest : public wvwindow::WindowWorld {
 protected:
     void SetUp() override {
-        calstore::Store::setDefaultStore(nullptr);
-        foundation::Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
-        writeStore();
-        kit::Animation::setInstantForTesting(true);
         kit::ContextMenu::setHandlerForTesting(
             [this](QMenu* menu, const kit::Event&, kit::View*) { shownMenu = menu; });
-        MainWindowCtrl::resetSharedWinController();
-        MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {
-            window.makeYearScroller = [](const QRectF& frame) -> kit::View* {
-                return new YearViewScroller(frame);
-            };
-            window.makeWeekView = [](const QRectF& frame) -> kit::View* {
-                auto* week = WeekView::initWithFrame(frame);
-                week->awakeFromNib();
-                return week;
-            };
-            window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
-            window.startPopulatingView = [](kit::View* view) {
-                if (auto* page = qobject_cast<YearView*>(view))
-                    if (const auto& start = YearView::services().startPopulatingView) start(page);
-            };
-            window.printViewForWeekView = [](kit::View* week, const QSizeF& size) -> kit::View* {
-                return WeekViewPrint::printViewForWeekView(qobject_cast<WeekView*>(week), size);
-            };
-        });
-        delegate = std::make_unique<AppDelegate>();
-        kit::Action::setApplicationDelegate(delegate.get());
-        YearView::connectLoaderJobs();
-        delegate->awakeFromNib();
-        delegate->applicationWillFinishLaunching();
-        delegate->applicationDidFinishLaunching();
-        controller = MainWindowCtrl::sharedWinController();
-        window = controller->window();
+        wvwindow::WindowWorld::SetUp();
+        if (HasFatalFailure()) return;
         settle();
-        week = qobject_cast<WeekView*>(controller->currentWeekView());
-        ASSERT_TRUE(week);
         today = todaysColumn();
         ASSERT_TRUE(today);
     }
     void TearDown() override {
-        if (window) window->close();
-        foundation::waitForThreads(10.0);
-        testsupport::waitUntil([] { return false; }, 0.1);
-        MainWindowCtrl::resetSharedWinController();
-        MainWindowCtrl::changeServices([](auto& s) { s = {}; });
+        wvwindow::WindowWorld::TearDown();
         kit::ContextMenu::setHandlerForTesting({});
-        kit::Action::setApplicationDelegate(nullptr);
-        delegate.reset();
-        kit::Animation::setInstantForTesting(false);
-        calstore::Store::setDefaultStore(nullptr);
-        foundation::Defaults::resetStandard();
     }
 
     // Work and Home, a marker store with markers A and B; today two events in
     // Work, one in Home and two marks of A.
-    void writeStore() {
+    void prepareStore() override {
         struct Def {
             const char* folder;
             const char* title;
@@ -194,11 +141,6 @@ protected:
         return found;
     }
 
-    WeekdayView* todaysColumn() const {
-        for (WeekdayView* c : week->viewSet())
-            if (c->date() && c->date()->isSameDateAs(MyDate::date())) return c;
-        return nullptr;
-    }
     kit::Event rightClick(const QPointF& inWindow) {
         return kit::Event::mouseEvent(kit::EventType::RightMouseDown, inWindow, 0, 1, window);
     }
@@ -219,14 +161,6 @@ protected:
         return titles;
     }
 
-    testsupport::TempDir dir;
-    testsupport::ScopedEnv storeDir{"ZOLT_STORE_DIR", dir.file(QStringLiteral("store"))};
-    testsupport::ScopedEnv defaults{"ZOLT_DEFAULTS", dir.file(QStringLiteral("Defaults.plist"))};
-    testsupport::ScopedEnv cloud{"ZOLT_CLOUD_DIR", dir.file(QStringLiteral("cloud"))};
-    std::unique_ptr<AppDelegate> delegate;
-    MainWindowCtrl* controller = nullptr;
-    kit::Window* window = nullptr;
-    WeekView* week = nullptr;
     WeekdayView* today = nullptr;
     QPointer<QMenu> shownMenu;
 };
