@@ -5,6 +5,7 @@
 // and the printed week.
 
 #include "weekview/WeekViewWindowWorld.h"
+#include "yearview/YearViewPageWorld.h"
 
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
@@ -19,8 +20,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -52,43 +51,15 @@ protected:
     // Work and Home, a marker store with markers A and B; today two events in
     // Work, one in Home and two marks of A.
     void prepareStore() override {
-        struct Def {
-            const char* folder;
-            const char* title;
-            int type;
-        };
-        const Def defs[] = {{"work", "Work", 1}, {"home", "Home", 1}, {"markers", "Markers", 4}};
-        QVariantMap calendars;
-        int sequence = 0;
-        for (const Def& d : defs) {
-            const QString folder = QString::fromLatin1(d.folder);
-            dir.write(QStringLiteral("store/%1/displayname").arg(folder), d.title);
-            dir.write(QStringLiteral("store/%1/color").arg(folder), "#3366CC");
-            dir.write(
-                QStringLiteral("store/%1/zolt-calendar.json").arg(folder),
-                QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("local")},
-                                          {QStringLiteral("items"), QStringLiteral("events")}})
-                    .toJson());
-            calendars.insert(folder,
-                             QVariantMap{{QStringLiteral("Selected"), true},
-                                         {QStringLiteral("Calendar Type"), d.type},
-                                         {QStringLiteral("Sequence"), sequence++},
-                                         {QStringLiteral("Name"), QString::fromLatin1(d.title)}});
-        }
-        auto& defaults = foundation::Defaults::standard();
-        defaults.setObject(CalendarSources::kCalendarsPrefs, calendars);
-        const auto marker = [](const char* name, int type, int seq) {
-            return QVariantMap{{QStringLiteral("Name"), QString::fromLatin1(name)},
-                               {QStringLiteral("Selected"), true},
-                               {QStringLiteral("Description"), QString()},
-                               {QStringLiteral("Color"), QStringLiteral("90 170 250 0.8")},
-                               {QStringLiteral("Type"), type},
-                               {QStringLiteral("Calendar"), QStringLiteral("markers")},
-                               {QStringLiteral("Sequence"), seq}};
-        };
-        defaults.setObject(
+        yvpage::writeCalendars(dir, {{"work", "Work", "#3366CC", 1},
+                                     {"home", "Home", "#33AA44", 1},
+                                     {"markers", "Markers", "#888888", 4}});
+        foundation::Defaults::standard().setObject(
             CalendarSources::kMarkersPrefs,
-            QVariantMap{{kMarkerA, marker("Alpha", 4, 0)}, {kMarkerB, marker("Beta", 8, 1)}});
+            QVariantMap{{kMarkerA, yvpage::markerSettings(QStringLiteral("Alpha"),
+                                                          QStringLiteral("90 170 250 0.8"), 4, 0)},
+                        {kMarkerB, yvpage::markerSettings(QStringLiteral("Beta"),
+                                                          QStringLiteral("230 60 60 1.0"), 8, 1)}});
 
         const auto store = calstore::Store::openAt(dir.file(QStringLiteral("store")));
         ASSERT_TRUE(store);
