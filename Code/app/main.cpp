@@ -17,6 +17,7 @@
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
 #include "weekview/WeekView.h"
+#include "weekview/WeekViewPrint.h"
 #include "yearview/YearView.h"
 #include "yearview/YearViewScroller.h"
 
@@ -53,6 +54,10 @@ void wireMainWindow() {
             return CalendarSourceView::outlineViewOf(list);
         };
         window.setViewsToRedraw = [](int count) { YearView::setViewsToRedraw(count); };
+        // The printed week is a print view of the shown week view.
+        window.printViewForWeekView = [](kit::View* weekView, const QSizeF& size) -> kit::View* {
+            return WeekViewPrint::printViewForWeekView(qobject_cast<WeekView*>(weekView), size);
+        };
         window.startPopulatingView = [](kit::View* view) {
             if (auto* yearPage = qobject_cast<YearView*>(view))
                 if (const auto& start = YearView::services().startPopulatingView) start(yearPage);

@@ -46,6 +46,8 @@ public:
     // A press on the full-day rows (below the title, above the panel's lower
     // margin) goes to the column; other presses on the header do nothing.
     void mouseDown(const kit::Event& event) override;
+    // A right click on the header asks the column for the title menu.
+    QMenu* menuForEvent(const kit::Event& event) override;
 
     // The column draws the title and the full-day rows.
     void drawRect(kit::Graphics& g, const QRectF& dirtyRect) override;

@@ -122,6 +122,8 @@ WeekView* WeekView::initFromWeekView(WeekView* source) {
         // The context menu's items act on the view that shows them.
         if (copy->gui_mi_[i]) copy->gui_mi_[i]->setTarget(copy);
     }
+    // Menus of its own, so that they go with the view they act on.
+    if (source->gui_contextMenu_) copy->makeContextMenus();
     // A scroller of the copy's own in the source's place, never too short to
     // be used.
     QRectF scroller =
@@ -142,6 +144,7 @@ void WeekView::awakeFromNib() {
     visibleSubviews_.clear();
     inLiveResize_ = false;
     if (gui_vScroller_) gui_vScroller_->setUpForWeekView(this, "scrollAction");
+    makeContextMenus();
 }
 
 void WeekView::applicationFinishedLaunching() {
@@ -149,7 +152,7 @@ void WeekView::applicationFinishedLaunching() {
     setReferenceDate(newReferenceDateForDay(today()));
     initViews();
 
-    observers_.clear();
+    stopObserving();
     auto observe = [this](const QString& name, void (WeekView::*handler)()) {
         observers_.push_back(foundation::MainThreadObserver::observe(
             this, name, nullptr,
@@ -164,6 +167,13 @@ void WeekView::applicationFinishedLaunching() {
             &WeekView::calendarTypeOrColorChange);
     observe(AppDelegate::kCurrentDateChanged, &WeekView::currentDateChange);
     observeWindowResizes();
+}
+
+// The observers belong to the view; dropping them ends the registrations.
+void WeekView::stopObserving() {
+    for (const QPointer<foundation::MainThreadObserver>& observer : observers_)
+        delete observer.data();
+    observers_.clear();
 }
 
 // Only the resizes of the window the view is in matter; a view in no window
@@ -353,7 +363,7 @@ void WeekView::changeDisplayMode() {
     fresh->setDisplayMode(displayMode_);
     fresh->applicationFinishedLaunching();
     // This view stops following the notifications before it goes.
-    observers_.clear();
+    stopObserving();
     delete resizeObserver_.data();
     if (!kit::perform(gui_yearViewScroller_.data(), "exchangeWeekSubviewTo",
                       static_cast<kit::View*>(fresh)))

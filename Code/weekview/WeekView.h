@@ -5,6 +5,7 @@
 #include "data/appPref.h"
 #include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/TextAttributes.h"
 #include "platform/kit/View.h"
@@ -27,6 +28,7 @@
 
 class QMenu;
 class WeekdayView;
+class YearView;
 
 namespace kit {
 class Event;
@@ -46,8 +48,9 @@ class TrackingArea;
 //
 // Main thread only, except threadedUpdateView, which the loader jobs call from
 // their threads.
-class WeekView final : public kit::View {
+class WeekView : public kit::View {
     Q_OBJECT
+    friend class WeekViewPrint;
 
 public:
     // The display modes; any other stored value is taken as a 7-day week.
@@ -278,6 +281,69 @@ public:
     static void setClock(std::function<double()> clock);
     static double now();
 
+    // -- Menus and commands (WeekViewMenus.cpp)
+    // Tags that find the menus' items whatever their titles read.
+    enum MenuTag : int {
+        kTagShowColors = 401,
+        kTagShowRelativeWeeks,
+        kTagShowHolidays,
+        kTagShowBirthdays,
+        kTagCustomizeView,
+        kTagMode7Day = 411,  // kTagMode7Day - 1 + display mode
+        kTagEditEvent = 421,
+        kTagDeleteEvent,
+        kTagEventItemsSeparator,
+        kTagAddNotes = 431,
+        kTagAddFullday,
+        kTagMarkDays,
+        kTagRemoveMarks,
+        kTagRemFromCals,
+        kTagDeleteFromAll,
+    };
+    // Where the edit and delete items go while an event is selected.
+    static constexpr int kEventItemsIndex = 6;
+    // Builds the event menu (right click in the hours) and the title menu
+    // (right click on a day's title), as the interface would. A view without
+    // them (the print view) offers no menu.
+    void makeContextMenus();
+    kit::Menu* contextMenu() const { return gui_contextMenu_; }
+    kit::Menu* contextMenuForTitle() const { return gui_contextMenuForTitle_; }
+    kit::MenuItem* gui_markDays() const { return gui_markDays_; }
+    kit::MenuItem* gui_remFromCals() const { return gui_remFromCals_; }
+    kit::MenuItem* gui_addNotes() const { return gui_addNotes_; }
+    kit::MenuItem* showToggleItem(int tag) const;
+    // The column the last menu was asked for over; none before the first.
+    WeekdayView* clickedDay() const;
+    QMenu* menuForEvent(const kit::Event& event) override;
+    QMenu* titleMenuForEvent(const kit::Event& event);
+    // Marker UID to 1 for every marker of which the column's day carries a mark.
+    QVariantMap markStateOfDay(WeekdayView* column) const;
+    Q_INVOKABLE void menuWillOpen(QObject* menu);
+    Q_INVOKABLE bool validateMenuItem(QObject* item);
+    Q_INVOKABLE void cmiShowColors(QObject* sender);
+    Q_INVOKABLE void cmiShowRelativeWeeks(QObject* sender);
+    Q_INVOKABLE void cmiShowHolidays(QObject* sender);
+    Q_INVOKABLE void cmiShowBirthdays(QObject* sender);
+    Q_INVOKABLE void cmiShow7dayWeek(QObject* sender);
+    Q_INVOKABLE void cmiShow5dayWeek(QObject* sender);
+    Q_INVOKABLE void cmiShowNext7Days(QObject* sender);
+    Q_INVOKABLE void cmiShowNext5Days(QObject* sender);
+    // Cycles the modes 1 to 4 (the corner's click).
+    Q_INVOKABLE void nextDisplayMode();
+    Q_INVOKABLE void cmiEditEvent(QObject* sender);
+    Q_INVOKABLE void cmiDeleteEvent(QObject* sender);
+    Q_INVOKABLE void cmiAddOrEditNote(QObject* sender);
+    Q_INVOKABLE void cmiAddFulldayEvent(QObject* sender);
+    // Jobs on the clicked day, on a new loader of the day's year.
+    Q_INVOKABLE void cmiMarkDayAs(QObject* sender);
+    Q_INVOKABLE void cmiRemoveAllMarks(QObject* sender);
+    Q_INVOKABLE void cmiDeleteAllEvents(QObject* sender);
+    // The Edit command of the main window on the focus object.
+    Q_INVOKABLE void menuCommandEdit(const QVariant& object);
+    // The year page that shows the day (the later of two showing its year);
+    // when none does, the year area first moves to the day's year.
+    static YearView* yearPageShowingDay(const MyDatePtr& day);
+
     // -- Keys
     void keyDown(const kit::Event& event) override;
     bool acceptsFirstResponder() override { return true; }
@@ -290,11 +356,28 @@ public:
     void currentDateChange();
 
 private:
+    // Menus and commands (WeekViewMenus.cpp)
+    void toggleShowSetting(int tag, const QString& key);
+    void switchToDisplayMode(int mode);
+    void checkModeItems();
+    void writeDisplayMode();
+    // The focus object is cleared where Info and Edit cannot act.
+    bool canActOnSelection() const;
+    void clearFocus();
+
+    QPointer<kit::Menu> gui_contextMenu_;
+    QPointer<kit::Menu> gui_contextMenuForTitle_;
+    QPointer<kit::MenuItem> gui_addNotes_;
+    QPointer<kit::MenuItem> gui_markDays_;
+    QPointer<kit::MenuItem> gui_remFromCals_;
+    QPointer<kit::View> clickedDay_;
+
     void initFields();
     // A column of the day below the hour scroller, not laid out yet.
     WeekdayView* newColumnForDay(const MyDatePtr& day);
     // Runs a slide or blink until its end, shown to the observer first.
     static void runBlocking(kit::Animation& animation);
+    void stopObserving();
     // Deselects every column and marks `event` (none clears) in each.
     void markSelection(const EventDayPtr& event);
     // After the columns re-read their days the selection moves to the new

@@ -111,8 +111,13 @@ void WeekView::openInfosForEvent(const EventDayPtr& event) {
 }
 
 // Info always acts on the selection as it is now; a reload may have cleared it.
+// Where it cannot act (no event, a mark, a view too low for the hover) the
+// focus goes, which disables the command.
 void WeekView::menuCommandInformation(const QVariant&) {
-    openInfosForEvent(selection_);
+    if (canActOnSelection())
+        openInfosForEvent(selection_);
+    else
+        clearFocus();
 }
 
 bool WeekView::canCreateNewEvent() const {

@@ -240,6 +240,11 @@ public:
     // of a full header closes the flap.
     void mouseDownInFulldayList(const kit::Event& event);
     void showFullDaysInSeparatePanel();
+    // Right clicks: over the hours the week view's event menu (after
+    // selecting the event under the pointer when "Rightclick Performs Select"
+    // is set), over the title the week view's title menu of this day.
+    QMenu* menuForEvent(const kit::Event& event) override;
+    QMenu* titleMenuForEvent(const kit::Event& event);
     Q_INVOKABLE void selectEvent(const EventDayPtr& event);
     Q_INVOKABLE void openEvent(const EventDayPtr& event);
     Q_INVOKABLE void editEvent(const EventDayPtr& event);

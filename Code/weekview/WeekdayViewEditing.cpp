@@ -99,18 +99,8 @@ CalendarPtr WeekdayView::calendarForNewEvents(bool selectInList) {
 }
 
 YearViewTargetPtr WeekdayView::yearPageForDate(const MyDatePtr& day) {
-    MainWindowCtrl* ctrl = mainWindow();
-    if (!ctrl || !day) return nullptr;
-    auto pageOf = [](kit::View* view) -> YearView* { return qobject_cast<YearView*>(view); };
-    YearView* found = nullptr;
-    // Of the three pages the later one wins where two show the same year.
-    for (kit::View* view : {ctrl->pastYearView(), ctrl->currentYearView(), ctrl->futureYearView()})
-        if (YearView* page = pageOf(view); page && page->year() == day->yearNum()) found = page;
-    if (!found) {
-        ctrl->ensureYearIsShown(day->yearNum());
-        found = pageOf(ctrl->currentYearView());
-    }
-    return found ? found->model() : nullptr;
+    YearView* page = WeekView::yearPageShowingDay(day);
+    return page ? page->model() : nullptr;
 }
 
 EventDayPtr WeekdayView::newRecord(const CalendarPtr& calendar, const MyDatePtr& start,

@@ -144,6 +144,14 @@ public:
     Q_INVOKABLE void cmiDeleteEventsFrom(QObject* sender);
     Q_INVOKABLE void cmiEditNotes(QObject* sender);
     Q_INVOKABLE void cmiCustomizeView(QObject* sender);
+    // The submenus of the day commands, shared with the week view's title
+    // menu: one item per marker (by its UID; its state from `states`, UID to
+    // 1, -1 or 0) and, for deleting, the all-calendars item (tagged
+    // `allTag`) followed by one item per calendar (by its UID).
+    static void fillMarkMenu(kit::Menu* submenu, const QVariantMap& states, QObject* target,
+                             const QByteArray& action);
+    static void fillDeleteMenu(kit::Menu* submenu, QObject* target, const QByteArray& action,
+                               int allTag);
     Q_INVOKABLE void deleteEventsOk(QObject* sender);
     Q_INVOKABLE void deleteEventsCancel(QObject* sender);
     // The delete confirmation while it is up (null otherwise), and its message.
@@ -225,8 +233,6 @@ private:
     void applyMenusAndVisibility();
     kit::Menu* makeContextMenu();
     void toggleDisplaySetting(kit::MenuItem* item, const QString& key);
-    void fillMarkMenu(kit::Menu* submenu, const QVariantMap& states);
-    void fillDeleteMenu(kit::Menu* submenu);
     void deleteEventsDidEnd(int returnCode);
     void focusCentrePage();
     void clearSelectionOfCentre(bool closeDayPopup);

@@ -136,7 +136,8 @@ void YearViewScroller::cmiEditNotes(QObject*) {
 
 // -- Opening the menu
 
-void YearViewScroller::fillMarkMenu(kit::Menu* submenu, const QVariantMap& states) {
+void YearViewScroller::fillMarkMenu(kit::Menu* submenu, const QVariantMap& states, QObject* target,
+                                    const QByteArray& action) {
     submenu->removeAllItems();
     const auto sources = calendarSources();
     if (!sources) return;
@@ -144,8 +145,8 @@ void YearViewScroller::fillMarkMenu(kit::Menu* submenu, const QVariantMap& state
     if (!group) return;
     for (const EMarkerPtr& marker : group->markers()) {
         if (!marker) continue;
-        kit::MenuItem* item = submenu->addItemWithTitle(marker->title(), "cmiMarkDaysAs");
-        item->setTarget(this);
+        kit::MenuItem* item = submenu->addItemWithTitle(marker->title(), action);
+        item->setTarget(target);
         item->setImage(marker->miniIcon());
         item->setRepresentedObject(marker->uID());
         const int state = states.value(marker->uID()).toInt();
@@ -157,18 +158,18 @@ void YearViewScroller::fillMarkMenu(kit::Menu* submenu, const QVariantMap& state
 
 // Each calendar is offered by its UID: two calendars may share a title, and a
 // calendar may be titled like the "all calendars" entry.
-void YearViewScroller::fillDeleteMenu(kit::Menu* submenu) {
+void YearViewScroller::fillDeleteMenu(kit::Menu* submenu, QObject* target, const QByteArray& action,
+                                      int allTag) {
     submenu->removeAllItems();
-    kit::MenuItem* all =
-        submenu->addItemWithTitle(text("yvcmDeleteEventsFromAll"), "cmiDeleteEventsFrom");
-    all->setTarget(this);
-    all->setTag(kTagDeleteFromAll);
+    kit::MenuItem* all = submenu->addItemWithTitle(text("yvcmDeleteEventsFromAll"), action);
+    all->setTarget(target);
+    all->setTag(allTag);
     const auto sources = calendarSources();
     if (!sources) return;
     for (const CalendarPtr& calendar : sources->allCalendars()) {
         if (!calendar) continue;
-        kit::MenuItem* item = submenu->addItemWithTitle(calendar->title(), "cmiDeleteEventsFrom");
-        item->setTarget(this);
+        kit::MenuItem* item = submenu->addItemWithTitle(calendar->title(), action);
+        item->setTarget(target);
         item->setRepresentedObject(calendar->uid());
         item->setImage(calendar->miniIcon());
     }
@@ -209,7 +210,7 @@ void YearViewScroller::menuWillOpen(QObject* object) {
         menu->insertItemAtIndex(markAs, kSelectionBlockIndex);
     }
     if (!markAs->submenu()) markAs->setSubmenu(new kit::Menu(text("yvcmMarkAs")));
-    fillMarkMenu(markAs->submenu(), states);
+    fillMarkMenu(markAs->submenu(), states, this, "cmiMarkDaysAs");
     markAs->setEnabled(anyMarker);
 
     kit::MenuItem* editNotes = menu->itemWithTag(kTagEditNotes);
@@ -230,7 +231,7 @@ void YearViewScroller::menuWillOpen(QObject* object) {
         menu->insertItemAtIndex(deleteItem, at);
     }
     if (!deleteItem->submenu()) deleteItem->setSubmenu(new kit::Menu(text("yvcmDeleteEvents")));
-    fillDeleteMenu(deleteItem->submenu());
+    fillDeleteMenu(deleteItem->submenu(), this, "cmiDeleteEventsFrom", kTagDeleteFromAll);
     deleteItem->setEnabled(true);
 }
 

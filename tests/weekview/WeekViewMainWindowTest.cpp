@@ -3,74 +3,24 @@
 // event and enables Info and Edit, and events created and changed with the
 // mouse, each checked in the store.
 
-#include "data/CalendarSources.h"
-#include "data/YearViewEventLoader.h"
-#include "platform/foundation/Defaults.h"
-#include "platform/foundation/Threads.h"
-#include "platform/kit/Action.h"
-#include "platform/kit/Animation.h"
+#include "weekview/WeekViewWindowWorld.h"
+
 #include "platform/kit/Event.h"
 #include "platform/kit/Toolbar.h"
 #include "platform/kit/ToolbarItem.h"
-#include "platform/kit/Window.h"
-#include "platform/store/Store.h"
-#include "shell/AppDelegate.h"
-#include "shell/MainWindowCtrl.h"
-#include "support/MainWindowPanes.h"
-#include "support/TestSupport.h"
 #include "weekview/WDEventsView.h"
-#include "weekview/WeekView.h"
-#include "weekview/WeekdayView.h"
-#include "yearview/YearView.h"
-#include "yearview/YearViewModel.h"
-#include "yearview/YearViewScroller.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <set>
 
 namespace {
 
-class WeekViewMainWindowTest : public ::testing::Test {
+class WeekViewMainWindowTest : public wvwindow::WindowWorld {
 protected:
     void SetUp() override {
-        dir.write(QStringLiteral("store/work/displayname"), "Work");
-        dir.write(QStringLiteral("store/work/color"), "#3366CC");
-        calstore::Store::setDefaultStore(nullptr);
-        foundation::Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
-        kit::Animation::setInstantForTesting(true);
-        MainWindowCtrl::resetSharedWinController();
-        // Wired as the program wires its main window.
-        testsupport::wireMainWindowPanes();
-        delegate = std::make_unique<AppDelegate>();
-        kit::Action::setApplicationDelegate(delegate.get());
-        YearView::connectLoaderJobs();
-        delegate->awakeFromNib();
-        delegate->applicationWillFinishLaunching();
-        delegate->applicationDidFinishLaunching();
-        controller = MainWindowCtrl::sharedWinController();
-        window = controller->window();
-        // The loaders have filled this week's days.
-        ASSERT_TRUE(
-            testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }));
-        testsupport::waitUntil([] { return false; }, 0.5);
-        week = qobject_cast<WeekView*>(controller->currentWeekView());
-        ASSERT_TRUE(week);
+        wvwindow::WindowWorld::SetUp();
+        if (HasFatalFailure()) return;
         // Hour 11 at the top, the scroller and its labels along.
         week->scrollWheelProgress(week->viewSet().front()->scrollPercentForHour(11));
-    }
-    void TearDown() override {
-        if (window) window->close();
-        foundation::waitForThreads(10.0);
-        testsupport::waitUntil([] { return false; }, 0.1);
-        MainWindowCtrl::resetSharedWinController();
-        MainWindowCtrl::changeServices([](auto& s) { s = {}; });
-        kit::Action::setApplicationDelegate(nullptr);
-        delegate.reset();
-        kit::Animation::setInstantForTesting(false);
-        calstore::Store::setDefaultStore(nullptr);
-        foundation::Defaults::resetStandard();
     }
 
     calstore::StorePtr store() const { return calstore::Store::defaultStore(); }
@@ -94,11 +44,6 @@ protected:
         std::set<QString> all;
         for (const calstore::EventPtr& e : weekEvents()) all.insert(e->uid());
         return all;
-    }
-    WeekdayView* todaysColumn() const {
-        for (WeekdayView* c : week->viewSet())
-            if (c->date() && c->date()->isSameDateAs(MyDate::date())) return c;
-        return nullptr;
     }
     // A point at an hour of a column, in window coordinates.
     static QPointF atHour(WeekdayView* c, double hour, double x = 40) {
@@ -124,15 +69,6 @@ protected:
         window->postEvent(release);
         window->sendEvent(mouse(kit::EventType::LeftMouseDown, points.front(), clicks));
     }
-
-    testsupport::TempDir dir;
-    testsupport::ScopedEnv storeDir{"ZOLT_STORE_DIR", dir.file(QStringLiteral("store"))};
-    testsupport::ScopedEnv defaults{"ZOLT_DEFAULTS", dir.file(QStringLiteral("Defaults.plist"))};
-    testsupport::ScopedEnv cloud{"ZOLT_CLOUD_DIR", dir.file(QStringLiteral("cloud"))};
-    std::unique_ptr<AppDelegate> delegate;
-    MainWindowCtrl* controller = nullptr;
-    kit::Window* window = nullptr;
-    WeekView* week = nullptr;
 };
 
 }  // namespace

@@ -162,6 +162,48 @@ struct Placed {
 };
 
 // The world of a year page: settings, model root, services, a window.
+// A calendar of a test store: its folder, title, colour and kind.
+struct CalendarDef {
+    const char* folder;
+    const char* title;
+    const char* color;
+    int type;
+};
+
+// Writes one local store folder per calendar under "store" in `dir` and their
+// kinds, in this order, into "AppPref Calendars".
+inline void writeCalendars(const testsupport::TempDir& dir,
+                           std::initializer_list<CalendarDef> defs) {
+    QVariantMap calendars;
+    int sequence = 0;
+    for (const CalendarDef& d : defs) {
+        const QString folder = QString::fromLatin1(d.folder);
+        dir.write(QStringLiteral("store/%1/displayname").arg(folder), d.title);
+        dir.write(QStringLiteral("store/%1/color").arg(folder), d.color);
+        dir.write(QStringLiteral("store/%1/zolt-calendar.json").arg(folder),
+                  QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("local")},
+                                            {QStringLiteral("items"), QStringLiteral("events")}})
+                      .toJson());
+        calendars.insert(folder,
+                         QVariantMap{{QStringLiteral("Selected"), true},
+                                     {QStringLiteral("Calendar Type"), d.type},
+                                     {QStringLiteral("Sequence"), sequence++},
+                                     {QStringLiteral("Name"), QString::fromLatin1(d.title)}});
+    }
+    foundation::Defaults::standard().setObject(CalendarSources::kCalendarsPrefs, calendars);
+}
+
+// The settings of a marker kept in the "markers" store.
+inline QVariantMap markerSettings(const QString& name, const QString& color, int type, int seq) {
+    return QVariantMap{{QStringLiteral("Name"), name},
+                       {QStringLiteral("Selected"), true},
+                       {QStringLiteral("Description"), QString()},
+                       {QStringLiteral("Color"), color},
+                       {QStringLiteral("Type"), type},
+                       {QStringLiteral("Calendar"), QStringLiteral("markers")},
+                       {QStringLiteral("Sequence"), seq}};
+}
+
 class PageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -206,53 +248,20 @@ protected:
     // The test store: one folder per calendar, their kinds in "AppPref Calendars",
     // three markers in "AppPref Markers".
     void writeStore() {
-        struct Def {
-            const char* folder;
-            const char* title;
-            const char* color;
-            int type;
-        };
-        const Def defs[] = {{"work", "Work", "#3366CC", 1},
-                            {"home", "Home", "#33AA44", 1},
-                            {"holidays", "Holidays", "#CC3333", 2},
-                            {"birthdays", "Birthdays", "#CC66CC", 3},
-                            {"markers", "Markers", "#888888", 4}};
-        QVariantMap calendars;
-        int sequence = 0;
-        for (const Def& d : defs) {
-            const QString folder = QString::fromLatin1(d.folder);
-            dir.write(QStringLiteral("store/%1/displayname").arg(folder), d.title);
-            dir.write(QStringLiteral("store/%1/color").arg(folder), d.color);
-            dir.write(
-                QStringLiteral("store/%1/zolt-calendar.json").arg(folder),
-                QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("local")},
-                                          {QStringLiteral("items"), QStringLiteral("events")}})
-                    .toJson());
-            calendars.insert(folder,
-                             QVariantMap{{QStringLiteral("Selected"), true},
-                                         {QStringLiteral("Calendar Type"), d.type},
-                                         {QStringLiteral("Sequence"), sequence++},
-                                         {QStringLiteral("Name"), QString::fromLatin1(d.title)}});
-        }
+        writeCalendars(dir, {{"work", "Work", "#3366CC", 1},
+                             {"home", "Home", "#33AA44", 1},
+                             {"holidays", "Holidays", "#CC3333", 2},
+                             {"birthdays", "Birthdays", "#CC66CC", 3},
+                             {"markers", "Markers", "#888888", 4}});
         auto& defaults = foundation::Defaults::standard();
-        defaults.setObject(CalendarSources::kCalendarsPrefs, calendars);
-        const auto marker = [](const QString& name, const QString& color, int type, int seq) {
-            return QVariantMap{{QStringLiteral("Name"), name},
-                               {QStringLiteral("Selected"), true},
-                               {QStringLiteral("Description"), QString()},
-                               {QStringLiteral("Color"), color},
-                               {QStringLiteral("Type"), type},
-                               {QStringLiteral("Calendar"), QStringLiteral("markers")},
-                               {QStringLiteral("Sequence"), seq}};
-        };
         defaults.setObject(
             CalendarSources::kMarkersPrefs,
-            QVariantMap{
-                {kMarkerShade,
-                 marker(QStringLiteral("Vacation"), QStringLiteral("90 170 250 0.8"), 4, 0)},
-                {kMarkerDot, marker(QStringLiteral("Gym"), QStringLiteral("230 60 60 1.0"), 8, 1)},
-                {kMarkerBar,
-                 marker(QStringLiteral("Travel"), QStringLiteral("60 170 90 1.0"), 1, 2)}});
+            QVariantMap{{kMarkerShade, markerSettings(QStringLiteral("Vacation"),
+                                                      QStringLiteral("90 170 250 0.8"), 4, 0)},
+                        {kMarkerDot, markerSettings(QStringLiteral("Gym"),
+                                                    QStringLiteral("230 60 60 1.0"), 8, 1)},
+                        {kMarkerBar, markerSettings(QStringLiteral("Travel"),
+                                                    QStringLiteral("60 170 90 1.0"), 1, 2)}});
     }
 
     CalendarPtr calendar(const QString& uid) {
