@@ -17,6 +17,7 @@
 #include "platform/kit/SegmentedControl.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
+#include "shell/HoverPanels.h"
 #include "platform/kit/Window.h"
 #include "shell/CollapsablePanel.h"
 #include "shell/CollapsablePanelHead.h"

@@ -79,8 +79,6 @@ class EventConfigController final : public kit::WindowController {
     Q_OBJECT
 
 public:
-    // Posted when the editor opens, so that open popups and hover panels close.
-    static inline const QString closeHoverPanelsNotification = QStringLiteral("Close Hover Panels");
     // The height the time block takes in the dates pane, and the pane height
     // above which the pane counts as showing it.
     static constexpr double kTimeBlockHeight = 48.0;
