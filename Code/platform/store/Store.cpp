@@ -11,9 +11,13 @@
 #include "platform/store/StoreWriter.h"
 #include "platform/store/ZoneTable.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Threads.h"
 
 #include <QDir>
+#include <QJsonObject>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -35,6 +39,44 @@ QStringList uidsOf(const QList<CalendarPtr>& calendars) {
 
 Store::Store(const QString& rootPath)
     : snapshot_((detail::StoreSnapshot::tidy(rootPath), detail::StoreSnapshot::load(rootPath))) {}
+
+Store::Store(const QString& rootPath, ReadLater)
+    : snapshot_(detail::StoreSnapshot::assemble(rootPath, {}, QJsonObject())) {
+    loaded_ = false;
+}
+
+std::shared_ptr<Store> Store::openInBackground(const QString& rootPath) {
+    auto store = std::make_shared<Store>(QDir::cleanPath(rootPath), ReadLater{});
+    store->readInBackground(false);
+    return store;
+}
+
+void Store::readInBackground(bool watch) {
+    std::shared_ptr<Store> self = shared_from_this();
+    foundation::startThread([self, watch] {
+        const QString root = self->snapshot()->root;
+        detail::StoreSnapshot::tidy(root);
+        std::shared_ptr<const detail::StoreSnapshot> read = detail::StoreSnapshot::load(root);
+        {
+            foundation::Guard guard(self->writeLock_);
+            self->setSnapshot(std::move(read));
+            std::lock_guard<std::mutex> lock(self->loadedMutex_);
+            self->loaded_ = true;
+        }
+        self->loadedChanged_.notify_all();
+        foundation::onMain([self, watch] {
+            if (watch) self->startWatching();
+            foundation::NotificationCenter::defaultCenter().post(storeLoadedNotification,
+                                                                 self.get());
+        });
+    });
+}
+
+void Store::waitUntilLoaded() const {
+    if (loaded_) return;
+    std::unique_lock<std::mutex> lock(loadedMutex_);
+    loadedChanged_.wait(lock, [this] { return loaded_.load(); });
+}
 
 std::shared_ptr<Store> Store::openAt(const QString& rootPath) {
     return std::make_shared<Store>(QDir::cleanPath(rootPath));
@@ -72,6 +114,20 @@ std::shared_ptr<Store> Store::defaultStore() {
         store = h.store;
     }
     store->startWatching();
+    return store;
+}
+
+std::shared_ptr<Store> Store::openDefaultStoreInBackground() {
+    auto& h = defaultHolder();
+    std::shared_ptr<Store> store;
+    {
+        std::lock_guard<std::mutex> lock(h.mutex);
+        if (h.store) return h.store;
+        h.store = std::make_shared<Store>(defaultRootPath(), ReadLater{});
+        store = h.store;
+    }
+    // The folders are watched once the index knows what they hold.
+    store->readInBackground(true);
     return store;
 }
 
@@ -297,6 +353,7 @@ QString quoted(const QString& title) {
 bool Store::saveCalendar(const CalendarPtr& calendar, QString* error) {
     if (!calendar)
         return fail(error, QStringLiteral("save the calendar"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -307,6 +364,7 @@ bool Store::saveCalendar(const CalendarPtr& calendar, QString* error) {
 bool Store::removeCalendar(const CalendarPtr& calendar, QString* error) {
     if (!calendar)
         return fail(error, QStringLiteral("remove the calendar"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -318,6 +376,7 @@ bool Store::removeCalendar(const CalendarPtr& calendar, QString* error) {
 bool Store::saveEvent(const EventPtr& event, Span span, QString* error) {
     if (!event)
         return fail(error, QStringLiteral("save the event"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -328,6 +387,7 @@ bool Store::saveEvent(const EventPtr& event, Span span, QString* error) {
 bool Store::removeEvent(const EventPtr& event, Span span, QString* error) {
     if (!event)
         return fail(error, QStringLiteral("remove the event"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -338,6 +398,7 @@ bool Store::removeEvent(const EventPtr& event, Span span, QString* error) {
 bool Store::saveTask(const TaskPtr& task, QString* error) {
     if (!task)
         return fail(error, QStringLiteral("save the task"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -348,6 +409,7 @@ bool Store::saveTask(const TaskPtr& task, QString* error) {
 bool Store::removeTask(const TaskPtr& task, QString* error) {
     if (!task)
         return fail(error, QStringLiteral("remove the task"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -377,6 +439,7 @@ GroupPtr Store::groupWithUID(const QString& uid) const {
 bool Store::saveGroup(const GroupPtr& group, QString* error) {
     if (!group)
         return fail(error, QStringLiteral("save the group"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -387,6 +450,7 @@ bool Store::saveGroup(const GroupPtr& group, QString* error) {
 bool Store::removeGroup(const GroupPtr& group, QString* error) {
     if (!group)
         return fail(error, QStringLiteral("remove the group"), QStringLiteral("none was given"));
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;
@@ -476,6 +540,7 @@ ManagedObjectPtr Store::managedObjectWithID(const ManagedObjectID& id) const {
 
 bool Store::writeAttendees(const ManagedObjectID& id, const QList<AttendeePtr>& attendees,
                            QString* error) {
+    waitUntilLoaded();
     foundation::Guard guard(writeLock_);
     detail::StoreWriter writer(*this, snapshot());
     QString why;

@@ -15,7 +15,9 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 class QObject;
 
@@ -68,6 +70,9 @@ public:
         QStringLiteral("Store Tasks Changed");
     static inline const QString calendarsChangedExternallyNotification =
         QStringLiteral("Store Calendars Changed");
+    // Posted on the main thread, sender: the store, when a store opened with
+    // openInBackground has read its files.
+    static inline const QString storeLoadedNotification = QStringLiteral("Store Loaded");
     static inline const QString insertedRecordsKey = QStringLiteral("inserted");
     static inline const QString updatedRecordsKey = QStringLiteral("updated");
     static inline const QString deletedRecordsKey = QStringLiteral("deleted");
@@ -79,6 +84,18 @@ public:
     static QString defaultRootPath();
     // Opens (reads) the store rooted at `rootPath`; a missing folder is an empty store.
     static std::shared_ptr<Store> openAt(const QString& rootPath);
+    // Makes the process's store one that reads its files on a thread of its own
+    // (see openInBackground) and starts watching them once it has; answers it.
+    // When the process's store is open already, answers that one.
+    static std::shared_ptr<Store> openDefaultStoreInBackground();
+    // A store rooted at `rootPath` whose files are read on a thread of its own:
+    // until then it answers no calendars, groups or events, and writes and
+    // rescans wait for the reading. It posts storeLoadedNotification when done.
+    static std::shared_ptr<Store> openInBackground(const QString& rootPath);
+    // Whether the store has read its files (always, for a store opened at once).
+    bool isLoaded() const { return loaded_.load(); }
+    // Returns once the store has read its files.
+    void waitUntilLoaded() const;
     // Makes `store` the process's store (tests and tools); nullptr forgets it, so
     // that the next defaultStore() opens defaultRootPath() again.
     static void setDefaultStore(const std::shared_ptr<Store>& store);
@@ -172,6 +189,8 @@ public:
     static constexpr int kMaxOccurrencesPerQuery = 20000;
 
     explicit Store(const QString& rootPath);
+    struct ReadLater {};
+    Store(const QString& rootPath, ReadLater);
     ~Store();
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
@@ -184,6 +203,7 @@ private:
     void setSnapshot(std::shared_ptr<const detail::StoreSnapshot> snapshot);
     bool fail(QString* error, const QString& what, const QString& why) const;
     void scheduleRescan();
+    void readInBackground(bool watch);
 
     mutable foundation::Lock lock_;  // guards snapshot_
     std::shared_ptr<const detail::StoreSnapshot> snapshot_;
@@ -195,6 +215,10 @@ private:
     std::atomic<quint64> writeGeneration_{0};
     QObject* watchContext_ = nullptr;  // lives on the main thread; owns the watcher
     std::atomic<bool> rescanQueued_{false};
+    // Set once the files are read; writes and rescans wait for it.
+    std::atomic<bool> loaded_{true};
+    mutable std::mutex loadedMutex_;
+    mutable std::condition_variable loadedChanged_;
 };
 
 using StorePtr = std::shared_ptr<Store>;

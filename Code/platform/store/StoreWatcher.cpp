@@ -75,6 +75,8 @@ Changes classify(const QSet<QString>& touched, const StoreSnapshot& before,
 }  // namespace
 
 bool StoreWatcher::rescan(Store& store) {
+    // Until the files are read there is nothing to compare them with.
+    if (!store.isLoaded()) return false;
     Changes calendars, events, tasks;
     StoreSnapshot::tidy(store.rootPath());
     // The files are looked at without the write lock, so that writes go on
