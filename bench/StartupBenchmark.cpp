@@ -13,6 +13,7 @@
 
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Threads.h"
+#include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "yearview/YearView.h"
 #include "yearview/YearViewScroller.h"
@@ -139,6 +140,9 @@ void measureRunningProgram() {
     const double windowMs = msSince(processStart);
     StallWatch watch;
     MainWindowCtrl* window = MainWindowCtrl::sharedWinController();
+    // The window shows while the store reads its files; the pages come after.
+    if (!runUntil([] { return AppDelegate::obj() && AppDelegate::obj()->launchFinished(); }, 0))
+        std::_Exit(1);
     auto* page = qobject_cast<YearView*>(window->currentYearView());
     if (!page) std::_Exit(1);
     const int year = page->year();

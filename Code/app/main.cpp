@@ -7,6 +7,7 @@
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
 #include "platform/kit/Window.h"
+#include "platform/store/Store.h"
 #include "prefs/AboutWinController.h"
 #include "prefs/CalDAVConnector.h"
 #include "prefs/LxPrefsController.h"
@@ -121,6 +122,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zolt"));
     QApplication::setApplicationVersion(
         foundation::Bundle::infoValue(QStringLiteral("CFBundleVersion")).toString());
+
+    // The store reads its files on all cores while the window is built and shown.
+    calstore::Store::openDefaultStoreInBackground();
 
     AppDelegate delegate;
     kit::Action::setApplicationDelegate(&delegate);

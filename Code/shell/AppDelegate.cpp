@@ -1,6 +1,7 @@
 #include "shell/AppDelegate.h"
 
 #include "data/CalendarSources.h"
+#include "data/MyEventStore.h"
 #include "data/YearViewEventLoader.h"
 #include "data/appPref.h"
 #include "platform/foundation/Bundle.h"
@@ -8,8 +9,11 @@
 #include "platform/foundation/Defaults.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/kit/ProgressIndicator.h"
+#include "platform/store/Store.h"
 #include "shell/MainWindowCtrl.h"
 
 #include <QFileInfo>
@@ -330,15 +334,71 @@ void AppDelegate::menuHelp(QObject*) {
     if (services_.showHelp) services_.showHelp();
 }
 
+namespace {
+
+bool storeIsRead() {
+    const calstore::StorePtr store = MyEventStore::defaultCalendarStore();
+    return !store || store->isLoaded();
+}
+
+}  // namespace
+
 void AppDelegate::applicationWillFinishLaunching() {
     loadPreferences();
     calendarSources = std::make_shared<CalendarSources>();
     YearViewEventLoader::setCalendarSources(calendarSources);
+    // A store still reading its files knows no calendars yet: they are loaded
+    // when it is done, never from an empty list that would forget the user's
+    // settings of each.
+    if (storeIsRead()) loadSources();
+}
+
+void AppDelegate::loadSources() {
+    if (sourcesLoaded_) return;
+    sourcesLoaded_ = true;
     calendarSources->loadCalendarsFromICal();
     calendarSources->loadMarkers();
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    if (storeIsRead()) {
+        loadSources();
+        finishLaunching();
+        return;
+    }
+    // The window shows while the store reads its files, with the progress
+    // strip turning; the rest follows.
+    MainWindowCtrl* controller = MainWindowCtrl::sharedWinController();
+    controller->showWindow(this);
+    controller->showProgressView();
+    if (kit::ProgressIndicator* indicator = controller->progressIndicator()) {
+        indicator->setIndeterminate(true);
+        indicator->startAnimation();
+    }
+    const calstore::StorePtr store = MyEventStore::defaultCalendarStore();
+    auto* observer = new QObject(this);
+    auto storeRead = [this, observer] {
+        if (launchFinished_) return;
+        observer->deleteLater();
+        MainWindowCtrl* controller = MainWindowCtrl::sharedWinController();
+        if (kit::ProgressIndicator* indicator = controller->progressIndicator())
+            indicator->stopAnimation();
+        controller->hideProgressView();
+        loadSources();
+        finishLaunching();
+    };
+    foundation::MainThreadObserver::observe(observer, calstore::Store::storeLoadedNotification,
+                                            store.get(),
+                                            [storeRead](const foundation::Notification&) {
+                                                storeRead();
+                                            });
+    // It may have finished before the observer was in place.
+    if (store->isLoaded()) storeRead();
+}
+
+void AppDelegate::finishLaunching() {
+    if (launchFinished_) return;
+    launchFinished_ = true;
     MainWindowCtrl* controller = MainWindowCtrl::sharedWinController();
     controller->applicationFinishedLaunching();
     controller->showWindow(this);

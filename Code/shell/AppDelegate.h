@@ -82,7 +82,13 @@ public:
     void detectExternalConfigUpdates();
     void updateFromiCloud();
     void applicationWillFinishLaunching();
+    // Shows the main window. When the store is still reading its files, the
+    // window shows at once and the calendars, markers and pages follow once it
+    // has read them (see launchFinished).
     void applicationDidFinishLaunching();
+    // Whether the start-up is complete: the calendars are loaded and the
+    // window is wired to them.
+    bool launchFinished() const { return launchFinished_; }
     bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
     bool applicationShouldTerminate() const { return true; }  // never delays a quit
     void applicationWillTerminate();
@@ -115,10 +121,14 @@ private:
     void takeGroups(const QVariantMap& source, const QString& sourceName, const QStringList& groups,
                     bool missingRemoves);
     void launchCalendarApplication();
+    void loadSources();
+    void finishLaunching();
 
     Services services_;
     std::function<MyDatePtr()> clock_;
     bool observingCloud_ = false;
     // The external file could not be read at start-up: it is not written this run.
     bool externalConfigSuspended_ = false;
+    bool sourcesLoaded_ = false;
+    bool launchFinished_ = false;
 };

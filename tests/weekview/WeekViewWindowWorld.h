@@ -33,6 +33,7 @@ protected:
         calstore::Store::setDefaultStore(nullptr);
         foundation::Defaults::resetStandard(dir.file(QStringLiteral("Defaults.plist")));
         prepareStore();
+        openStore();
         kit::Animation::setInstantForTesting(true);
         MainWindowCtrl::resetSharedWinController();
         // Wired as the program wires its main window.
@@ -76,6 +77,10 @@ protected:
         dir.write(QStringLiteral("store/work/displayname"), "Work");
         dir.write(QStringLiteral("store/work/color"), "#3366CC");
     }
+
+    // The program's store opens on first use, read at once; a test may open it
+    // otherwise before the program starts.
+    virtual void openStore() {}
 
     WeekdayView* todaysColumn() const {
         for (WeekdayView* c : week->viewSet())
