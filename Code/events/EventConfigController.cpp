@@ -12,7 +12,6 @@
 #include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Button.h"
-#include "platform/kit/Image.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/SegmentedControl.h"
 #include "platform/kit/TextField.h"
@@ -25,8 +24,6 @@
 #include "weekview/WeekView.h"
 
 #include <QHash>
-#include <QPainter>
-#include <QUrl>
 
 namespace {
 
