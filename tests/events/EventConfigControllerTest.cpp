@@ -469,6 +469,8 @@ TEST_F(EventConfigControllerTest, TheIconTintsItsMaskAndHalvesAWideOne) {
         const QImage made =
             EventConfigController::eventImageFromImagesWithColor(icon, mask(width), red);
         ASSERT_EQ(made.size(), icon.size());
+        testsupport::saveForInspection(made.scaled(128, 128),
+                                       QStringLiteral("editor-icon-mask-%1").arg(width));
         EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(made, 10, 10), QColor(220, 30, 30)));
         // Halved, the 128-pixel mask's quarter covers 32 pixels, as the 64-pixel mask's does.
         EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(made, 48, 48), Qt::white));
