@@ -12,21 +12,18 @@
 #include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Button.h"
-#include "platform/kit/Image.h"
 #include "platform/kit/ImageView.h"
 #include "platform/kit/SegmentedControl.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
-#include "shell/HoverPanels.h"
 #include "platform/kit/Window.h"
 #include "shell/CollapsablePanel.h"
 #include "shell/CollapsablePanelHead.h"
+#include "shell/HoverPanels.h"
 #include "shell/MainWindowCtrl.h"
 #include "weekview/WeekView.h"
 
 #include <QHash>
-#include <QPainter>
-#include <QUrl>
 
 namespace {
 
@@ -190,15 +187,23 @@ void EventConfigController::windowWillClose(QObject*) {
     if (eventIsNew) {
         eventIsNew = false;
         const calstore::EventPtr event = _event;
-        if (auto hooks = MainWindowHooks::shared())
-            if (auto* week = qobject_cast<WeekView*>(hooks->currentWeekView()))
-                week->selectEvent(nullptr);
-        if (MainWindowCtrl* main = MainWindowCtrl::existingWinController())
-            main->endCurrentCreatedEventUID(event ? event->uid() : QString());
+        clearWeekSelection();
+        endCreation();
         if (event && !eventGone_) YearViewEventLoader::deleteEventC(event);
     }
     _windowIsOpen = false;
     closing_ = false;
+}
+
+void EventConfigController::clearWeekSelection() {
+    if (auto hooks = MainWindowHooks::shared())
+        if (auto* week = qobject_cast<WeekView*>(hooks->currentWeekView()))
+            week->selectEvent(nullptr);
+}
+
+void EventConfigController::endCreation() const {
+    if (MainWindowCtrl* main = MainWindowCtrl::existingWinController())
+        main->endCurrentCreatedEventUID(eventUID());
 }
 
 // -- Filling the panes
@@ -233,57 +238,14 @@ void EventConfigController::setupEntries() {
     recurrenceChanged_ = false;
     recurrenceShown_ = true;
 
-    gui_lpLocation->setStringValue(determineLocationText());
-    gui_apAttendees->setStringValue(determineAttendeesText());
-    gui_upUrl->setStringValue(determineUrlText());
-    gui_npNotes->setString(determineNotesText());
+    setupLocationPane();
+    setupAttendeesPane();
+    setupUrlPane();
+    setupNotesPane();
     lpUpdatePaneText();
     apUpdatePaneText();
     upUpdatePaneText();
     npUpdatePaneText();
-}
-
-QString EventConfigController::summaryText(const QString& text) {
-    return text.size() > kSummaryLength ? text.left(kSummaryLength) + QStringLiteral("...") : text;
-}
-
-void EventConfigController::lpUpdatePaneText() {
-    gui_locationPane->setDataForCollapsedState(summaryText(gui_lpLocation->stringValue()));
-}
-
-void EventConfigController::apUpdatePaneText() {
-    gui_attendeesPane->setDataForCollapsedState(summaryText(gui_apAttendees->stringValue()));
-}
-
-void EventConfigController::upUpdatePaneText() {
-    gui_urlPane->setDataForCollapsedState(summaryText(gui_upUrl->stringValue()));
-}
-
-void EventConfigController::npUpdatePaneText() {
-    gui_notesPane->setDataForCollapsedState(summaryText(gui_npNotes->string()));
-}
-
-void EventConfigController::collapsablePanelToggled(QObject* sender) {
-    auto* pane = qobject_cast<CollapsablePanel*>(sender);
-    if (!pane || !pane->isCollapsed()) return;
-    if (pane == gui_datePane)
-        dpUpdatePaneText();
-    else if (pane == gui_recurrencePane)
-        rpUpdatePaneText();
-    else if (pane == gui_locationPane)
-        lpUpdatePaneText();
-    else if (pane == gui_attendeesPane)
-        apUpdatePaneText();
-    else if (pane == gui_urlPane)
-        upUpdatePaneText();
-    else if (pane == gui_notesPane)
-        npUpdatePaneText();
-    else
-        return;
-    // The keyboard does not stay in a pane that is no longer shown.
-    kit::Window* w = window();
-    auto* focus = w ? dynamic_cast<kit::View*>(w->firstResponder()) : nullptr;
-    if (focus && (focus == pane || focus->isDescendantOf(pane))) w->makeFirstResponder(gui_title);
 }
 
 // -- Store changes of other writers
@@ -292,13 +254,14 @@ void EventConfigController::eventUpdate(const foundation::Notification& n) {
     if (!_event) return;
     const QVariantMap& info = n.userInfo;
     const auto given = info.value(YearViewEventLoader::kEventKey).value<calstore::EventPtr>();
-    const QString uid = given ? given->uid() : info.value(YearViewEventLoader::kUIDKey).toString();
     const QString changes = info.value(YearViewEventLoader::kChangesKey).toString();
     const QString mine = eventUID();
-    // An event replaced under another UID is still this editor's event.
-    const bool replaced = changes == QLatin1String("updated") &&
-                          info.value(QStringLiteral("old-uid")).toString() == mine;
-    if (uid != mine && !replaced) return;
+    // The change names the event it concerns by the event it carries or by
+    // "uid"; an event replaced under another UID is named by "old-uid".
+    const bool concerns = (given && given->uid() == mine) ||
+                          info.value(YearViewEventLoader::kUIDKey).toString() == mine ||
+                          info.value(YearViewEventLoader::kOldUIDKey).toString() == mine;
+    if (!concerns) return;
     if (eventIsNew && changes != QLatin1String("deleted")) return;
     if (changes == QLatin1String("deleted")) {
         eventGone_ = true;
@@ -349,15 +312,4 @@ QString EventConfigController::determineUrlText() const {
 
 QString EventConfigController::determineNotesText() const {
     return _event ? _event->notes() : QString();
-}
-
-QImage EventConfigController::eventImageWithColor(const QColor& color) {
-    const QImage mask = kit::Image::named(QStringLiteral("EventMask"));
-    const QImage icon = kit::Image::named(QStringLiteral("Event"));
-    QImage tinted = kit::Image::tinted(mask, color);
-    if (tinted.isNull()) return icon;
-    if (icon.isNull()) return tinted;
-    QPainter painter(&tinted);
-    painter.drawImage(QRectF(QPointF(), tinted.deviceIndependentSize()), icon);
-    return tinted;
 }

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -211,13 +212,56 @@ public:
     double datePaneDisclosedHeight() const;
 
     // -- Panes
-    // A pane reports a change of state; a collapsed one gets a fresh summary.
+    // A pane reports a change of state; a collapsed one gets a fresh summary,
+    // and the keyboard focus leaves it for the title.
     Q_INVOKABLE void collapsablePanelToggled(QObject* sender);
     void rpUpdatePaneText();
     void lpUpdatePaneText();
     void apUpdatePaneText();
     void upUpdatePaneText();
     void npUpdatePaneText();
+    // Each fills its pane's field from the event.
+    void setupLocationPane();
+    void setupAttendeesPane();
+    void setupUrlPane();
+    void setupNotesPane();
+    // The attendee names of a comma-separated entry, in order, trimmed at
+    // both ends; empty items are left out.
+    static QStringList attendeeItems(const QString& text);
+    // One attendee per item of the attendee field. An item that names an
+    // attendee of the opened event keeps that attendee's address, status and
+    // role; any other has the item as its name and no address.
+    QList<calstore::AttendeePtr> attendeesList() const;
+    // Whether `element` lies anywhere in the view's subview tree.
+    static bool viewContainsElement(const kit::View* view, const QObject* element);
+    // Shows the event in the main window's week view and highlights it there.
+    Q_INVOKABLE void findEvent(QObject* sender = nullptr);
+
+    // -- Saving
+    // The start and end of a saved event from the range picker (first day
+    // `day`, last day `day` + `interval` seconds, in either order) and the
+    // time fields: a timed event starts on the first day at the start field's
+    // time and ends on the last day at the end field's time, as picked; a
+    // full-day event runs from the start of its first day to the start of the
+    // day after its last. Putting them in order and the shortest length are
+    // the store bridge's business.
+    struct StartEnd {
+        QDateTime start, end;
+    };
+    static StartEnd startEndFromRange(const QDateTime& day, double interval, bool fullday,
+                                      const QDateTime& startTime, const QDateTime& endTime);
+    // Whether the attendee and URL entries can be saved; on NO the warning
+    // line shows why and the next save goes ahead without asking.
+    bool dataIntegrityOk();
+    // The Save button: checks, writes the edited event over the opened one and
+    // closes; a failed write keeps the window open with a warning.
+    Q_INVOKABLE void saveButton(QObject* sender = nullptr);
+    // What a save hands to the writer: a copy of the event as it was opened
+    // with the edited fields laid over it, so that what the editor does not
+    // show (alarms, exceptions, changed occurrences, other properties) stays.
+    // The stored rule is replaced only when the repetition was changed.
+    calstore::EventPtr editedEvent() const;
+    bool isSecondSaveTry() const { return secondSaveTry; }
     // Store changes of other writers: see eventUpdate.
     void eventUpdate(const foundation::Notification& notification);
 
@@ -233,8 +277,14 @@ public:
     // A summary as a collapsed pane shows it: cut to kSummaryLength characters
     // followed by "..." when longer.
     static QString summaryText(const QString& text);
-    // The event icon tinted in `color`.
+    // The image tinted with the colour's red, green and blue (the kit's tint mask).
+    static QImage colorizeImageWithColor(const QImage& image, const QColor& color);
+    // The event icon in `color`: a copy of the "Event" image with the
+    // "EventMask" image, tinted, drawn over it.
     static QImage eventImageWithColor(const QColor& color);
+    // The same from the given images; a mask wider than 65 pixels is halved first.
+    static QImage eventImageFromImagesWithColor(const QImage& icon, const QImage& mask,
+                                                const QColor& color);
 
     // -- Interface elements (built with the window)
     kit::ImageView* gui_eventImage = nullptr;
@@ -268,6 +318,9 @@ public:
     kit::TextField* gui_upUrl = nullptr;
     CollapsablePanel* gui_notesPane = nullptr;
     kit::TextView* gui_npNotes = nullptr;
+    // Under the panes: show in the week view, and save.
+    kit::Button* gui_findButton = nullptr;
+    kit::Button* gui_saveButton = nullptr;
 
     // The seven panes from top to bottom, and the ten controls of the time block.
     std::array<CollapsablePanel*, 7> panes() const;
@@ -300,6 +353,14 @@ private:
     void rpUpdatePaneSummary();
     void placeRecurrenceIcon();
     void setTimeBlockHidden(bool hidden);
+    // The week view's selection cleared, and the main window told that the
+    // event is no longer being created.
+    static void clearWeekSelection();
+    void endCreation() const;
+    // Shows the warning line with a message.
+    void showWarning(const QString& message);
+    // Refreshes the collapsed summaries of all six panes that have one.
+    void updateAllPaneTexts();
     void stopObserving();
 
     calstore::EventPtr _event;

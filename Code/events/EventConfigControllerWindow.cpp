@@ -23,7 +23,8 @@ namespace {
 
 constexpr double kWidth = 460;
 constexpr double kHeaderHeight = 64;
-constexpr double kPaneBand = 20;  // the panes' header band
+constexpr double kFooterHeight = 42;  // the buttons under the panes
+constexpr double kPaneBand = 20;      // the panes' header band
 constexpr double kDataLabelX = 120;
 
 QString text(const char* key) {
@@ -64,7 +65,7 @@ kit::Window* EventConfigController::loadWindow() {
     // The content heights of the panes, top to bottom, as they are disclosed.
     const double dates = 200, recurrence = 40, line = 34, alarm = 30, notes = 90;
     const double heights[7] = {dates, recurrence, line, line, alarm, line, notes};
-    double total = kHeaderHeight;
+    double total = kHeaderHeight + kFooterHeight;
     for (double h : heights) total += kPaneBand + h + 1;
 
     auto* w = new kit::Window(QRectF(200, 200, kWidth, total),
@@ -182,6 +183,18 @@ kit::Window* EventConfigController::loadWindow() {
     gui_npNotes = new kit::TextView(QRectF(10, 6, 440, 78));
     gui_npNotes->setEditable(true);
     gui_notesPane->addToContentView(gui_npNotes);
+
+    // Under the panes: show the event in the week view, and save it.
+    gui_findButton = new kit::Button(QRectF(12, 8, 130, 28));
+    gui_findButton->setTitle(text("eceShowInWeek"));
+    gui_findButton->setTarget(this);
+    gui_findButton->setAction("findEvent");
+    root->addSubview(gui_findButton);
+    gui_saveButton = new kit::Button(QRectF(kWidth - 112, 8, 100, 28));
+    gui_saveButton->setTitle(text("eceSave"));
+    gui_saveButton->setTarget(this);
+    gui_saveButton->setAction("saveButton");
+    root->addSubview(gui_saveButton);
 
     w->center();
     return w;

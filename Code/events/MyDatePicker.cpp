@@ -6,7 +6,7 @@ MyDatePicker::MyDatePicker(const QRectF& frame, Style style, Elements elements)
     : kit::DatePicker(frame, style, elements) {}
 
 bool MyDatePicker::becomeFirstResponder() {
-    if (!kit::DatePicker::becomeFirstResponder()) return false;
+    // The controller hears of the focus first, then the picker takes it.
     if (controller_) kit::perform(controller_, "timePickerGotFocus", static_cast<QObject*>(this));
-    return true;
+    return kit::DatePicker::becomeFirstResponder();
 }

@@ -3,6 +3,7 @@
 // event call them: the main window is built as the program builds it, over a
 // store whose events the loaders read.
 
+#include "data/MyDate.h"
 #include "events/EventConfigController.h"
 #include "platform/kit/Animation.h"
 #include "platform/kit/Button.h"
@@ -222,6 +223,66 @@ TEST_F(EditorInMainWindowTest, TheRepetitionPaneShowsAndTakesTheRule) {
               QStringLiteral("Monthly on the last Wednesday of the month, e..."));
     EXPECT_EQ(editor->workingRule().toStoreRule()->iCalendarText(),
               QStringLiteral("FREQ=MONTHLY;COUNT=6;BYDAY=-1WE"));
+}
+
+// "Show in Week": the week view goes to the event's week and highlights it.
+TEST_F(EditorInMainWindowTest, ShowInWeekHighlightsTheEvent) {
+    EventConfigController* editor =
+        EventConfigController::controllerForEvent(weekRecord(editedUID)->event());
+    editor->showWindow();
+    controller->showWeekOfDay(MyDate::dateWithDayMonthYear(14, 2, 2024));
+    ASSERT_TRUE(testsupport::waitUntil([this] {
+        week = qobject_cast<WeekView*>(controller->currentWeekView());
+        return week && !weekRecord(editedUID);
+    }));
+
+    editor->gui_findButton->performClick();
+    ASSERT_TRUE(testsupport::waitUntil([this] {
+        week = qobject_cast<WeekView*>(controller->currentWeekView());
+        return week && weekRecord(editedUID);
+    }));
+    ASSERT_TRUE(week->selection());
+    EXPECT_EQ(week->selection()->event()->uid(), editedUID);
+    EXPECT_TRUE(editor->windowOpen());
+}
+
+// Saved from the editor, a change reaches the week and year views and the file.
+TEST_F(EditorInMainWindowTest, ASavedEditShowsInBothViews) {
+    const EventDayPtr record = weekRecord();
+    week->selectEvent(record);
+    auto* editor = qobject_cast<EventConfigController*>(
+        WeekView::services().controllerForEvent(record->event()));
+    ASSERT_TRUE(editor);
+    editor->showWindow(week);
+
+    // A malformed URL first: the warning, over the main window.
+    editor->gui_upUrl->setStringValue(QStringLiteral("http://exa mple.org"));
+    editor->gui_title->setStringValue(QStringLiteral("Planning meeting, moved to room 5"));
+    editor->saveButton();
+    ASSERT_TRUE(editor->windowOpen());
+    EXPECT_FALSE(editor->gui_warningLabel->isHidden());
+    testsupport::saveForInspection(screenshot(editor),
+                                   QStringLiteral("editor-warning-over-main-window"));
+
+    editor->gui_upUrl->setStringValue(QString());
+    editor->saveButton();
+    EXPECT_FALSE(editor->windowOpen());
+    const QString title = QStringLiteral("Planning meeting, moved to room 5");
+    EXPECT_TRUE(dir.read(QStringLiteral("store/work/%1.ics").arg(meetingUID))
+                    .contains("SUMMARY:Planning meeting\\, moved to room 5"));
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        const EventDayPtr shown = weekRecord();
+        return shown && shown->event()->title() == title;
+    }));
+    auto* year = qobject_cast<YearView*>(controller->currentYearView());
+    ASSERT_TRUE(year);
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        for (const EventDayPtr& entry : *year->eventsForDayAndMonth(13, 3))
+            if (entry->event()->uid() == meetingUID) return entry->event()->title() == title;
+        return false;
+    }));
+    testsupport::saveForInspection(controller->window()->widget()->grab().toImage(),
+                                   QStringLiteral("editor-saved-main-window"));
 }
 
 }  // namespace

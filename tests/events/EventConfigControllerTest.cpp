@@ -2,9 +2,7 @@
 // the store files), following store changes, the panes and their collapsed
 // summaries, the full-day switch, and how the window looks.
 
-#include "data/WritersTestSupport.h"
-#include "data/YearViewEventLoaderTestSupport.h"
-#include "events/EventConfigController.h"
+#include "events/EditorTestSupport.h"
 #include "events/MyDatePicker.h"
 #include "platform/kit/Animation.h"
 #include "platform/kit/Button.h"
@@ -20,63 +18,22 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 #include <QTest>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using writerstest::ChangeRecorder;
 using writerstest::ScopedHooks;
 
 namespace {
 
-QDateTime atBerlin(int year, int month, int day, int hour = 0, int minute = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute),
-                     QTimeZone(QByteArrayLiteral("Europe/Berlin")));
-}
-
-class EventConfigControllerTest : public loadertest::LoaderTest {
-protected:
-    void SetUp() override {
-        LoaderTest::SetUp();
-        kit::Animation::setInstantForTesting(true);
-        foundation::Defaults::standard().setObject(QStringLiteral("AppleLanguages"),
-                                                   QVariantList{QStringLiteral("en")});
-    }
-    void TearDown() override {
-        for (const QString& uid : made) {
-            if (EventConfigController* editor =
-                    EventConfigController::registeredControllerForUID(uid)) {
-                editor->eventWasSaved();  // nothing of the store is undone here
-                editor->closeWindow();
-                delete editor;
-            }
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        kit::Animation::setInstantForTesting(false);
-        LoaderTest::TearDown();
-    }
-    // An event in memory, not in the store.
-    calstore::EventPtr memoryEvent(const QString& title = QStringLiteral("Meeting")) {
-        auto event = calstore::Event::event();
-        event->setTitle(title);
-        event->setStartDate(atBerlin(2011, 6, 13, 9, 5));
-        event->setEndDate(atBerlin(2011, 6, 13, 10, 0));
-        return event;
-    }
-    EventConfigController* editorFor(const calstore::EventPtr& event) {
-        EventConfigController* editor = EventConfigController::controllerForEvent(event);
-        if (editor) made << editor->eventUID();
-        return editor;
-    }
-    calstore::EventPtr stored(const QString& uid) const {
-        const auto events = eventsWithUID(uid);
-        return events.isEmpty() ? nullptr : events.first();
-    }
-    QStringList made;
-};
+using editortest::atBerlin;
+using editortest::EventConfigControllerTest;
 
 // -- Registry
 
@@ -287,6 +244,78 @@ TEST_F(NewEventTest, DeletedElsewhereClosesAndANewEditorOnlyFollowsDeletion) {
     EXPECT_EQ(deletions, 1);
 }
 
+// Every kind of change, posted on the main thread and on a background thread
+// (as the find panel's deletion and the purge post them): the editor takes it
+// on the main thread.
+class StoreChangeThreadTest : public NewEventTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void deliver(const QString& change, const QString& uid, const QString& oldUID = {}) {
+        QVariantMap info{
+            {YearViewEventLoader::kChangesKey, change},
+            {YearViewEventLoader::kEventKey, QVariant::fromValue(calstore::EventPtr())},
+            {YearViewEventLoader::kUIDKey, uid}};
+        if (!oldUID.isEmpty()) info.insert(YearViewEventLoader::kOldUIDKey, oldUID);
+        auto post = [info] {
+            foundation::NotificationCenter::defaultCenter().post(
+                YearViewEventLoader::eventDataChangedNotification, nullptr, info);
+        };
+        if (GetParam()) {
+            std::thread poster(post);
+            poster.join();
+        } else {
+            post();
+        }
+        testsupport::waitUntil([] { return false; }, 0.05);  // runs what was queued
+    }
+};
+
+TEST_P(StoreChangeThreadTest, EachKindOfChange) {
+    const QString uid = QStringLiteral("drawn");
+    EventConfigController* editor = editorFor(event);
+
+    // Another event's deletion leaves the editor open.
+    editor->showWindow();
+    deliver(QStringLiteral("deleted"), QStringLiteral("other"));
+    EXPECT_TRUE(editor->windowOpen());
+
+    // New dates without an event: the dates pane is set from the event again,
+    // and its warning goes; other entries stay.
+    editor->gui_title->setStringValue(QStringLiteral("typed"));
+    editor->gui_dpDates->setDateValue(atBerlin(2011, 7, 1, 9, 0));
+    editor->gui_warningLabel->setHidden(false);
+    deliver(QStringLiteral("dates"), uid);
+    EXPECT_TRUE(editor->windowOpen());
+    EXPECT_EQ(editor->gui_dpDates->dateValue(), event->startDate());
+    EXPECT_TRUE(editor->gui_warningLabel->isHidden());
+    EXPECT_EQ(editor->gui_title->stringValue(), QStringLiteral("typed"));
+    editor->closeWindow();
+
+    // A new event's editor follows nothing but its deletion.
+    editor->showWindowForNew();
+    editor->gui_dpDates->setDateValue(atBerlin(2011, 7, 1, 9, 0));
+    deliver(QStringLiteral("dates"), uid);
+    deliver(QStringLiteral("updated"), uid, uid);
+    EXPECT_TRUE(editor->windowOpen());
+    EXPECT_EQ(editor->gui_dpDates->dateValue(), atBerlin(2011, 7, 1, 9, 0));
+    deliver(QStringLiteral("deleted"), uid);
+    EXPECT_FALSE(editor->windowOpen());
+    EXPECT_TRUE(fileExists());  // its deletion is someone else's
+
+    // Replaced: closed and out of the registry; it goes once the loop runs.
+    QPointer<EventConfigController> replaced = editor;
+    editor->showWindow();
+    deliver(QStringLiteral("updated"), uid, uid);
+    EXPECT_FALSE(replaced && replaced->windowOpen());
+    EXPECT_EQ(EventConfigController::registeredControllerForUID(uid), nullptr);
+    made.clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(replaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editor, StoreChangeThreadTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "Background" : "Main");
+});
+
 // -- Panes
 
 TEST_F(EventConfigControllerTest, HeaderIconsStandForAlarmAndRepetition) {
@@ -345,6 +374,114 @@ TEST_F(EventConfigControllerTest, SummariesAreCutAfterFortyFiveCharacters) {
     editor->gui_lpLocation->setStringValue(QStringLiteral("Room 4"));
     editor->gui_locationPane->setCollapsedState(true);
     EXPECT_EQ(editor->gui_locationPane->dataForCollapsedState(), QStringLiteral("Room 4"));
+}
+
+TEST_F(EventConfigControllerTest, AttendeeEntriesAndTheirSummary) {
+    EventConfigController* editor = editorFor(memoryEvent());
+    editor->showWindow();
+    const QString longName(50, QLatin1Char('n'));
+    const struct {
+        const char* name;
+        QString entry;
+        QString summary;
+        QStringList names;
+    } cases[] = {
+        {"two names",
+         QStringLiteral("Ann, Bob"),
+         QStringLiteral("Ann, Bob"),
+         {QStringLiteral("Ann"), QStringLiteral("Bob")}},
+        {"commas in a row and at the end",
+         QStringLiteral("Ann,,Bob,"),
+         QStringLiteral("Ann, Bob"),
+         {QStringLiteral("Ann"), QStringLiteral("Bob")}},
+        {"blanks and line breaks around items",
+         QStringLiteral("  Ann Lee ,\n Bob  \t"),
+         QStringLiteral("Ann Lee, Bob"),
+         {QStringLiteral("Ann Lee"), QStringLiteral("Bob")}},
+        {"only separators", QStringLiteral(" , ,"), QString(), {}},
+        {"a long name", longName, longName.left(45) + QStringLiteral("..."), {longName}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        editor->gui_apAttendees->setStringValue(c.entry);
+        editor->apUpdatePaneText();
+        EXPECT_EQ(editor->gui_attendeesPane->dataForCollapsedState(), c.summary);
+        QStringList names;
+        for (const calstore::AttendeePtr& attendee : editor->attendeesList()) {
+            names << attendee->commonName();
+            EXPECT_TRUE(attendee->address().isEmpty());
+        }
+        EXPECT_EQ(names, c.names);
+    }
+}
+
+TEST_F(EventConfigControllerTest, TheFocusLeavesAPaneThatCollapses) {
+    EventConfigController* editor = editorFor(memoryEvent());
+    editor->showWindow();
+    kit::Window* window = editor->window();
+    editor->gui_notesPane->setCollapsedState(false);
+    editor->gui_locationPane->setCollapsedState(false);
+
+    // Typing in the notes, the user collapses the notes pane: the title takes the keyboard.
+    ASSERT_TRUE(window->makeFirstResponder(editor->gui_npNotes));
+    editor->gui_npNotes->setString(QStringLiteral("Bring the slides"));
+    editor->gui_notesPane->setCollapsedState(true);
+    EXPECT_EQ(window->firstResponder(), editor->gui_title);
+    EXPECT_EQ(editor->gui_notesPane->dataForCollapsedState(), QStringLiteral("Bring the slides"));
+
+    // Collapsing a pane the focus is not in leaves the focus alone.
+    ASSERT_TRUE(window->makeFirstResponder(editor->gui_lpLocation));
+    editor->gui_urlPane->setCollapsedState(false);
+    editor->gui_urlPane->setCollapsedState(true);
+    EXPECT_EQ(window->firstResponder(), editor->gui_lpLocation);
+
+    // Opening a pane changes neither focus nor summary.
+    editor->gui_lpLocation->setStringValue(QStringLiteral("Room 4"));
+    editor->gui_notesPane->setCollapsedState(false);
+    EXPECT_EQ(window->firstResponder(), editor->gui_lpLocation);
+    EXPECT_EQ(editor->gui_locationPane->dataForCollapsedState(), QString());
+
+    EXPECT_TRUE(
+        EventConfigController::viewContainsElement(editor->gui_notesPane, editor->gui_npNotes));
+    EXPECT_FALSE(
+        EventConfigController::viewContainsElement(editor->gui_notesPane, editor->gui_lpLocation));
+}
+
+// The icon: the "Event" image with the mask, tinted, over it. A mask made for
+// twice the resolution (wider than 65 pixels) is halved first.
+TEST_F(EventConfigControllerTest, TheIconTintsItsMaskAndHalvesAWideOne) {
+    QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::white);
+    icon.setDevicePixelRatio(2);
+    // Masks white in their top-left quarter only.
+    auto mask = [](int pixels) {
+        QImage m(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        m.fill(Qt::transparent);
+        QPainter painter(&m);
+        painter.fillRect(QRect(0, 0, pixels / 2, pixels / 2), Qt::white);
+        painter.end();
+        m.setDevicePixelRatio(2);
+        return m;
+    };
+    const QColor red(220, 30, 30, 80);  // the colour's own alpha is not used
+    for (int width : {128, 64}) {
+        SCOPED_TRACE(width);
+        const QImage made =
+            EventConfigController::eventImageFromImagesWithColor(icon, mask(width), red);
+        ASSERT_EQ(made.size(), icon.size());
+        testsupport::saveForInspection(made.scaled(128, 128),
+                                       QStringLiteral("editor-icon-mask-%1").arg(width));
+        EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(made, 10, 10), QColor(220, 30, 30)));
+        // Halved, the 128-pixel mask's quarter covers 32 pixels, as the 64-pixel mask's does.
+        EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(made, 48, 48), Qt::white));
+        EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(made, 28, 28), QColor(220, 30, 30)));
+    }
+    const QImage real = EventConfigController::eventImageWithColor(QColor(40, 160, 60));
+    testsupport::saveForInspection(real.scaled(256, 256), QStringLiteral("editor-event-icon"));
+    // The frame is in the colour, the page stays white.
+    EXPECT_TRUE(
+        testsupport::colorNear(testsupport::pixel(real, 2 * 16, 2 * 27), QColor(40, 160, 60), 20));
+    EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(real, 2 * 20, 2 * 14), Qt::white, 20));
 }
 
 TEST_F(EventConfigControllerTest, FullDayRangeShowsItsLastDay) {

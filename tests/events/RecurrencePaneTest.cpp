@@ -4,10 +4,7 @@
 // rule, and how the pane grows and shrinks with what it shows.
 
 #include "data/PrefGroups.h"
-#include "data/YearViewEventLoaderTestSupport.h"
-#include "events/EventConfigController.h"
-#include "platform/foundation/Defaults.h"
-#include "platform/kit/Animation.h"
+#include "events/EditorTestSupport.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/Matrix.h"
@@ -30,37 +27,21 @@ using calstore::RecurrenceEnd;
 using calstore::RecurrenceRule;
 using Rule = std::optional<RecurrenceRule>;
 
-QDateTime atBerlin(int year, int month, int day, int hour = 0, int minute = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute),
-                     QTimeZone(QByteArrayLiteral("Europe/Berlin")));
-}
+using editortest::atBerlin;
 
 RecurrenceRule::End count(int n) {
     return RecurrenceEnd::recurrenceEndWithOccurrenceCount(n);
 }
 
-class RecurrencePaneTest : public loadertest::LoaderTest {
+class RecurrencePaneTest : public editortest::EventConfigControllerTest {
 protected:
     void SetUp() override {
-        LoaderTest::SetUp();
-        kit::Animation::setInstantForTesting(true);
-        foundation::Defaults::standard().setObject(QStringLiteral("AppleLanguages"),
-                                                   QVariantList{QStringLiteral("en")});
+        EventConfigControllerTest::SetUp();
         setWeekStartsSunday(false);
     }
     void TearDown() override {
-        for (const QString& uid : made) {
-            if (EventConfigController* editor =
-                    EventConfigController::registeredControllerForUID(uid)) {
-                editor->eventWasSaved();
-                editor->closeWindow();
-                delete editor;
-            }
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         setWeekStartsSunday(false);
-        kit::Animation::setInstantForTesting(false);
-        LoaderTest::TearDown();
+        EventConfigControllerTest::TearDown();
     }
     static void setWeekStartsSunday(bool sunday) {
         foundation::Defaults::standard().setObject(
@@ -74,8 +55,7 @@ protected:
         event->setStartDate(atBerlin(2011, 6, 13, 9, 5));
         event->setEndDate(atBerlin(2011, 6, 13, 10, 0));
         event->setRecurrenceRule(rule);
-        EventConfigController* editor = EventConfigController::controllerForEvent(event);
-        made << editor->eventUID();
+        EventConfigController* editor = editorFor(event);
         editor->showWindow();
         return editor;
     }
@@ -95,7 +75,6 @@ protected:
         c.useDays->setState(on ? kit::Button::On : kit::Button::Off);
         c.useDays->sendAction();
     }
-    QStringList made;
 };
 
 TEST(RecurrenceNumbering, OrdinalEntriesAndWeekdayPositions) {
