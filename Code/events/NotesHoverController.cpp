@@ -223,15 +223,11 @@ void NotesHoverController::showWindowForCellAtRectInView(const YearViewCellPtr& 
     useInYearView_ = true;
     viewNeedsUpdate_ = false;
     gui_notesPopupWindow->setOpeningDirection(SpringPanel::Up);
-    setupEntries();
-    openPanel();
-    editMode_ = false;
-    mouseInTriggerRect_ = true;
-    mouseInPanel_ = false;
-    hoverEnded_ = false;
     // A close pending for the cell before does not close this one.
     dehoverTimer_->stop();
-    installPanelTracking();
+    setupEntries();
+    openPanel();
+    followPointer();
 }
 
 void NotesHoverController::showWindowForCellAtRectInViewWithString(const YearViewCellPtr& cell,
@@ -251,24 +247,21 @@ void NotesHoverController::showWindowForCellAtRectInViewWithString(const YearVie
     dehoverTimer_->stop();
     setupEntries(text);
     openPanel();
-    editMode_ = false;
-    mouseInTriggerRect_ = true;
-    mouseInPanel_ = false;
-    hoverEnded_ = false;
-    installPanelTracking();
+    followPointer();
 }
 
 void NotesHoverController::showWindowInEditModeForCellAtRectInViewWithString(
     const YearViewCellPtr& cell, const QRectF& rect, kit::View* view, const QString& text) {
+    // A hover showing notes (not editing them) makes way for the editing the
+    // user asked for, rather than turning into buttons over text that cannot
+    // be edited.
+    if (windowIsOpen_ && !editMode_) springShut();
     aimAt(cell, rect, view);
     useInYearView_ = false;
     viewNeedsUpdate_ = true;
     gui_notesPopupWindow->setOpeningDirection(SpringPanel::Down);
-    gui_editButton->setHidden(true);
-    gui_closeButton->setHidden(false);
-    gui_okButton->setHidden(false);
-    gui_textScrollView->setHidden(false);
-    gui_viewScrollView->setHidden(true);
+    showControls(true);
+    showTextContent(true);
     if (windowIsOpen_) {
         gui_notesPopupWindow->positionPanelKeepingAnchorAnimateMove(true, true);
         return;
@@ -290,40 +283,49 @@ void NotesHoverController::showWindow(QObject*) {
 // -- Content ----------------------------------------------------------------------------
 
 void NotesHoverController::setupEntries() {
-    gui_okButton->setHidden(true);
-    gui_closeButton->setHidden(true);
-    gui_editButton->setHidden(false);
-    gui_textScrollView->setHidden(true);
-    gui_viewScrollView->setHidden(false);
+    showControls(false);
+    showTextContent(false);
     gui_nview->setCell(currentYVCell_);
     const bool hasNotes = currentYVCell_ && currentYVCell_->hasNotes();
-    gui_editButton->setFrameSize(QSizeF(kEditButtonWidth, kCloseFrame.height()));
-    gui_editButton->setTitle(foundation::localized(hasNotes
-                                                       ? QStringLiteral("notesHoverPopupEditNotes")
-                                                       : QStringLiteral("notesHoverPopupAddNotes"),
-                                                   QString()));
-    setParagraphStyle();
-    gui_notesPopupWindow->setWorksWhenModal(true);
-    gui_notes->setTextColor(kit::Color::whiteColor());
-    gui_notes->setString(currentYVCell_ ? currentYVCell_->notesText() : QString());
-    gui_notesPopupWindow->makeFirstResponder(gui_notes);
+    setupReading(hasNotes ? QStringLiteral("notesHoverPopupEditNotes")
+                          : QStringLiteral("notesHoverPopupAddNotes"),
+                 currentYVCell_ ? currentYVCell_->notesText() : QString());
 }
 
 void NotesHoverController::setupEntries(const QString& text) {
-    gui_okButton->setHidden(true);
-    gui_closeButton->setHidden(true);
-    gui_editButton->setHidden(false);
-    gui_textScrollView->setHidden(false);
-    gui_viewScrollView->setHidden(true);
+    showControls(false);
+    showTextContent(true);
+    setupReading(QStringLiteral("notesHoverPopupEdit"), text);
+}
+
+void NotesHoverController::setupReading(const QString& editTitleKey, const QString& text) {
     gui_editButton->setFrameSize(QSizeF(kEditButtonWidth, kCloseFrame.height()));
-    gui_editButton->setTitle(
-        foundation::localized(QStringLiteral("notesHoverPopupEdit"), QString()));
+    gui_editButton->setTitle(foundation::localized(editTitleKey, QString()));
     setParagraphStyle();
     gui_notesPopupWindow->setWorksWhenModal(true);
     gui_notes->setEditable(false);
     gui_notes->setTextColor(kit::Color::whiteColor());
     gui_notes->setString(text);
     gui_notesPopupWindow->makeFirstResponder(gui_notes);
+}
+
+void NotesHoverController::showControls(bool editing) {
+    gui_okButton->setHidden(!editing);
+    gui_closeButton->setHidden(!editing);
+    gui_editButton->setHidden(editing);
+}
+
+void NotesHoverController::showTextContent(bool text) {
+    gui_textScrollView->setHidden(!text);
+    gui_viewScrollView->setHidden(text);
+}
+
+void NotesHoverController::followPointer() {
+    editMode_ = false;
+    mouseInTriggerRect_ = true;
+    mouseInPanel_ = false;
+    hoverEnded_ = false;
+    installPanelTracking();
 }
 
 void NotesHoverController::setParagraphStyle() {
@@ -397,13 +399,8 @@ void NotesHoverController::windowWillClose(QObject*) {
 
 void NotesHoverController::editClicked(QObject*) {
     editMode_ = true;
-    gui_okButton->setHidden(false);
-    gui_closeButton->setHidden(false);
-    gui_editButton->setHidden(true);
-    if (gui_textScrollView->isHidden()) {
-        gui_textScrollView->setHidden(false);
-        gui_viewScrollView->setHidden(true);
-    }
+    showControls(true);
+    if (gui_textScrollView->isHidden()) showTextContent(true);
     gui_notes->setEditable(true);
     gui_notes->setTextColor(kit::Color::whiteColor());
     gui_notes->setAlignment(kit::TextAlignment::Left);

@@ -134,6 +134,14 @@ private:
     // Shuts the panel without the bookkeeping of closeWindow.
     void springShut();
     void showWarning(const QString& key);
+    // The edit button's title and the text to read, not editable.
+    void setupReading(const QString& editTitleKey, const QString& text);
+    // OK and cancel while editing, else the edit button.
+    void showControls(bool editing);
+    // The text, or else the year view's hover box.
+    void showTextContent(bool text);
+    // Read modes: the panel follows the pointer from its opening on.
+    void followPointer();
 
     SpringPanel* gui_notesPopupWindow = nullptr;
     SpringPanelView* gui_springView = nullptr;
