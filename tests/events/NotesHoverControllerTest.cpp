@@ -372,6 +372,29 @@ TEST_F(NotesHoverWritingTest, ADayOfTheNextYearIsWrittenWithItsOwnYearPage) {
     EXPECT_FALSE(current->cellForDayAndMonth(1, 1)->notesEvent());
 }
 
+TEST_F(NotesHoverWritingTest, ANotesFileThatCannotBeWrittenKeepsThePanelAndItsText) {
+    // The marker store's folder is gone and a plain file stands in its place.
+    QDir store(dir.file(QStringLiteral("store")));
+    ASSERT_TRUE(store.rename(QStringLiteral("markers"), QStringLiteral("markers-away")));
+    ASSERT_TRUE(dir.write(QStringLiteral("store/markers"), "not a folder"));
+    const YearViewCellPtr fresh = current->cellForDayAndMonth(21, 3);
+    bool stayedOpen = false;
+    whileEditing(
+        [&] {
+            WeekView::services().notesHoverShowWindowInEditMode(fresh, QRectF(4, 4, 18, 18),
+                                                                current, QString());
+        },
+        [&] {
+            hover->textView()->setString(QStringLiteral("Keep me"));
+            hover->okButton()->performClick();
+            stayedOpen = hover->windowOpen();
+            EXPECT_FALSE(hover->warningView()->enclosingScrollView()->isHidden());
+            EXPECT_EQ(hover->textView()->string(), QStringLiteral("Keep me"));
+            hover->cancelClicked();
+        });
+    EXPECT_TRUE(stayedOpen);
+}
+
 TEST_F(NotesHoverWritingTest, TheYearViewsHoverEditsInPlace) {
     render(current);
     const YearViewCellPtr old = current->cellForDayAndMonth(20, 3);
