@@ -1,7 +1,9 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
+#include "events/BirthdayHoverController.h"
 #include "events/EventConfigController.h"
+#include "events/NotesHoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -131,6 +133,9 @@ int main(int argc, char** argv) {
     YearView::connectLoaderJobs();
     // The week view opens the event editor; changed preferences reach the editors.
     EventConfigController::installWeekViewEntries();
+    // The birthday and notes hovers of the week headers and the year view.
+    BirthdayHoverController::installServices();
+    NotesHoverController::installServices();
     PrefsRefresh::changeServices([](PrefsRefresh::Services& s) {
         s.eventEditorUpdatePreferences = &EventConfigController::updatePreferences;
     });

@@ -29,6 +29,7 @@
 class QMenu;
 class WeekdayView;
 class YearView;
+class YearViewCell;
 
 namespace kit {
 class Event;
@@ -97,6 +98,21 @@ public:
         std::function<void(QObject* controller, QObject* sender)> showWindowForNew;
         // The preferences window with only the week view's pane.
         std::function<void()> showWeekViewPreferences;
+        // The birthday hover of a column header: shown below a rectangle of
+        // the header with the day's birthdays, and closed.
+        std::function<void(const QRectF& rect, kit::View* header, const QString& text)>
+            birthdayHoverShowWindow;
+        std::function<void(QObject* sender)> birthdayHoverCloseWindow;
+        // The notes hover of a column header: the day's notes shown below a
+        // rectangle of the header, or opened for editing there; and the
+        // report that the pointer left the notes mark.
+        std::function<void(const std::shared_ptr<YearViewCell>& cell, const QRectF& rect,
+                           kit::View* header, const QString& text)>
+            notesHoverShowWindow;
+        std::function<void(const std::shared_ptr<YearViewCell>& cell, const QRectF& rect,
+                           kit::View* header, const QString& text)>
+            notesHoverShowWindowInEditMode;
+        std::function<void()> notesHoverTriggerRectExited;
     };
     // Each part built later sets its own entries and leaves the others as
     // they are.

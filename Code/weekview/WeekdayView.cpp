@@ -253,6 +253,7 @@ WeekdayView::WeekdayView(const QRectF& frame) : kit::View(frame) {
 }
 
 void WeekdayView::setYVCell(const YearViewCellPtr& cell) {
+    if (cell != yvcell_ && headerView_) headerView_->dayChanged();
     yvcell_ = cell;
     // A column left without a day shows no events rather than the last day's.
     eventlistChanged();

@@ -239,7 +239,11 @@ public:
     // selects the entry, a double click opens or edits it; the overflow row
     // of a full header closes the flap.
     void mouseDownInFulldayList(const kit::Event& event);
+    // Folds the header's full-day flap.
     void showFullDaysInSeparatePanel();
+    // Opens the notes hover for editing the day's notes below the title's
+    // notes mark; the mark shows meanwhile.
+    Q_INVOKABLE void addOrEditNote();
     // Right clicks: over the hours the week view's event menu (after
     // selecting the event under the pointer when "Rightclick Performs Select"
     // is set), over the title the week view's title menu of this day.

@@ -125,7 +125,19 @@ void WeekdayView::mouseDownInFulldayList(const kit::Event& event) {
 }
 
 void WeekdayView::showFullDaysInSeparatePanel() {
-    if (headerView_) headerView_->setIsCollapsed(true);
+    if (headerView_) headerView_->closeFlapForFulldayEvents();
+}
+
+void WeekdayView::addOrEditNote() {
+    if (!headerView_ || !yvcell_) return;
+    const QRectF bounds = headerView_->bounds();
+    const QRectF title = kit::makeRect(kit::minX(bounds), kit::height(bounds) - kTitleHeight,
+                                       kit::width(bounds), kTitleHeight);
+    // The notes mark shows while the note is being typed.
+    yvcell_->addTempNote();
+    headerView_->setNeedsDisplay();
+    headerView_->addOrEditNoteForCellAtRect(
+        yvcell_, kit::makeRect(kit::minX(title) + 4, kit::minY(title) + 4, 18, 18));
 }
 
 void WeekdayView::selectEvent(const EventDayPtr& event) {
@@ -180,7 +192,7 @@ void WeekdayView::setCursorRectsForEvent(const EventDayPtr& event) {
 void WeekdayView::collapseFulldaysNotShowingEvent(const EventDayPtr& event) {
     if (!headerView_ || headerView_->isCollapsed()) return;
     if (event && std::find(fdevents_.begin(), fdevents_.end(), event) != fdevents_.end()) return;
-    headerView_->setIsCollapsed(true);
+    headerView_->closeFlapForFulldayEvents();
 }
 
 WeekdayView::HourSpan WeekdayView::hourSpanOnDay(const QDateTime& start, const QDateTime& end,

@@ -96,6 +96,41 @@ TEST(Timer, OneShotRestartAndRepeat) {
     EXPECT_FALSE(repeating.isActive());
 }
 
+TEST(Timer, ManualClockFiresTimersInTheOrderTheyFallDue) {
+    ManualClock clock;
+    QStringList fired;
+    Timer late(&clock), early(&clock), repeating(&clock);
+    late.start(0.6, false, [&] { fired << QStringLiteral("late@%1").arg(clock.now()); });
+    early.start(0.5, false, [&] {
+        fired << QStringLiteral("early@%1").arg(clock.now());
+        // Armed by an action: due within the same advance.
+        early.start(0.05, false, [&] { fired << QStringLiteral("again@%1").arg(clock.now()); });
+    });
+    repeating.start(0.25, true, [&] {
+        fired << QStringLiteral("tick@%1").arg(clock.now());
+        if (clock.now() >= 0.5) repeating.stop();
+    });
+    clock.advance(0.4);
+    EXPECT_EQ(fired, QStringList{QStringLiteral("tick@0.25")});
+    EXPECT_TRUE(late.isActive());
+    clock.advance(0.3);
+    EXPECT_EQ(fired, (QStringList{QStringLiteral("tick@0.25"), QStringLiteral("early@0.5"),
+                                  QStringLiteral("tick@0.5"), QStringLiteral("again@0.55"),
+                                  QStringLiteral("late@0.6")}));
+    EXPECT_FALSE(late.isActive() || early.isActive() || repeating.isActive());
+    EXPECT_DOUBLE_EQ(clock.now(), 0.7);
+
+    // A stopped timer and a timer deleted before its moment never fire.
+    fired.clear();
+    late.start(0.1, false, [&] { fired << QStringLiteral("stopped"); });
+    late.stop();
+    auto doomed = std::make_unique<Timer>(&clock);
+    doomed->start(0.1, false, [&] { fired << QStringLiteral("doomed"); });
+    doomed.reset();
+    clock.advance(1);
+    EXPECT_TRUE(fired.isEmpty());
+}
+
 TEST(AtomicFile, WritesAndReplaces) {
     testsupport::TempDir dir;
     const QString path = dir.file(QStringLiteral("sub/a.txt"));
