@@ -2,6 +2,8 @@
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
 #include "events/EventConfigController.h"
+#include "events/EventHoverController.h"
+#include "events/EventSheetController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -130,6 +132,11 @@ int main(int argc, char** argv) {
     PrefsRefresh::changeServices([](PrefsRefresh::Services& s) {
         s.eventEditorUpdatePreferences = &EventConfigController::updatePreferences;
     });
+    // The event hover opens from the week view, which also asks the delete
+    // sheet before it deletes; the main window and the year area move and
+    // close the hover.
+    EventHoverController::installEntries();
+    EventSheetController::installWeekViewEntries();
     wireMainWindow();
     wirePreferences(delegate);
 
