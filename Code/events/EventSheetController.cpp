@@ -64,6 +64,16 @@ EventSheetController::~EventSheetController() {
     if (isSheetUp()) kit::Sheet::endSheet(gui_evtDeleteSheet);
 }
 
+kit::Button* EventSheetController::button(const QString& title, const QString& key, double x,
+                                          const char* action) {
+    auto* made = new kit::Button(QRectF(x, 14, 100, 28));
+    made->setTitle(title);
+    made->setKeyEquivalent(key);
+    made->setTarget(this);
+    made->setAction(action);
+    return made;
+}
+
 kit::Window* EventSheetController::loadWindow() {
     auto* sheet = new kit::Window(QRectF(0, 0, kSheetWidth, kSheetHeight), kit::Window::Titled);
     kit::View* content = sheet->contentView();
@@ -75,17 +85,11 @@ kit::Window* EventSheetController::loadWindow() {
     gui_evtDeleteText->setWraps(true);
     gui_evtDeleteText->setTextFont(kit::Font::systemFont(kit::Font::systemFontSize()));
     content->addSubview(gui_evtDeleteText);
-    gui_evtDeleteButton = new kit::Button(QRectF(kSheetWidth - 20 - 100, 14, 100, 28));
-    gui_evtDeleteButton->setTitle(text("eventsDeleteSheetDelete"));
-    gui_evtDeleteButton->setKeyEquivalent(QStringLiteral("\r"));
-    gui_evtDeleteButton->setTarget(this);
-    gui_evtDeleteButton->setAction("okDeletePressed");
+    gui_evtDeleteButton = button(text("eventsDeleteSheetDelete"), QStringLiteral("\r"),
+                                 kSheetWidth - 20 - 100, "okDeletePressed");
+    gui_evtDeleteCancel = button(text("eventsDeleteSheetCancel"), QStringLiteral("\x1b"),
+                                 kSheetWidth - 20 - 208, "cancelDeletePressed");
     content->addSubview(gui_evtDeleteButton);
-    gui_evtDeleteCancel = new kit::Button(QRectF(kSheetWidth - 20 - 208, 14, 100, 28));
-    gui_evtDeleteCancel->setTitle(text("eventsDeleteSheetCancel"));
-    gui_evtDeleteCancel->setKeyEquivalent(QStringLiteral("\x1b"));
-    gui_evtDeleteCancel->setTarget(this);
-    gui_evtDeleteCancel->setAction("cancelDeletePressed");
     content->addSubview(gui_evtDeleteCancel);
     gui_evtDeleteSheet = sheet;
     return sheet;

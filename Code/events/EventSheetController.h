@@ -69,6 +69,9 @@ protected:
     kit::Window* loadWindow() override;
 
 private:
+    // A button of the sheet's bottom row at `x`, with its key and action.
+    kit::Button* button(const QString& title, const QString& key, double x, const char* action);
+
     QPointer<kit::Window> gui_evtDeleteSheet;
     QPointer<kit::ImageView> gui_evtDeleteImage;
     QPointer<kit::TextField> gui_evtDeleteText;

@@ -247,6 +247,8 @@ TEST_F(EventHoverViewTest, ACardHigherThan400PointsIs22PointsNarrower) {
     EXPECT_EQ(tall->notesView()->frame().width(), 278);
     EXPECT_EQ(short_->notesView()->frame().width(), 300);
     EXPECT_EQ(tall->titleView()->frame().width(), 278);  // the title is narrowed either way
+    // The notes view is as high as its text needs: no line is cut off.
+    EXPECT_LE(tall->notesView()->textHeight(), tall->notesView()->frame().height() + 2);
 
     const QImage tallImage = shown(*tall, QStringLiteral("event-card-scrolling"));
     const QImage shortImage = shown(*short_, QStringLiteral("event-card-notes"));
