@@ -32,6 +32,8 @@
 #include <QPainter>
 #include <QTimeZone>
 
+#include <cmath>
+
 namespace {
 
 using namespace yvpage;
@@ -215,6 +217,17 @@ TEST_F(EventHoverInMainWindowTest, ADoubleClickSpaceAndInfoOpenTheHoverBesideThe
     EXPECT_EQ(hover()->detailsView()->title(), "Planning meeting");
     testsupport::saveForInspection(screenshot(hover()->panel()),
                                    QStringLiteral("event-hover-over-main-window"));
+
+    // The main window moves: the hover follows its event.
+    kit::Window* main = controller->window();
+    main->setFrameOrigin(main->frame().topLeft() + QPointF(40, -30));
+    controller->windowDidMove(nullptr);
+    EXPECT_EQ(hover()->panel()->referenceRect(), box.translated(40, -30));
+    // Beside the moved box, on whichever side the screen has room for it.
+    const QRectF moved = box.translated(40, -30), panel = hover()->panel()->frame();
+    EXPECT_TRUE(std::abs(panel.x() - (moved.x() + moved.width())) < 0.5 ||
+                std::abs(panel.x() + panel.width() - moved.x()) < 0.5)
+        << panel.x() << " " << moved.x();
 
     // Escape closes it, Space opens it for the selection, Info too.
     week->selectEvent(meeting);
