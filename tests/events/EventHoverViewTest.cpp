@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QTimeZone>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -136,6 +137,21 @@ TEST_F(EventHoverViewTest, ATitleAndDatesAloneAreRaisedTo200PointsWithNothingBel
     EXPECT_GT(ink(image, layout.dates, layout.dates + 14), 30);              // the dates line
     EXPECT_GT(ink(image, layout.separator - 1, layout.separator + 1), 200);  // the separator
     EXPECT_EQ(ink(image, layout.separator + 2, 200), 0);
+}
+
+// An event not saved yet, without title or calendar, still reads sensibly.
+TEST_F(EventHoverViewTest, MissingTitleCalendarAndTimeStampReadAsSuch) {
+    auto event = calstore::Event::event();
+    event->setStartDate(QDateTime(QDate(2011, 6, 13), QTime(9, 0), QTimeZone::utc()));
+    event->setEndDate(QDateTime(QDate(2011, 6, 13), QTime(10, 0), QTimeZone::utc()));
+    auto entry = std::make_shared<EventDay>();
+    entry->setEvent(event);
+    auto view = card(entry, true, true, true);
+    EXPECT_EQ(view->title(), "New Event");
+    EXPECT_EQ(view->calendarLine(), "Unknown calendar");
+    EXPECT_EQ(view->timestampLine(), "Not saved yet");
+    EXPECT_TRUE(view->locationLine().isEmpty() && view->notesLine().isEmpty());
+    EXPECT_FALSE(view->layout().location || view->layout().notes);
 }
 
 // Each block takes room only when it has text: the notes move down by exactly
