@@ -3,6 +3,8 @@
 // the event loop and shutdown.
 #include "events/BirthdayHoverController.h"
 #include "events/EventConfigController.h"
+#include "events/EventHoverController.h"
+#include "events/EventSheetController.h"
 #include "events/NotesHoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -139,6 +141,11 @@ int main(int argc, char** argv) {
     PrefsRefresh::changeServices([](PrefsRefresh::Services& s) {
         s.eventEditorUpdatePreferences = &EventConfigController::updatePreferences;
     });
+    // The event hover opens from the week view, which also asks the delete
+    // sheet before it deletes; the main window and the year area move and
+    // close the hover.
+    EventHoverController::installEntries();
+    EventSheetController::installWeekViewEntries();
     wireMainWindow();
     wirePreferences(delegate);
 

@@ -61,6 +61,13 @@ bool EventDay::isMarkLocation(const QString& location) {
     return location.startsWith(kZoltPrefix, Qt::CaseSensitive);
 }
 
+bool EventDay::sameOccurrence(const EventDayPtr& a, const EventDayPtr& b) {
+    if (a == b) return true;
+    if (!a || !b || !a->event() || !b->event()) return false;
+    return a->event()->uid() == b->event()->uid() &&
+           a->event()->startDate() == b->event()->startDate();
+}
+
 QString EventDay::markerID() const {
     if (!event_) return QString();
     const QString& location = event_->location();

@@ -59,6 +59,10 @@ public:
 
     // Whether a location marks our own kinds of events (exact, case-sensitive prefix).
     static bool isMarkLocation(const QString& location);
+    // Whether two records show the same occurrence: the same record, or
+    // records of events with the same UID and start (a reload makes new
+    // records of the same occurrences).
+    static bool sameOccurrence(const EventDayPtr& a, const EventDayPtr& b);
 
     // The location after "Zolt:" (a marker's identifier, or "Notes"); empty
     // for other events.

@@ -1,7 +1,6 @@
 #include "yearview/InfoHoverView.h"
 
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/Log.h"
 #include "platform/kit/AttributedString.h"
 #include "platform/kit/Color.h"
 #include "platform/kit/Font.h"
@@ -10,8 +9,6 @@
 #include "platform/kit/Perform.h"
 
 #include <QImage>
-
-#include <exception>
 
 namespace {
 
@@ -155,38 +152,15 @@ void InfoHoverView::drawBoxedTextWithAttributesInRect(kit::Graphics& graphics, c
                                                       const kit::TextAttributes& attributes,
                                                       const QRectF& rect) {
     if (!textLayoutMgr) setupDefaults();
-    textLayoutMgr->setText(kit::AttributedString(text, attributes));
-    textLayoutMgr->setContainerSize(rect.size());
-
-    // The layout runs its lines down from its origin; mirroring y onto the box
-    // puts the first line at the box's top edge, and reporting the view as
-    // flipped meanwhile keeps the glyphs upright.
-    flippedY = true;
-    graphics.saveGraphicsState();
-    try {
-        graphics.scale(1, -1);
-        graphics.translate(0, -(2 * rect.y() + rect.height()));
-        textLayoutMgr->draw(graphics, QPointF(rect.x(), rect.y()));
-    } catch (const std::exception& e) {
-        foundation::log(QStringLiteral("ERROR: glyph drawing failed with exception %1")
-                            .arg(QString::fromUtf8(e.what())));
+    // The view answers flipped while the glyphs are drawn, which keeps them upright.
+    if (!textLayoutMgr->drawBoxed(graphics, kit::AttributedString(text, attributes), rect,
+                                  [this](bool drawing) { flippedY = drawing; }))
         setNeedsDisplay(true);
-    }
-    graphics.restoreGraphicsState();
-    flippedY = false;
 }
 
 QRectF InfoHoverView::requiredRectForTextWithAttributesInRect(const QString& text,
                                                               const kit::TextAttributes& attributes,
                                                               const QRectF& rect) {
     if (!textLayoutMgr) setupDefaults();
-    try {
-        textLayoutMgr->setText(kit::AttributedString(text, attributes));
-        textLayoutMgr->setContainerSize(rect.size());
-        return textLayoutMgr->usedRect();
-    } catch (const std::exception& e) {
-        foundation::log(QStringLiteral("ERROR: glyph rect estimation failed with exception %1")
-                            .arg(QString::fromUtf8(e.what())));
-        return QRectF();
-    }
+    return textLayoutMgr->requiredRect(kit::AttributedString(text, attributes), rect.size());
 }

@@ -89,6 +89,16 @@ void Button::setBordered(bool bordered) {
     updateLook();
 }
 
+void Button::setTitleColor(const QColor& color) {
+    titleColor_ = color;
+    updateLook();
+}
+
+void Button::setTitleAlignment(TextAlignment alignment) {
+    titleAlignment_ = alignment;
+    updateLook();
+}
+
 void Button::setKeyEquivalent(const QString& key) {
     keyEquivalent_ = key;
     if (auto* b = qobject_cast<QAbstractButton*>(hostedWidget()))
@@ -138,7 +148,21 @@ void Button::updateLook() {
     } else {
         b->setIcon(QIcon());
     }
-    if (auto* p = qobject_cast<QPushButton*>(b)) p->setFlat(!bordered_);
+    if (auto* p = qobject_cast<QPushButton*>(b)) {
+        p->setFlat(!bordered_);
+        // The style draws push button titles centred in its own colour; a
+        // style sheet is the one way to change either.
+        QString sheet;
+        if (titleColor_)
+            sheet += QStringLiteral("color: %1;").arg(titleColor_->name(QColor::HexArgb));
+        if (titleAlignment_ == TextAlignment::Left || titleAlignment_ == TextAlignment::Right)
+            sheet += titleAlignment_ == TextAlignment::Left ? QStringLiteral("text-align: left;")
+                                                            : QStringLiteral("text-align: right;");
+        if (!sheet.isEmpty() && !bordered_)
+            sheet += QStringLiteral("border: none; background: transparent; padding: 0px 2px;");
+        p->setStyleSheet(sheet.isEmpty() ? QString()
+                                         : QStringLiteral("QPushButton { %1 }").arg(sheet));
+    }
     if (auto* c = qobject_cast<QCheckBox*>(b)) {
         c->setTristate(allowsMixed_);
         c->setCheckState(qtState(state_));

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "platform/kit/Control.h"
+#include "platform/kit/TextAttributes.h"
 
+#include <QColor>
 #include <QImage>
 #include <QString>
+
+#include <optional>
 
 namespace kit {
 
@@ -38,6 +42,12 @@ public:
     void setDisabledImage(const QImage& image);
     bool isBordered() const { return bordered_; }
     void setBordered(bool bordered);
+    // A push button's title colour (none: the style's own) and alignment
+    // (centred unless set), for titles that read as links.
+    std::optional<QColor> titleColor() const { return titleColor_; }
+    void setTitleColor(const QColor& color);
+    TextAlignment titleAlignment() const { return titleAlignment_; }
+    void setTitleAlignment(TextAlignment alignment);
     // The key that clicks the button while its window is key ("\r" for the
     // default button of a sheet, "\x1b" for its cancel button).
     QString keyEquivalent() const { return keyEquivalent_; }
@@ -63,6 +73,8 @@ private:
     QString imageName_;
     QString keyEquivalent_;
     bool bordered_ = true;
+    std::optional<QColor> titleColor_;
+    TextAlignment titleAlignment_ = TextAlignment::Center;
     int state_ = Off;
     bool allowsMixed_ = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/kit/TextLayout.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/kit/Graphics.h"
 
 #include <QFontMetricsF>
@@ -10,6 +11,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 namespace kit {
@@ -201,6 +203,41 @@ void TextLayout::draw(QPainter& painter, const QPointF& origin) const {
 
 void TextLayout::draw(Graphics& graphics, const QPointF& origin) const {
     graphics.drawTextLayout(*this, origin);
+}
+
+bool TextLayout::drawBoxed(Graphics& graphics, const AttributedString& text, const QRectF& rect,
+                           const std::function<void(bool)>& drawing) {
+    setText(text);
+    setContainerSize(rect.size());
+    // The layout runs its lines down from its origin; mirroring y onto the box
+    // puts the first line at the box's top edge.
+    if (drawing) drawing(true);
+    graphics.saveGraphicsState();
+    bool drawn = true;
+    try {
+        graphics.scale(1, -1);
+        graphics.translate(0, -(2 * rect.y() + rect.height()));
+        draw(graphics, QPointF(rect.x(), rect.y()));
+    } catch (const std::exception& e) {
+        foundation::log(QStringLiteral("ERROR: glyph drawing failed with exception %1")
+                            .arg(QString::fromUtf8(e.what())));
+        drawn = false;
+    }
+    graphics.restoreGraphicsState();
+    if (drawing) drawing(false);
+    return drawn;
+}
+
+QRectF TextLayout::requiredRect(const AttributedString& text, const QSizeF& size) {
+    try {
+        setText(text);
+        setContainerSize(size);
+        return usedRect();
+    } catch (const std::exception& e) {
+        foundation::log(QStringLiteral("ERROR: glyph rect estimation failed with exception %1")
+                            .arg(QString::fromUtf8(e.what())));
+        return QRectF();
+    }
 }
 
 }  // namespace kit

@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,6 +51,19 @@ public:
     // Draws the fitting lines with the container's top left corner at `origin`.
     void draw(QPainter& painter, const QPointF& origin) const;
     void draw(Graphics& graphics, const QPointF& origin) const;
+
+    // Boxed texts, as the popup and hover views write them: the text wrapped
+    // to the width of `rect` (in a view whose y grows upwards), its first line
+    // at the rectangle's top edge. `drawing` is told true while the glyphs are
+    // drawn and false afterwards (those views answer flipped meanwhile). A
+    // failure is logged ("ERROR: glyph drawing failed with exception ...") and
+    // answered as false.
+    bool drawBoxed(Graphics& graphics, const AttributedString& text, const QRectF& rect,
+                   const std::function<void(bool drawing)>& drawing = {});
+    // The rectangle the text takes wrapped in a container of `size`; an empty
+    // one, logged ("ERROR: glyph rect estimation failed with exception ..."),
+    // when the layout fails.
+    QRectF requiredRect(const AttributedString& text, const QSizeF& size);
 
 private:
     struct Line {

@@ -362,7 +362,8 @@ void TextView::setAlignment(TextAlignment alignment) {
 }
 
 void TextView::setLineSpacing(double points) {
-    lineSpacing_ = std::max(0.0, points);
+    // Negative values tighten the lines, down to lines that touch.
+    lineSpacing_ = std::max(-font_.lineHeight() / 2, points);
     applyParagraphFormat();
 }
 

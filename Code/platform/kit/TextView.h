@@ -67,7 +67,8 @@ public:
     void setDrawsBackground(bool draws);
     TextAlignment alignment() const { return alignment_; }
     void setAlignment(TextAlignment alignment);
-    // Extra room between lines, in points (0: the font's own spacing).
+    // Extra room between lines, in points (0: the font's own spacing; negative
+    // values tighten the lines).
     double lineSpacing() const { return lineSpacing_; }
     void setLineSpacing(double points);
     Font font() const { return font_; }

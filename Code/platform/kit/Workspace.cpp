@@ -10,13 +10,27 @@
 
 namespace kit {
 
+namespace {
+
+Workspace::URLOpener& urlOpenerForTesting() {
+    static Workspace::URLOpener opener;
+    return opener;
+}
+
+}  // namespace
+
+void Workspace::setURLOpenerForTesting(URLOpener opener) {
+    urlOpenerForTesting() = std::move(opener);
+}
+
 bool Workspace::openURL(const QUrl& url) {
     if (!url.isValid() || url.scheme().isEmpty()) {
         foundation::log(
             QStringLiteral("Cannot open \"%1\": not a complete address").arg(url.toString()));
         return false;
     }
-    if (QDesktopServices::openUrl(url)) return true;
+    const URLOpener& fake = urlOpenerForTesting();
+    if (fake ? fake(url) : QDesktopServices::openUrl(url)) return true;
     foundation::log(QStringLiteral("Cannot open \"%1\"").arg(url.toString()));
     return false;
 }

@@ -6,6 +6,7 @@
 #include "platform/kit/Event.h"
 #include "platform/kit/Geometry.h"
 #include "platform/kit/ScrollView.h"
+#include "platform/kit/TextLayout.h"
 #include "platform/kit/TextView.h"
 #include "platform/kit/Window.h"
 #include "support/TestSupport.h"
@@ -254,6 +255,31 @@ TEST(TextView, RichTextFromHtmlAndAppearanceOverTheWholeText) {
     v.setString(QStringLiteral("plain"));
     EXPECT_TRUE(d.texts.isEmpty());
     EXPECT_TRUE(d.asked.empty());
+}
+
+// A text view whose lines are tightened takes the height the text layout
+// measures for the same text and spacing, so that views sized by measuring
+// show every line.
+TEST(TextView, TightenedLinesTakeTheHeightTheTextLayoutMeasures) {
+    QStringList lines;
+    for (int i = 1; i <= 30; ++i) lines << QStringLiteral("Line %1").arg(i);
+    const QString text = lines.join(u'\n');
+    const Font font = Font::systemFont(Font::smallSystemFontSize());
+    for (const double spacing : {0.0, -1.0}) {
+        SCOPED_TRACE(spacing);
+        TextView v(QRectF(0, 0, 200, 40));
+        v.setTextContainerInset(0);
+        v.setFont(font);
+        v.setLineSpacing(spacing);
+        v.setString(text);
+        ParagraphStyle paragraph;
+        paragraph.lineSpacing = spacing;
+        TextLayout layout;
+        const QRectF measured =
+            layout.requiredRect(AttributedString(text, TextAttributes(font, QColor(), paragraph)),
+                                QSizeF(200, TextLayout::kUnlimited - 1));
+        EXPECT_NEAR(v.textHeight(), measured.height(), 2.0);
+    }
 }
 
 TEST(TextView, GrowsWithItsTextInsideAScrollView) {
