@@ -1,7 +1,9 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
+#include "events/DayPopupController.h"
 #include "events/EventConfigController.h"
+#include "events/NotesPopupController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -130,6 +132,9 @@ int main(int argc, char** argv) {
     PrefsRefresh::changeServices([](PrefsRefresh::Services& s) {
         s.eventEditorUpdatePreferences = &EventConfigController::updatePreferences;
     });
+    // A day of the year opens in the day popup; its notes in the notes popup.
+    DayPopupController::installEntries();
+    NotesPopupController::installEntries();
     wireMainWindow();
     wirePreferences(delegate);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DayEventLayout.h"
 #include "data/EventDay.h"
 #include "data/MyDate.h"
 #include "platform/kit/TextAttributes.h"
@@ -56,16 +57,9 @@ public:
     static constexpr double kHeaderCover = 25.0;        // what the header hides of the hours
     static constexpr double kDefaultHourHeight = 50.0;
 
-    // One timed event of a day as the overlap layout places it. Events that
-    // begin within 20 minutes of one another form a group and share the width
-    // side by side; a group that begins while earlier events still run is
-    // indented.
-    struct TimedEvent {
-        EventDayPtr record;
-        int indentLevel = 0;       // indent steps of the event's group
-        int indexAtSameTime = 0;   // place within the group, 0 first
-        int eventsAtSameTime = 1;  // members of the group
-    };
+    // One timed event of a day as the overlap layout places it (the layout
+    // the day popup uses too).
+    using TimedEvent = DayEventLayout::TimedEvent;
     // What a column draws of a day: the timed events in layout order and the
     // full-day entries that get a header row.
     struct DayLayout {
