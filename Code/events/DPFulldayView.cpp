@@ -2,6 +2,7 @@
 
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
+#include "data/DayEventLayout.h"
 #include "data/EMarker.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/LocalizedFormat.h"

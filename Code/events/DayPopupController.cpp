@@ -75,11 +75,7 @@ void DayPopupController::resetSharedWinController() {
 }
 
 DayPopupController::DayPopupController() {
-    static const bool prefsRead = [] {
-        loadPreferences();
-        return true;
-    }();
-    Q_UNUSED(prefsRead);
+    loadPreferences();
 }
 
 DayPopupController::~DayPopupController() {

@@ -1,8 +1,17 @@
 #pragma once
 
 #include "data/DayEventLayout.h"
+#include "events/DPEventsView.h"
+#include "events/DPFulldayView.h"
+#include "platform/kit/Button.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/ScrollView.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
 #include "platform/kit/WindowController.h"
+#include "shell/SpringPanel.h"
+#include "shell/SpringPanelView.h"
+#include "yearview/YearView.h"
 #include "yearview/YearViewCell.h"
 
 #include <QPointer>
@@ -11,21 +20,9 @@
 #include <optional>
 #include <vector>
 
-class DPEventsView;
-class DPFulldayView;
-class SpringPanel;
-class YearView;
-
 namespace foundation {
 struct Notification;
 }
-
-namespace kit {
-class Button;
-class ScrollView;
-class TextField;
-class TextView;
-}  // namespace kit
 
 // The day popup: one day of the year view in a spring panel beside its cell,
 // with a title, the day's notes when it has any, its full-day entries and a

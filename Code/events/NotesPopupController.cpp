@@ -145,6 +145,8 @@ void NotesPopupController::showWindowForCellInViewWithString(const YearViewCellP
     setupEntries(text);
     p->springOpenWithFadeIn(false);
     windowIsOpen_ = true;
+    // The editor was hidden while the panel sprang open.
+    p->makeFirstResponder(gui_notes);
     // Until closeWindow: jobs go on meanwhile, their redraws reach the main
     // thread through this loop.
     kit::ModalSession::runModalForWindow(p);

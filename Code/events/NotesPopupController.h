@@ -1,20 +1,17 @@
 #pragma once
 
+#include "platform/kit/Button.h"
+#include "platform/kit/TextField.h"
+#include "platform/kit/TextView.h"
 #include "platform/kit/TextViewDelegate.h"
 #include "platform/kit/WindowController.h"
+#include "shell/SpringPanel.h"
+#include "shell/SpringPanelView.h"
 #include "platform/store/Event.h"
+#include "yearview/YearView.h"
 #include "yearview/YearViewCell.h"
 
 #include <QPointer>
-
-class SpringPanel;
-class YearView;
-
-namespace kit {
-class Button;
-class TextField;
-class TextView;
-}  // namespace kit
 
 // The notes popup: a small modal editor for one day's notes in a spring panel
 // above the day's cell. The user types and confirms with Command-Return, the

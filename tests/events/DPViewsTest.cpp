@@ -9,6 +9,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -42,7 +43,7 @@ QColor at(const QImage& image, const kit::View* view, double x, double y) {
 int brightPixels(const QImage& image, const kit::View* view, const QRectF& r, int level = 230) {
     int n = 0;
     const double H = view->bounds().height();
-    for (int y = int(H - r.y() - r.height()); y < int(H - r.y()); ++y)
+    for (int y = std::max(0, int(H - r.y() - r.height())); y < int(H - r.y()); ++y)
         for (int x = int(r.x()); x < int(r.x() + r.width()); ++x) {
             const QColor c = testsupport::pixel(image, x, y);
             if (c.red() > level && c.green() > level && c.blue() > level) ++n;

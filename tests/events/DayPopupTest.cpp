@@ -16,6 +16,9 @@
 #include "shell/SpringPanel.h"
 #include "yearview/YearViewPageWorld.h"
 
+#include <array>
+#include <map>
+
 namespace {
 
 using yvtest::at;
@@ -30,6 +33,7 @@ protected:
         kit::Animation::setInstantForTesting(true);
         DayPopupController::installEntries();
         page = makePage(2024);
+        render(page);  // lays the grid out: the cells' rectangles anchor the popup
     }
     void TearDown() override {
         DayPopupController::resetSharedWinController();
@@ -84,10 +88,21 @@ TEST_F(DayPopupTest, ADoubleClickOpensThePopupBesideTheDayWithItsTitleAndLists) 
     EXPECT_TRUE(p->notesScrollView()->isHidden());
     EXPECT_EQ(p->eventsView()->frame(), QRectF(0, 0, 222, 1215));
     ASSERT_EQ(p->eventsView()->events().size(), 1u);
-    // Opened on the left of the cell unless the settings say right.
-    EXPECT_EQ(p->panel()->desiredOpeningDirection(), SpringPanel::Left);
+    // Opened on the side the settings ask for.
+    EXPECT_EQ(p->panel()->desiredOpeningDirection(),
+              DayPopupController::defaultOpensToRight() ? SpringPanel::Right : SpringPanel::Left);
     testsupport::saveForInspection(p->panel()->contentView()->renderToImage(),
                                    QStringLiteral("day-popup-open"));
+    for (bool right : {false, true}) {
+        QVariantMap prefs = foundation::Defaults::standard().dictionaryForKey(PrefGroups::yearView);
+        prefs.insert(QStringLiteral("Popup Opens Right"), right);
+        foundation::Defaults::standard().setObject(PrefGroups::yearView, prefs);
+        page->updatePreferences();  // re-reads the popup's settings too
+        p->cancelPopup();
+        open(12, 3);
+        EXPECT_EQ(p->panel()->desiredOpeningDirection(),
+                  right ? SpringPanel::Right : SpringPanel::Left);
+    }
 }
 
 TEST_F(DayPopupTest, NotesGrowThePanelDownwardsAndTheirEndShrinksItBackWithTheTopInPlace) {
@@ -150,6 +165,10 @@ TEST_F(DayPopupTest, OverlappingEventsAreLaidOutInThePopupsOwnListBesideAFullday
                           timed(3, 11, 10, 10, 11, 0, QStringLiteral("Call")),
                           timed(3, 11, 10, 40, 11, 30, QStringLiteral("Review")),
                           timed(3, 11, 13, 0, 14, 0, QStringLiteral("Lunch"))});
+    // What the shared records hold before the popup lays the day out.
+    std::map<EventDay*, std::array<int, 3>> before;
+    for (const EventDayPtr& r : *page->model()->cellForDayAndMonth(11, 3)->events())
+        before[r.get()] = {r->eventsAtSameTime(), r->indexAtSameTime(), r->indentLevel()};
     open(11, 3);
     const auto& laid = popup()->eventsView()->events();
     ASSERT_EQ(laid.size(), 5u);
@@ -170,8 +189,10 @@ TEST_F(DayPopupTest, OverlappingEventsAreLaidOutInThePopupsOwnListBesideAFullday
     }
     // The shared records keep what they had: the layout is the popup's own.
     for (const auto& entry : laid) {
-        EXPECT_EQ(entry.record->eventsAtSameTime(), 1);
-        EXPECT_EQ(entry.record->indentLevel(), 0);
+        const std::array<int, 3> now = {entry.record->eventsAtSameTime(),
+                                        entry.record->indexAtSameTime(),
+                                        entry.record->indentLevel()};
+        EXPECT_EQ(now, before[entry.record.get()]);
     }
     const QRectF workshop = popup()->eventsView()->boxForEvent(laid[1]);
     const QRectF call = popup()->eventsView()->boxForEvent(laid[2]);

@@ -2,6 +2,7 @@
 // keys, and the notes it writes, changes and clears in the store's files.
 
 #include "events/NotesPopupController.h"
+#include "platform/foundation/Localized.h"
 #include "platform/kit/Animation.h"
 #include "platform/kit/ModalSession.h"
 #include "platform/kit/TextField.h"
@@ -23,6 +24,7 @@ protected:
         kit::Animation::setInstantForTesting(true);
         NotesPopupController::installEntries();
         page = makePage(2024);
+        render(page);  // lays the grid out: the cells' rectangles anchor the popup
         fillFromThread(page, {});
     }
     void TearDown() override {
@@ -42,6 +44,8 @@ protected:
             ranInside = true;
             EXPECT_TRUE(popup()->windowOpen());
             EXPECT_EQ(kit::ModalSession::modalWindow(), popup()->panel());
+            EXPECT_EQ(popup()->panel()->firstResponder(),
+                      static_cast<kit::Responder*>(popup()->notesView()));
             inside();
         });
         bool stuck = false;
