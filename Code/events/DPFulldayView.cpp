@@ -63,8 +63,8 @@ std::vector<DPFulldayView::Row> DPFulldayView::rows() const {
         if (record->isMark()) {
             row.eventType = Mark;
             // A mark whose marker is gone keeps its calendar's colour.
-            if (const EMarkerPtr marker = sources ? sources->markerWithUID(record->markerID())
-                                                  : nullptr)
+            if (const EMarkerPtr marker =
+                    sources ? sources->markerWithUID(record->markerID()) : nullptr)
                 row.color = marker->color();
         } else if (record->calendar()->calendarType() == Calendar::kTypeHoliday) {
             row.eventType = Holiday;

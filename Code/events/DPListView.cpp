@@ -94,8 +94,7 @@ void DPListView::drawBoxedText(kit::Graphics& g, const QString& text,
 void DPListView::drawTitle(kit::Graphics& g, const QString& text, const QRectF& rect) {
     const double x = kit::minX(rect), y = kit::minY(rect);
     const double w = kit::width(rect), h = kit::height(rect);
-    drawBoxedText(g, text, titleAttributes(kit::Color::black()),
-                  kit::makeRect(x, y + 3, w, h - 4));
+    drawBoxedText(g, text, titleAttributes(kit::Color::black()), kit::makeRect(x, y + 3, w, h - 4));
     const kit::TextAttributes front = titleAttributes(kit::Color::whiteColor());
     const QRectF frontRect = kit::makeRect(x, y + 2, w, h - 4);
     drawBoxedText(g, text, front, frontRect);

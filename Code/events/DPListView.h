@@ -13,10 +13,10 @@ namespace kit {
 class Graphics;
 }
 
-// What the two lists of the day popup share: the two drawing switches the popup hands them, the one text layout each reuses for
-// every text it draws, the drawing of a text wrapped into a rectangle from its
-// top edge, and the four colours of an entry's box. The lists only draw; they
-// never change a record. Main thread only.
+// What the two lists of the day popup share: the two drawing switches the popup hands them, the one
+// text layout each reuses for every text it draws, the drawing of a text wrapped into a rectangle
+// from its top edge, and the four colours of an entry's box. The lists only draw; they never change
+// a record. Main thread only.
 class DPListView : public kit::View {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "events/DayPopupController.h"
 
+#include "data/CalendarSources.h"
 #include "data/PrefGroups.h"
 #include "data/appPref.h"
 #include "events/DPEventsView.h"
@@ -18,12 +19,14 @@
 #include "platform/kit/Scroller.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/TextView.h"
-#include "data/CalendarSources.h"
 #include "shell/HoverPanels.h"
 #include "shell/MainWindowCtrl.h"
 #include "shell/SpringPanel.h"
 #include "shell/SpringPanelView.h"
 #include "yearview/YearView.h"
+
+#include <QPalette>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -168,7 +171,6 @@ kit::Window* DayPopupController::loadWindow() {
     content->addSubview(gui_dayTitle);
     kit::Button* close = button(QRectF(kListX - 4, kPanelHeight - 46, 20, 18),
                                 QString(QChar(0x00D7)), "cancelPopup");
-    close->setBordered(false);
     close->setAutoresizingMask(kit::View::MinYMargin);
 
     gui_notesScrollView = new kit::ScrollView(QRectF(kListX, kNotesY, kListWidth, kNotesHeight));
@@ -186,25 +188,32 @@ kit::Window* DayPopupController::loadWindow() {
         new kit::ScrollView(QRectF(kListX, kListBottom, kListWidth, kListHeight));
     gui_eventsScrollView->setDrawsBackground(false);
     gui_eventsScrollView->setAutohidesScrollers(false);
-    gui_eventsView = new DPEventsView(
-        QRectF(0, 0, kEventsViewWidth, DPEventsView::kViewHeight));
+    gui_eventsView = new DPEventsView(QRectF(0, 0, kEventsViewWidth, DPEventsView::kViewHeight));
     gui_eventsScrollView->setDocumentView(gui_eventsView);
     content->addSubview(gui_eventsScrollView);
     gui_fulldayView = new DPFulldayView(QRectF(kListX, kListBottom + kListHeight, kListWidth, 2));
     content->addSubview(gui_fulldayView);
 
-    // The steps, the week and the colour switch along the bottom.
-    const double y = 24, h = 22;
-    button(QRectF(kListX, y, 24, h), QStringLiteral("\u00AB"), "gotoPreviousMonth");
-    button(QRectF(kListX + 25, y, 24, h), QStringLiteral("\u2039"), "gotoPreviousDay");
-    button(QRectF(kListX + 50, y, 50, h), foundation::localized(QStringLiteral("tbWeek"), "Week"),
+    // The steps, the week and the colour switch along the bottom, a little
+    // wider than the lists.
+    const double x = kListX - 10, y = 24, h = 22;
+    button(QRectF(x, y, 22, h), QStringLiteral("\u00AB"), "gotoPreviousMonth");
+    button(QRectF(x + 23, y, 22, h), QStringLiteral("\u2039"), "gotoPreviousDay");
+    button(QRectF(x + 46, y, 44, h), foundation::localized(QStringLiteral("tbWeek"), "Week"),
            "gotoWeek");
-    button(QRectF(kListX + 101, y, 24, h), QStringLiteral("\u203A"), "gotoNextDay");
-    button(QRectF(kListX + 126, y, 24, h), QStringLiteral("\u00BB"), "gotoNextMonth");
+    button(QRectF(x + 91, y, 22, h), QStringLiteral("\u203A"), "gotoNextDay");
+    button(QRectF(x + 114, y, 22, h), QStringLiteral("\u00BB"), "gotoNextMonth");
     gui_useCalendarColors =
-        button(QRectF(kListX + 154, y, kListWidth - 154, h),
+        button(QRectF(x + 140, y, kPanelWidth - 18 - (x + 140), h),
                foundation::localized(QStringLiteral("wvcmShowColors"), "Colors"), "setShowColors",
                kit::Button::Type::Checkbox);
+    // Its label is read on the panel's dark box.
+    if (QWidget* box = gui_useCalendarColors->hostedWidget()) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::WindowText, kit::Color::whiteColor());
+        palette.setColor(QPalette::ButtonText, kit::Color::whiteColor());
+        box->setPalette(palette);
+    }
     awakeFromNib();
     return p;
 }
@@ -213,11 +222,12 @@ void DayPopupController::awakeFromNib() {
     windowIsOpen_ = false;
     gui_dayPopupWindow->setDelegate(this);
     gui_dayPopupWindow->setFrameAutosaveName(QStringLiteral("(Day Info Popup)"));
-    foundation::MainThreadObserver::observe(
-        this, closeHoverPanelsNotification, nullptr, [this](const foundation::Notification& n) {
-            // The object is the opener; the popup's own opening is no reason to close.
-            closeWindow(n.object == this ? this : nullptr);
-        });
+    foundation::MainThreadObserver::observe(this, closeHoverPanelsNotification, nullptr,
+                                            [this](const foundation::Notification& n) {
+                                                // The object is the opener; the popup's own opening
+                                                // is no reason to close.
+                                                closeWindow(n.object == this ? this : nullptr);
+                                            });
     foundation::MainThreadObserver::observe(
         this, CalendarSources::calendarSelectionChangedNotification, nullptr,
         [this](const foundation::Notification& n) { calendarSelectionChange(n); });
@@ -471,7 +481,8 @@ std::optional<kit::Event> DayPopupController::keyPressed(const kit::Event& event
 // -- Actions -----------------------------------------------------------------------
 
 void DayPopupController::setShowColors(QObject*) {
-    DPC_useCalendarColors = gui_useCalendarColors && gui_useCalendarColors->state() == kit::Button::On;
+    DPC_useCalendarColors =
+        gui_useCalendarColors && gui_useCalendarColors->state() == kit::Button::On;
     // The group is read afresh, so that only this key changes.
     auto& defaults = foundation::Defaults::standard();
     DPC_prefs = defaults.dictionaryForKey(PrefGroups::yearView);
@@ -498,13 +509,11 @@ void DayPopupController::gotoNextDay(QObject*) {
 }
 
 void DayPopupController::gotoPreviousMonth(QObject*) {
-    if (currentYVCell && currentYVCell->cellDate())
-        stepTo(currentYVCell->cellDate()->prevMonth());
+    if (currentYVCell && currentYVCell->cellDate()) stepTo(currentYVCell->cellDate()->prevMonth());
 }
 
 void DayPopupController::gotoNextMonth(QObject*) {
-    if (currentYVCell && currentYVCell->cellDate())
-        stepTo(currentYVCell->cellDate()->nextMonth());
+    if (currentYVCell && currentYVCell->cellDate()) stepTo(currentYVCell->cellDate()->nextMonth());
 }
 
 void DayPopupController::gotoWeek(QObject*) {

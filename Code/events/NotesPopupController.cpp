@@ -60,10 +60,10 @@ NotesPopupController::~NotesPopupController() {
 void NotesPopupController::installEntries() {
     YearView::changeServices([](YearView::Services& s) {
         s.notesPopupWindowOpen = [] { return existing() && existing()->windowOpen(); };
-        s.notesPopupShowWindowForCellInViewWithString =
-            [](const YearViewCellPtr& cell, YearView* view, const QString& text) {
-                sharedWinController()->showWindowForCellInViewWithString(cell, view, text);
-            };
+        s.notesPopupShowWindowForCellInViewWithString = [](const YearViewCellPtr& cell,
+                                                           YearView* view, const QString& text) {
+            sharedWinController()->showWindowForCellInViewWithString(cell, view, text);
+        };
     });
     MainWindowCtrl::changeServices([](MainWindowCtrl::Services& s) {
         s.notesPopupOriginatingViewMoved = [] {
@@ -90,7 +90,6 @@ kit::Window* NotesPopupController::loadWindow() {
     content->addSubview(title);
     auto* close = new kit::Button(QRectF(kInnerX - 4, kPanelHeight - 46, 20, 18));
     close->setTitle(QString(QChar(0x00D7)));
-    close->setBordered(false);
     close->setTarget(this);
     close->setAction("closeWindow");
     content->addSubview(close);
@@ -189,13 +188,12 @@ void NotesPopupController::okPressed(QObject*) {
     const YearViewTargetPtr page = currentYearView_ ? currentYearView_->model() : nullptr;
     bool kept = true;
     if (event) {
-        kept = YearViewEventLoader::updateNotesForEventOnCalOnDateOnView(text, event, nullptr,
-                                                                         date, page);
+        kept = YearViewEventLoader::updateNotesForEventOnCalOnDateOnView(text, event, nullptr, date,
+                                                                         page);
     } else if (!text.isEmpty()) {
         AppDelegate* app = AppDelegate::obj();
-        const CalendarPtr calendar = app && app->calendarSources
-                                         ? app->calendarSources->firstMarkerCalendar()
-                                         : nullptr;
+        const CalendarPtr calendar =
+            app && app->calendarSources ? app->calendarSources->firstMarkerCalendar() : nullptr;
         if (!calendar) {
             // Nowhere to keep them: the text stays for the user to copy or
             // to keep once the setup assistant has made a marker store.

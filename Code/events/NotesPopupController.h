@@ -5,9 +5,9 @@
 #include "platform/kit/TextView.h"
 #include "platform/kit/TextViewDelegate.h"
 #include "platform/kit/WindowController.h"
+#include "platform/store/Event.h"
 #include "shell/SpringPanel.h"
 #include "shell/SpringPanelView.h"
-#include "platform/store/Event.h"
 #include "yearview/YearView.h"
 #include "yearview/YearViewCell.h"
 

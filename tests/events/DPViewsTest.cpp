@@ -20,8 +20,8 @@ using yvtest::makeCalendar;
 using yvtest::makeEvent;
 
 EventDayPtr record(const calstore::EventPtr& event, const CalendarPtr& calendar) {
-    return EventDay::eventDayForDay(event, calendar, *MyDate::dateWithDayMonthYear(11, 3, 2024),
-                                    8, 18);
+    return EventDay::eventDayForDay(event, calendar, *MyDate::dateWithDayMonthYear(11, 3, 2024), 8,
+                                    18);
 }
 
 // The view drawn over the panel's dark grey, as it shows in the popup.
@@ -124,8 +124,8 @@ TEST_F(DPViewsTest, SmallBoxesAreLeftOutAndTitlesNeedSixteenPoints) {
         double height;  // 0: not drawn
         bool title;
     };
-    for (const Case& c : {Case{13, 0, false}, Case{14, 11, false}, Case{19, 15, false},
-                          Case{20, 16, true}}) {
+    for (const Case& c :
+         {Case{13, 0, false}, Case{14, 11, false}, Case{19, 15, false}, Case{20, 16, true}}) {
         DPEventsView* view = eventsView({timed(10, 0, 10, c.endMinute, QStringLiteral("WWWW"))});
         const QRectF box = view->boxForEvent(view->events().front());
         EXPECT_DOUBLE_EQ(box.height(), c.height) << c.endMinute;
@@ -136,8 +136,7 @@ TEST_F(DPViewsTest, SmallBoxesAreLeftOutAndTitlesNeedSixteenPoints) {
         EXPECT_EQ(brightPixels(image, view, inside) > 0, c.title) << c.endMinute;
         // Anything drawn at all where the box would be.
         const QColor mid = at(image, view, view->labelColumnWidth() + 100, 708.5 - 5);
-        EXPECT_EQ(!testsupport::colorNear(mid, QColor(40, 40, 40), 6), c.height > 0)
-            << c.endMinute;
+        EXPECT_EQ(!testsupport::colorNear(mid, QColor(40, 40, 40), 6), c.height > 0) << c.endMinute;
     }
 }
 
@@ -175,9 +174,9 @@ TEST_F(DPViewsTest, EventsBeyondTheDayRunToItsEdgesAndHiddenOrFulldayOnesAreNotD
     const QRectF all = box(at(2024, 3, 10, 20, 0), at(2024, 3, 12, 1, 0));
     EXPECT_DOUBLE_EQ(all.y(), 8.5);
     EXPECT_DOUBLE_EQ(all.height(), 1200);
-    EXPECT_TRUE(view->boxForEvent({record(makeEvent(at(2024, 3, 11, 10, 0), at(2024, 3, 11, 11, 0)),
-                                          hidden),
-                                   0, 0, 1})
+    EXPECT_TRUE(view->boxForEvent(
+                        {record(makeEvent(at(2024, 3, 11, 10, 0), at(2024, 3, 11, 11, 0)), hidden),
+                         0, 0, 1})
                     .isEmpty());
     EXPECT_TRUE(view->boxForEvent({record(makeAllDay(2024, 3, 11), blue), 0, 0, 1}).isEmpty());
 }
@@ -188,8 +187,8 @@ TEST_F(DPViewsTest, OnClockChangeDaysTheDayEndsAtTheNextMidnight) {
     day = MyDate::dateWithDayMonthYear(27, 10, 2024);
     DPEventsView* view = eventsView({});
     const auto box = [&](const QDateTime& s, const QDateTime& e) {
-        return view->boxForEvent({EventDay::eventDayForDay(makeEvent(s, e), blue, *day, 8, 18), 0,
-                                  0, 1});
+        return view->boxForEvent(
+            {EventDay::eventDayForDay(makeEvent(s, e), blue, *day, 8, 18), 0, 0, 1});
     };
     const QRectF late = box(at(2024, 10, 27, 23, 0), at(2024, 10, 27, 23, 30));
     EXPECT_DOUBLE_EQ(late.y(), std::floor(0.5 * 50 + 8.5) + 0.5);
@@ -212,7 +211,8 @@ protected:
     std::vector<EventDayPtr> entries(int n) {
         std::vector<EventDayPtr> list;
         for (int i = 0; i < n; ++i)
-            list.push_back(record(makeAllDay(2024, 3, 11, QStringLiteral("Entry %1").arg(i)), blue));
+            list.push_back(
+                record(makeAllDay(2024, 3, 11, QStringLiteral("Entry %1").arg(i)), blue));
         return list;
     }
 };
@@ -257,12 +257,13 @@ TEST_F(DPFulldayRowsTest, MarksHolidaysAndBirthdaysShowTheirGlyphsAndMarksTheirM
     const QString markerUID = QStringLiteral("DDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD");
     foundation::Defaults::standard().setObject(
         CalendarSources::kMarkersPrefs,
-        QVariantMap{{markerUID, QVariantMap{{QStringLiteral("Name"), QStringLiteral("Gym")},
-                                            {QStringLiteral("Selected"), true},
-                                            {QStringLiteral("Color"), QStringLiteral("250 160 30 1.0")},
-                                            {QStringLiteral("Type"), 8},
-                                            {QStringLiteral("Calendar"), QStringLiteral("markers")},
-                                            {QStringLiteral("Sequence"), 0}}}});
+        QVariantMap{
+            {markerUID, QVariantMap{{QStringLiteral("Name"), QStringLiteral("Gym")},
+                                    {QStringLiteral("Selected"), true},
+                                    {QStringLiteral("Color"), QStringLiteral("250 160 30 1.0")},
+                                    {QStringLiteral("Type"), 8},
+                                    {QStringLiteral("Calendar"), QStringLiteral("markers")},
+                                    {QStringLiteral("Sequence"), 0}}}});
     delegate_->calendarSources->loadMarkers();
     const EMarkerPtr marker = delegate_->calendarSources->markerWithUID(markerUID);
     ASSERT_TRUE(marker);

@@ -21,10 +21,10 @@
 
 namespace {
 
+using yvpage::Placed;
 using yvtest::at;
 using yvtest::makeAllDay;
 using yvtest::makeEvent;
-using yvpage::Placed;
 
 class DayPopupTest : public yvpage::PageTest {
 protected:
@@ -82,8 +82,8 @@ TEST_F(DayPopupTest, ADoubleClickOpensThePopupBesideTheDayWithItsTitleAndLists) 
     DayPopupController* p = popup();
     ASSERT_TRUE(p->windowOpen());
     EXPECT_TRUE(p->panel()->isVisible());
-    EXPECT_EQ(p->dayTitle()->stringValue(), QStringLiteral("%1, 11. Mar. 2024")
-                                                .arg(p->currentCell()->dayName()));
+    EXPECT_EQ(p->dayTitle()->stringValue(),
+              QStringLiteral("%1, 11. Mar. 2024").arg(p->currentCell()->dayName()));
     EXPECT_EQ(p->panel()->frame().height(), DayPopupController::kPanelHeight);
     EXPECT_TRUE(p->notesScrollView()->isHidden());
     EXPECT_EQ(p->eventsView()->frame(), QRectF(0, 0, 222, 1215));
@@ -207,10 +207,10 @@ TEST_F(DayPopupTest, OverlappingEventsAreLaidOutInThePopupsOwnListBesideAFullday
 }
 
 TEST_F(DayPopupTest, TheListOpensAtTheFirstEventOfTheDayOrAtEight) {
-    fillFromThread(page, {timed(3, 11, 14, 30, 15, 30, QStringLiteral("Dentist")),
-                          {makeEvent(at(2024, 3, 12, 22, 0), at(2024, 3, 13, 2, 0),
-                                     QStringLiteral("Late")),
-                           work}});
+    fillFromThread(
+        page,
+        {timed(3, 11, 14, 30, 15, 30, QStringLiteral("Dentist")),
+         {makeEvent(at(2024, 3, 12, 22, 0), at(2024, 3, 13, 2, 0), QStringLiteral("Late")), work}});
     open(11, 3);
     // 14:30 is the top line of the list: 9.5 hours of 50 and 15 above the bottom.
     EXPECT_DOUBLE_EQ(visibleTop(), 490);
@@ -224,9 +224,7 @@ TEST_F(DayPopupTest, TheListOpensAtTheFirstEventOfTheDayOrAtEight) {
 
 TEST_F(DayPopupTest, WheelTurnsScrollThePopupOnlyWhileItIsOpen) {
     fillFromThread(page, {});
-    const auto wheel = [&](double dy) {
-        return kit::Event::scrollEvent(QPointF(10, 10), 0, dy);
-    };
+    const auto wheel = [&](double dy) { return kit::Event::scrollEvent(QPointF(10, 10), 0, dy); };
     open(11, 3);
     DayPopupController* p = popup();
     p->scroll(0.98);
@@ -251,15 +249,15 @@ TEST_F(DayPopupTest, KeysOfTheMainWindowAreHandedToTheOpenPopup) {
         int code;
         bool taken;
         bool closes;
-        int day, month;       // the day shown afterwards
-        double scrollAfter;   // -1: not checked
+        int day, month;      // the day shown afterwards
+        double scrollAfter;  // -1: not checked
     };
     const Case cases[] = {
-        {K::Space, true, true, 15, 5, -1},     {K::Escape, true, true, 15, 5, -1},
+        {K::Space, true, true, 15, 5, -1},       {K::Escape, true, true, 15, 5, -1},
         {K::RightArrow, true, false, 15, 6, -1}, {K::LeftArrow, true, false, 15, 4, -1},
-        {K::UpArrow, true, false, 14, 5, -1},  {K::DownArrow, true, false, 16, 5, -1},
-        {K::PageUp, true, false, 15, 5, 0.0},  {K::PageDown, true, false, 15, 5, 0.5},
-        {K::A, false, false, 15, 5, -1},       {K::Return, false, false, 15, 5, -1},
+        {K::UpArrow, true, false, 14, 5, -1},    {K::DownArrow, true, false, 16, 5, -1},
+        {K::PageUp, true, false, 15, 5, 0.0},    {K::PageDown, true, false, 15, 5, 0.5},
+        {K::A, false, false, 15, 5, -1},         {K::Return, false, false, 15, 5, -1},
     };
     const auto& handOff = MainWindowCtrl::services().dayPopupKeyPressed;
     ASSERT_TRUE(handOff);
@@ -288,11 +286,15 @@ TEST_F(DayPopupTest, DayAndMonthStepsCrossMonthEndsAndStayInThePagesYear) {
         int toDay, toMonth;
     };
     const Case cases[] = {
-        {31, 1, "gotoNextDay", 1, 2},       {1, 3, "gotoPreviousDay", 29, 2},
-        {31, 3, "gotoNextMonth", 30, 4},    {31, 5, "gotoPreviousMonth", 30, 4},
+        {31, 1, "gotoNextDay", 1, 2},
+        {1, 3, "gotoPreviousDay", 29, 2},
+        {31, 3, "gotoNextMonth", 30, 4},
+        {31, 5, "gotoPreviousMonth", 30, 4},
         // The page shows 2024 only: steps out of it leave the popup where it is.
-        {31, 12, "gotoNextDay", 31, 12},    {1, 1, "gotoPreviousDay", 1, 1},
-        {15, 12, "gotoNextMonth", 15, 12},  {15, 1, "gotoPreviousMonth", 15, 1},
+        {31, 12, "gotoNextDay", 31, 12},
+        {1, 1, "gotoPreviousDay", 1, 1},
+        {15, 12, "gotoNextMonth", 15, 12},
+        {15, 1, "gotoPreviousMonth", 15, 1},
     };
     for (const Case& c : cases) {
         open(c.day, c.month);

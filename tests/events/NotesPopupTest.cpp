@@ -63,8 +63,8 @@ protected:
     }
     void key(int code, unsigned flags = 0) {
         kit::Window* panel = popup()->panel();
-        const QString text = code == kit::KeyCodes::Escape ? QStringLiteral("\x1b")
-                                                           : QStringLiteral("\r");
+        const QString text =
+            code == kit::KeyCodes::Escape ? QStringLiteral("\x1b") : QStringLiteral("\r");
         panel->sendEvent(
             kit::Event::keyEvent(kit::EventType::KeyDown, code, text, flags, false, text, panel));
     }
@@ -73,7 +73,8 @@ protected:
         QMap<QString, QString> files;
         QDir folder(dir.file(QStringLiteral("store/markers")));
         for (const QString& name : folder.entryList({QStringLiteral("*.ics")}, QDir::Files)) {
-            const QString text = QString::fromUtf8(dir.read(QStringLiteral("store/markers/") + name));
+            const QString text =
+                QString::fromUtf8(dir.read(QStringLiteral("store/markers/") + name));
             if (text.contains(QStringLiteral("Zolt:Notes"))) files.insert(name, text);
         }
         return files;
@@ -94,7 +95,8 @@ TEST_F(NotesPopupTest, NotesAreWrittenChangedAndClearedInTheStoresFiles) {
     auto files = notesFiles();
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files.first().contains(QStringLiteral("DESCRIPTION:Call the bank")));
-    EXPECT_EQ(page->model()->cellForDayAndMonth(11, 3)->notesText(), QStringLiteral("Call the bank"));
+    EXPECT_EQ(page->model()->cellForDayAndMonth(11, 3)->notesText(),
+              QStringLiteral("Call the bank"));
 
     // The day's notes win over what is typed; the keypad's Enter keeps a change.
     editNotes(11, 3, QStringLiteral("x"), [&] {
