@@ -160,18 +160,17 @@ kit::Window* DayPopupController::loadWindow() {
         return b;
     };
 
-    // Title and close button along the top; they keep their place there when
-    // the panel grows for the notes.
+    // Title and close button along the top; each filling puts them there, as
+    // the panel's height changes with the notes and its springing.
     gui_dayTitle = kit::TextField::labelWithString(
         QString(), QRectF(kListX + 18, kPanelHeight - 46, kListWidth - 36, 18));
     gui_dayTitle->setTextColor(kit::Color::whiteColor());
     gui_dayTitle->setAlignment(kit::TextAlignment::Center);
     gui_dayTitle->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
-    gui_dayTitle->setAutoresizingMask(kit::View::MinYMargin);
     content->addSubview(gui_dayTitle);
     kit::Button* close = button(QRectF(kListX - 4, kPanelHeight - 46, 20, 18),
                                 QString(QChar(0x00D7)), "cancelPopup");
-    close->setAutoresizingMask(kit::View::MinYMargin);
+    gui_closeButton = close;
 
     gui_notesScrollView = new kit::ScrollView(QRectF(kListX, kNotesY, kListWidth, kNotesHeight));
     gui_notesScrollView->setDrawsBackground(false);
@@ -256,6 +255,10 @@ void DayPopupController::showWindowForCellInView(const YearViewCellPtr& cell, Ye
     p->setOpeningDirection(DPC_defaultOpensToRight ? SpringPanel::Right : SpringPanel::Left);
     if (!windowIsOpen_) {
         foundation::NotificationCenter::defaultCenter().post(closeHoverPanelsNotification, this);
+        // A closed panel may be left at the size it shrank to; it opens at its own.
+        QRectF frame = p->frame();
+        frame.setSize(QSizeF(kPanelWidth, kPanelHeight));
+        p->setFrame(frame, false);
         setupEntries();
         p->positionPanel();
         windowIsOpen_ = true;
@@ -357,6 +360,10 @@ void DayPopupController::setupEntries() {
             p->setFrame(frame, true);
         }
     }
+
+    const double top = p->frame().height() - 46;
+    gui_dayTitle->setFrame(QRectF(kListX + 18, top, kListWidth - 36, 18));
+    if (gui_closeButton) gui_closeButton->setFrame(QRectF(kListX - 4, top, 20, 18));
 
     const int n = numberOfFulldayEvents();
     const double fulldayHeight = std::min(n, kMaxFulldayRows) * kFulldayRowHeight + 2;

@@ -133,6 +133,7 @@ private:
     QPointer<DPFulldayView> gui_fulldayView;
     QPointer<SpringPanel> gui_dayPopupWindow;
     QPointer<kit::TextField> gui_dayTitle;
+    QPointer<kit::Button> gui_closeButton;
     std::vector<QPointer<kit::Button>> gui_buttons;
     QPointer<YearView> currentYearView_;
     YearViewCellPtr currentYVCell;

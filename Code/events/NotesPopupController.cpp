@@ -140,6 +140,10 @@ void NotesPopupController::showWindowForCellInViewWithString(const YearViewCellP
         p->positionPanelKeepingAnchorAnimateMove(true, true);
         return;
     }
+    // A closed panel may be left at the size it shrank to; it opens at its own.
+    QRectF frame = p->frame();
+    frame.setSize(QSizeF(kPanelWidth, kPanelHeight));
+    p->setFrame(frame, false);
     p->positionPanel();
     setupEntries(text);
     p->springOpenWithFadeIn(false);

@@ -116,6 +116,7 @@ TEST_F(DayPopupTest, NotesGrowThePanelDownwardsAndTheirEndShrinksItBackWithTheTo
     fillFromThread(page, {dayNotes}, false);
     settle();
     EXPECT_EQ(panel->frame().height(), 575);
+    EXPECT_DOUBLE_EQ(popup()->dayTitle()->frame().y(), 575 - 46);  // still along the top
     EXPECT_DOUBLE_EQ(panel->frame().y() + panel->frame().height(), top);
     EXPECT_FALSE(popup()->notesScrollView()->isHidden());
     EXPECT_EQ(popup()->notesView()->string(), QStringLiteral("Bring the slides"));
@@ -131,6 +132,7 @@ TEST_F(DayPopupTest, NotesGrowThePanelDownwardsAndTheirEndShrinksItBackWithTheTo
     job.join();
     settle();
     EXPECT_EQ(panel->frame().height(), 540);
+    EXPECT_DOUBLE_EQ(popup()->dayTitle()->frame().y(), 540 - 46);
     EXPECT_DOUBLE_EQ(panel->frame().y() + panel->frame().height(), top);
     EXPECT_TRUE(popup()->notesScrollView()->isHidden());
     EXPECT_EQ(popup()->eventsScrollView()->frame(), QRectF(30, 62, 242, 425 - 2));
@@ -267,6 +269,7 @@ TEST_F(DayPopupTest, KeysOfTheMainWindowAreHandedToTheOpenPopup) {
         const std::optional<kit::Event> back = handOff(keyDown(c.code));
         EXPECT_EQ(!back.has_value(), c.taken) << c.code;
         EXPECT_EQ(!popup()->windowOpen(), c.closes) << c.code;
+        EXPECT_EQ(popup()->panel()->isVisible(), !c.closes) << c.code;
         if (!c.closes) {
             EXPECT_EQ(shownDay()->dayNum(), c.day) << c.code;
             EXPECT_EQ(shownDay()->monthNum(), c.month) << c.code;
