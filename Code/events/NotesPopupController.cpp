@@ -168,7 +168,10 @@ void NotesPopupController::setupEntries(const QString& text) {
     if (gui_notesPopupWindow) gui_notesPopupWindow->setWorksWhenModal(true);
     notesEvent = currentYVCell ? currentYVCell->notesEvent() : nullptr;
     gui_message->setStringValue(QString());
-    gui_notes->setString(notesEvent ? notesEvent->notes() : text);
+    const QString shown = notesEvent ? notesEvent->notes() : text;
+    gui_notes->setString(shown);
+    // Typing goes on after what is there.
+    gui_notes->setSelectedRange({int(shown.size()), 0});
     gui_notes->setTextColor(kit::Color::whiteColor());
     gui_notesPopupWindow->makeFirstResponder(gui_notes);
 }

@@ -87,6 +87,8 @@ TEST_F(NotesPopupTest, NotesAreWrittenChangedAndClearedInTheStoresFiles) {
     // Typed into a day: the typed text is in the editor; Command-Return keeps it.
     editNotes(11, 3, QStringLiteral("C"), [&] {
         EXPECT_EQ(popup()->notesView()->string(), QStringLiteral("C"));
+        // Typing goes on after the key that opened the popup.
+        EXPECT_EQ(popup()->notesView()->selectedRange(), (kit::TextRange{1, 0}));
         popup()->notesView()->setString(QStringLiteral("Call the bank"));
         testsupport::saveForInspection(popup()->panel()->contentView()->renderToImage(),
                                        QStringLiteral("notes-popup"));
