@@ -6,6 +6,7 @@
 #include "platform/kit/Font.h"
 #include "platform/kit/Geometry.h"
 #include "platform/kit/Graphics.h"
+#include "weekview/WeekdayView.h"
 
 #include <algorithm>
 #include <exception>
@@ -65,16 +66,7 @@ void DPListView::drawBoxedText(kit::Graphics& g, const QString& text,
     const double x = kit::minX(rect), y = kit::minY(rect);
     const double w = kit::width(rect), h = kit::height(rect);
     if (text.isEmpty() || w <= 0 || h <= 0) return;
-    textLayout_.setText(kit::AttributedString(text, attributes));
-    textLayout_.setContainerSize(QSizeF(w, h));
-    // Rows are a little lower than one line of the small font: their first
-    // line is shown all the same.
-    if (textLayout_.lineCount() == 0) {
-        textLayout_.setContainerSize(QSizeF(w, kit::TextLayout::kUnlimited));
-        const std::vector<QRectF> lines = textLayout_.lineRects();
-        if (lines.empty()) return;
-        textLayout_.setContainerSize(QSizeF(w, lines.front().height()));
-    }
+    if (!WeekdayView::layoutBoxedText(textLayout_, text, attributes, QSizeF(w, h))) return;
     // Mirrored about the rectangle's middle, so that the lines run down from
     // its top, upright.
     FlippedWhileDrawingText flipped(this);

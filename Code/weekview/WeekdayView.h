@@ -29,6 +29,7 @@ class YearViewTarget;
 namespace kit {
 class Event;
 class Graphics;
+class TextLayout;
 class Window;
 }  // namespace kit
 
@@ -339,6 +340,12 @@ public:
                       const WDSubview* view);
     void drawEventText(kit::Graphics& g, const EventDayPtr& event, const QRectF& box,
                        WDSubview* view);
+    // Lays `text` out wrapped in a box of `size`: the whole lines that fit, or
+    // the first line when the box is lower than one (rows and small boxes
+    // still show their title). False when there is nothing to draw. The day
+    // popup's lists lay their texts out the same way.
+    static bool layoutBoxedText(kit::TextLayout& layout, const QString& text,
+                                const kit::TextAttributes& attributes, const QSizeF& size);
     // Wrapped text from the top of `rect`; lines that do not fit are left out.
     void drawBoxedText(kit::Graphics& g, const QString& text, const kit::TextAttributes& attributes,
                        const QRectF& rect, WDSubview* view);
