@@ -2,10 +2,12 @@
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
 #include "events/BirthdayHoverController.h"
+#include "events/DayPopupController.h"
 #include "events/EventConfigController.h"
 #include "events/EventHoverController.h"
 #include "events/EventSheetController.h"
 #include "events/NotesHoverController.h"
+#include "events/NotesPopupController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
@@ -146,6 +148,9 @@ int main(int argc, char** argv) {
     // close the hover.
     EventHoverController::installEntries();
     EventSheetController::installWeekViewEntries();
+    // A day of the year opens in the day popup; its notes in the notes popup.
+    DayPopupController::installEntries();
+    NotesPopupController::installEntries();
     wireMainWindow();
     wirePreferences(delegate);
 

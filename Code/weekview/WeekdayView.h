@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DayEventLayout.h"
 #include "data/EventDay.h"
 #include "data/MyDate.h"
 #include "platform/kit/TextAttributes.h"
@@ -28,6 +29,7 @@ class YearViewTarget;
 namespace kit {
 class Event;
 class Graphics;
+class TextLayout;
 class Window;
 }  // namespace kit
 
@@ -56,16 +58,9 @@ public:
     static constexpr double kHeaderCover = 25.0;        // what the header hides of the hours
     static constexpr double kDefaultHourHeight = 50.0;
 
-    // One timed event of a day as the overlap layout places it. Events that
-    // begin within 20 minutes of one another form a group and share the width
-    // side by side; a group that begins while earlier events still run is
-    // indented.
-    struct TimedEvent {
-        EventDayPtr record;
-        int indentLevel = 0;       // indent steps of the event's group
-        int indexAtSameTime = 0;   // place within the group, 0 first
-        int eventsAtSameTime = 1;  // members of the group
-    };
+    // One timed event of a day as the overlap layout places it (the layout
+    // the day popup uses too).
+    using TimedEvent = DayEventLayout::TimedEvent;
     // What a column draws of a day: the timed events in layout order and the
     // full-day entries that get a header row.
     struct DayLayout {
@@ -349,6 +344,12 @@ public:
                       const WDSubview* view);
     void drawEventText(kit::Graphics& g, const EventDayPtr& event, const QRectF& box,
                        WDSubview* view);
+    // Lays `text` out wrapped in a box of `size`: the whole lines that fit, or
+    // the first line when the box is lower than one (rows and small boxes
+    // still show their title). False when there is nothing to draw. The day
+    // popup's lists lay their texts out the same way.
+    static bool layoutBoxedText(kit::TextLayout& layout, const QString& text,
+                                const kit::TextAttributes& attributes, const QSizeF& size);
     // Wrapped text from the top of `rect`; lines that do not fit are left out.
     void drawBoxedText(kit::Graphics& g, const QString& text, const kit::TextAttributes& attributes,
                        const QRectF& rect, WDSubview* view);

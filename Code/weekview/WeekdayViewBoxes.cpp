@@ -330,6 +330,20 @@ void WeekdayView::drawEventText(kit::Graphics& g, const EventDayPtr& event, cons
     if (whiteText && textDoubleStrike()) drawBoxedText(g, title, attribs, textRect, view);
 }
 
+bool WeekdayView::layoutBoxedText(kit::TextLayout& layout, const QString& text,
+                                  const kit::TextAttributes& attributes, const QSizeF& size) {
+    layout.setText(kit::AttributedString(text, attributes));
+    layout.setContainerSize(size);
+    // The rows and the lowest boxes are a little lower than one line of the
+    // platform's font: their first line is shown all the same.
+    if (layout.lineCount() > 0) return true;
+    layout.setContainerSize(QSizeF(size.width(), kit::TextLayout::kUnlimited));
+    const std::vector<QRectF> lines = layout.lineRects();
+    if (lines.empty()) return false;
+    layout.setContainerSize(QSizeF(size.width(), lines.front().height()));
+    return true;
+}
+
 void WeekdayView::drawBoxedText(kit::Graphics& g, const QString& text,
                                 const kit::TextAttributes& attributes, const QRectF& rect,
                                 WDSubview* view) {
@@ -337,16 +351,7 @@ void WeekdayView::drawBoxedText(kit::Graphics& g, const QString& text,
     const double w = kit::width(rect), h = kit::height(rect);
     if (text.isEmpty() || w <= 0 || h <= 0) return;
     kit::TextLayout& layout = textLayout();
-    layout.setText(kit::AttributedString(text, attributes));
-    layout.setContainerSize(QSizeF(w, h));
-    // The rows and the lowest boxes are a little lower than one line of the
-    // platform's font: their first line is shown all the same.
-    if (layout.lineCount() == 0) {
-        layout.setContainerSize(QSizeF(w, kit::TextLayout::kUnlimited));
-        const std::vector<QRectF> lines = layout.lineRects();
-        if (lines.empty()) return;
-        layout.setContainerSize(QSizeF(w, lines.front().height()));
-    }
+    if (!layoutBoxedText(layout, text, attributes, QSizeF(w, h))) return;
     if (view && view->inCacheDrawing()) {
         g.drawTextLayout(layout, QPointF(x, kit::height(view->bounds()) - y - h));
         return;
