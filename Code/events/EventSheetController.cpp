@@ -153,10 +153,10 @@ QImage EventSheetController::eventDeleteImageWithColor(const QColor& color) {
     result.fill(Qt::transparent);
     QPainter painter(&result);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    // The tinted shape, the icon's drawing over it, and the delete mark on top.
+    // The icon, its frame tinted over it, and the delete mark on top.
+    painter.drawImage(all, kit::Image::named(QStringLiteral("Event"), size));
     painter.drawImage(
         all, colorizeImageWithColor(kit::Image::named(QStringLiteral("EventMask"), size), color));
-    painter.drawImage(all, kit::Image::named(QStringLiteral("Event"), size));
     painter.drawImage(all, kit::Image::named(QStringLiteral("DeleteCalOverlay"), size));
     return result;
 }
