@@ -194,32 +194,28 @@ QPointF YearViewScroller::touchDelta() const {
 
 // Scroll gestures with phases: a horizontal one is a swipe of the pages.
 void YearViewScroller::scrollWheel(const Event& event) {
-    const unsigned phase = event.phase();
-    if (phase & kit::EventPhase::Began) {
-        scrollSwipe = std::abs(event.scrollingDeltaX()) >= std::abs(event.scrollingDeltaY()) &&
-                      event.momentumPhase() == kit::EventPhase::None;
-        scrollSwipeX = 0;
-    }
-    if (!scrollSwipe || phase == kit::EventPhase::None) {
-        kit::View::scrollWheel(event);
-        return;
-    }
-    if (phase & (kit::EventPhase::Began | kit::EventPhase::Changed)) {
-        scrollSwipeX += event.scrollingDeltaX();
-        touchLatestDeltaX = scrollSwipeX / kScrollPointsPerTrackpadPoint;
-        if (!isTrackingTouches_) {
-            if (scrollSwipeX != 0) {
-                isTrackingTouches_ = true;
-                beginTouchTracking();
+    const kit::ScrollSwipe::Result swipe = scrollSwipe.take(event);
+    switch (swipe.step) {
+        case kit::ScrollSwipe::Step::Scroll:
+            kit::View::scrollWheel(event);
+            return;
+        case kit::ScrollSwipe::Step::Moved:
+            touchLatestDeltaX = swipe.deltaX;
+            if (!isTrackingTouches_) {
+                if (swipe.deltaX != 0) {
+                    isTrackingTouches_ = true;
+                    beginTouchTracking();
+                    startUpdatingTouchTracking();
+                }
+            } else {
                 startUpdatingTouchTracking();
             }
-        } else {
-            startUpdatingTouchTracking();
-        }
-    }
-    if (phase & (kit::EventPhase::Ended | kit::EventPhase::Cancelled)) {
-        scrollSwipe = false;
-        cancelTouchTracking();
+            return;
+        case kit::ScrollSwipe::Step::Ended:
+            cancelTouchTracking();
+            return;
+        case kit::ScrollSwipe::Step::None:
+            return;
     }
 }
 
