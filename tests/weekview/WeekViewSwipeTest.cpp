@@ -222,4 +222,48 @@ TEST_F(WeekViewScrollSwipeTest, MovesArrivingAfterTheEndMoveNothing) {
     }
 }
 
+// Where the platform delivers trackpad touches they drive the same swipe.
+TEST_F(WeekViewScrollSwipeTest, TwoFingerTouchesSwipeAndAVerticalStartDoesNot) {
+    showWeek(kWednesday);
+    kit::Touch a{1, kit::TouchPhase::Began, QPointF(0.5, 0.5)};
+    kit::Touch b{2, kit::TouchPhase::Began, QPointF(0.6, 0.5)};
+    const auto send = [&](unsigned phase, double dx, double dy, std::vector<kit::Touch> more = {}) {
+        for (kit::Touch* t : {&a, &b}) {
+            t->phase = phase;
+            t->normalizedPosition += QPointF(dx, dy);
+        }
+        std::vector<kit::Touch> touches{a, b};
+        touches.insert(touches.end(), more.begin(), more.end());
+        window->sendEvent(kit::Event::touchEvent(middle(), touches, window.get()));
+    };
+    // Left by 0.375 of a trackpad 100 points wide: the columns move 75.
+    send(kit::TouchPhase::Began, 0, 0);
+    send(kit::TouchPhase::Moved, -0.25, 0);
+    EXPECT_TRUE(view->isTrackingTouches());
+    send(kit::TouchPhase::Moved, -0.125, 0);
+    settleAt(75);
+    send(kit::TouchPhase::Ended, 0, 0);
+    expectWeekIntact(kMonday.addDays(7));
+
+    // Up first: the gesture never moves the week.
+    send(kit::TouchPhase::Began, 0.25, 0);
+    send(kit::TouchPhase::Moved, -0.0078125, 0.25);
+    EXPECT_TRUE(view->isScrollSwiping());
+    send(kit::TouchPhase::Moved, -0.25, 0);
+    EXPECT_FALSE(view->isTrackingTouches());
+    send(kit::TouchPhase::Ended, 0, 0);
+    EXPECT_FALSE(view->isScrollSwiping());
+    expectWeekIntact(kMonday.addDays(7));
+
+    // A third finger ends a running swipe; this one was too short to move.
+    send(kit::TouchPhase::Began, 0, 0);
+    send(kit::TouchPhase::Moved, -0.03125, 0);
+    send(kit::TouchPhase::Moved, -0.03125, 0);
+    settleAt(12.5);
+    send(kit::TouchPhase::Stationary, 0, 0,
+         {kit::Touch{3, kit::TouchPhase::Began, QPointF(0.2, 0.2)}});
+    EXPECT_FALSE(view->isTrackingTouches());
+    expectWeekIntact(kMonday.addDays(7));
+}
+
 }  // namespace
