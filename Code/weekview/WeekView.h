@@ -522,8 +522,7 @@ private:
 
     // Week drag and swipe.
     int lastViewDragDirection_ = 0;
-    std::optional<kit::Touch> initialTouches_[2];
-    std::optional<kit::Touch> currentTouches_[2];
+    kit::TouchPair touches_;
     bool isScrollSwiping_ = false;
     bool touchRedrawActive_ = false;
     double touchSwipeMaxX_ = 0;

@@ -157,23 +157,15 @@ void WeekView::startDraggingWeekViewFrom(const QPointF& start) {
 // -- Two-finger swipes
 
 void WeekView::touchesBeganWithEvent(const kit::Event& event) {
-    const auto touching = event.touchesMatchingPhase(kit::TouchPhase::Touching, this);
-    if (touching.size() == 2) {
-        for (size_t i = 0; i < 2; ++i) initialTouches_[i] = currentTouches_[i] = touching[i];
-    } else if (touching.size() > 2 && isTrackingTouches_) {
-        cancelTouchTracking();
-    }
+    if (touches_.begin(event) > 2 && isTrackingTouches_) cancelTouchTracking();
 }
 
 void WeekView::touchesMovedWithEvent(const kit::Event& event) {
     if (isScrollSwiping_) return;
-    const auto touching = event.touchesMatchingPhase(kit::TouchPhase::Touching, this);
-    if (touching.size() != 2 || !initialTouches_[0]) {
+    if (!touches_.move(event)) {
         cancelTouchTracking();
         return;
     }
-    for (const kit::Touch& t : touching)
-        currentTouches_[t.identity == initialTouches_[0]->identity ? 0 : 1] = t;
     const QPointF delta = touchDelta();
     touchLatestDeltaX_ = delta.x();
     if (isTrackingTouches_) {
@@ -187,53 +179,37 @@ void WeekView::touchesMovedWithEvent(const kit::Event& event) {
 }
 
 void WeekView::touchesEndedWithEvent(const kit::Event& event) {
-    if (event.touchesMatchingPhase(kit::TouchPhase::Touching, this).size() < 2)
-        cancelTouchTracking();
+    if (kit::TouchPair::endsPair(event)) cancelTouchTracking();
 }
 
 void WeekView::touchesCancelledWithEvent(const kit::Event&) {
     cancelTouchTracking();
 }
 
+// Positive x when the fingers moved left, pulling the next days in.
 QPointF WeekView::touchDelta() const {
-    if (!initialTouches_[0] || !initialTouches_[1] || !currentTouches_[0] || !currentTouches_[1])
-        return QPointF();
-    const auto smaller = [](const std::optional<kit::Touch>* pair, bool x) {
-        const QPointF a = pair[0]->normalizedPosition, b = pair[1]->normalizedPosition;
-        return x ? std::min(a.x(), b.x()) : std::min(a.y(), b.y());
-    };
-    const QSizeF device = initialTouches_[0]->deviceSize;
-    return QPointF(
-        (smaller(initialTouches_, true) - smaller(currentTouches_, true)) * device.width(),
-        (smaller(currentTouches_, false) - smaller(initialTouches_, false)) * device.height());
+    const QPointF moved = touches_.movedBy();
+    return QPointF(-moved.x(), moved.y());
 }
 
 // Horizontal scroll gestures with phases stand in for the touches; one that
 // begins more vertical than horizontal scrolls the hours to its end.
 void WeekView::scrollWheel(const kit::Event& event) {
-    const kit::ScrollSwipe::Result swipe = scrollSwipe_.take(event);
-    switch (swipe.step) {
-        case kit::ScrollSwipe::Step::Scroll:
-            isScrollSwiping_ = scrollSwipe_.isScrolling();
-            scrollHoursWithWheel(event);
-            return;
-        case kit::ScrollSwipe::Step::Moved:
-            // Fingers moving left pull the next days in.
-            touchLatestDeltaX_ = -swipe.deltaX;
-            if (isTrackingTouches_) {
-                startUpdatingTouchTracking();
-            } else if (swipe.deltaX != 0) {
-                isTrackingTouches_ = true;
-                beginTouchTracking();
-                startUpdatingTouchTracking();
-            }
-            return;
-        case kit::ScrollSwipe::Step::Ended:
-            cancelTouchTracking();
-            return;
-        case kit::ScrollSwipe::Step::None:
-            return;
-    }
+    scrollSwipe_.handle(event, {
+                                   [&] {
+                                       isScrollSwiping_ = scrollSwipe_.isScrolling();
+                                       scrollHoursWithWheel(event);
+                                   },
+                                   // Fingers moving left pull the next days in.
+                                   [this](double deltaX) { touchLatestDeltaX_ = -deltaX; },
+                                   [this] { return isTrackingTouches_; },
+                                   [this] {
+                                       isTrackingTouches_ = true;
+                                       beginTouchTracking();
+                                   },
+                                   [this] { startUpdatingTouchTracking(); },
+                                   [this] { cancelTouchTracking(); },
+                               });
 }
 
 void WeekView::beginTouchTracking() {
@@ -313,8 +289,7 @@ void WeekView::cancelTouchTracking() {
     touchNewRefDate_.reset();
     touchLatestDeltaX_ = 0;
     touchLastSwipeDirection_ = 0;
-    for (auto& t : initialTouches_) t.reset();
-    for (auto& t : currentTouches_) t.reset();
+    touches_.clear();
     sliding_ = false;
     setInModalGesture(false);
 }

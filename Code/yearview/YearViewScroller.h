@@ -279,9 +279,8 @@ private:
     float lastViewDragDirection_ = 0;
     std::vector<foundation::NotificationCenter::Token> tokens_;
 
-    // Swipe state. The touch slots: initial 0, 1 and current 0, 1.
-    std::optional<kit::Touch> initialTouches[2];
-    std::optional<kit::Touch> currentTouches[2];
+    // Swipe state.
+    kit::TouchPair touches;
     bool isTrackingTouches_ = false;
     bool touchRedrawActive_ = false;
     double touchSwipeMaxX = 0;

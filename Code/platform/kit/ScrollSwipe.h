@@ -2,6 +2,9 @@
 
 #include "platform/kit/Event.h"
 
+#include <functional>
+#include <optional>
+
 namespace kit {
 
 // Two-finger swipes as the platform reports them here: horizontal scroll
@@ -30,6 +33,19 @@ public:
     };
 
     Result take(const Event& event);
+
+    // What a swiping view does at each step of a gesture.
+    struct Handlers {
+        std::function<void()> scroll;                  // the event scrolls
+        std::function<void(double deltaX)> setDeltaX;  // the way so far (see Result)
+        std::function<bool()> isTracking;              // the view's swipe runs
+        std::function<void()> begin;                   // the first movement starts it
+        std::function<void()> update;                  // it follows the way so far
+        std::function<void()> end;                     // the gesture ended
+    };
+    // Takes the event and has the view act: the first movement that goes
+    // somewhere begins the swipe, every movement updates it, the end ends it.
+    void handle(const Event& event, const Handlers& handlers);
     // A swipe is running (began, not yet ended).
     bool isSwiping() const { return swiping_; }
     // The gesture that began last was taken as scrolling.
@@ -39,6 +55,30 @@ private:
     bool swiping_ = false;
     bool scrolling_ = false;
     double sumX_ = 0;
+};
+
+// The two fingers of a swipe with real trackpad touches: the pair at the
+// start and now, matched by identity.
+class TouchPair final {
+public:
+    // Touches began: answers how many touch the pad now; exactly two are
+    // recorded as the start and as now.
+    size_t begin(const Event& event);
+    // Touches moved: false (and nothing recorded) unless exactly two touch
+    // and a start was recorded.
+    bool move(const Event& event);
+    // Whether fewer than two touch after the event.
+    static bool endsPair(const Event& event);
+    bool hasStart() const { return initial_[0].has_value(); }
+    // How far the pair moved, in trackpad points: the left finger's x and
+    // the lower finger's y (positive to the right and upwards); zero until
+    // both pairs are known.
+    QPointF movedBy() const;
+    void clear();
+
+private:
+    std::optional<Touch> initial_[2];
+    std::optional<Touch> current_[2];
 };
 
 }  // namespace kit
