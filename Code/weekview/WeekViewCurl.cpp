@@ -42,7 +42,8 @@ void WeekView::setPageCurlObserver(CurlObserver observer) {
 }
 
 void WeekView::doPageCurlTo(WeekView* fresh) {
-    if (!fresh) return;
+    // A view that shows nothing (its pane collapsed) changes without a curl.
+    if (!fresh || bounds().isEmpty() || isHiddenOrHasHiddenAncestor()) return;
     // Both pictures at the pixels the screen shows, over this view's bounds.
     const double scale = devicePixelRatioF();
     const QRectF B = bounds();

@@ -139,6 +139,18 @@ TEST_F(WeekViewCurlTest, TheCornerCyclesTheModesAndAStoredFiveGoesToTheWeek) {
     EXPECT_EQ(curls, 5);
 }
 
+// A view that shows nothing (its pane collapsed) changes its mode without
+// waiting for a curl no one sees.
+TEST_F(WeekViewCurlTest, AHiddenViewChangesWithoutACurl) {
+    showWeek(kWednesday);
+    view->setHidden(true);
+    view->nextDisplayMode();
+    EXPECT_EQ(curls, 0);
+    auto* fresh = qobject_cast<WeekView*>(yearArea->exchanged.data());
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->displayMode(), WeekView::kWeek5Day);
+}
+
 // The frame the curling view draws is the frame of the animation's time.
 TEST_F(WeekViewCurlTest, TheViewDrawsOnlyTheCurlWhileItRuns) {
     showWeek(kWednesday);
