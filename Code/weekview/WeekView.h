@@ -25,7 +25,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 class QMenu;
@@ -170,7 +169,7 @@ public:
     QImage pageCurlFrame(double t) const;
     bool inPageCurl() const { return inPageCurl_; }
     WeekPageCurlAnimation* pageCurlAnimation() const { return pageCurlAnimation_; }
-    // The curl's time, the angle it runs at, and its shading picture.
+    // How long a curl runs, and the picture that shades its roll.
     static constexpr double kPageCurlDuration = 1.0;
     static const QImage& curlShadingImage();
     // Sees every curl before it runs, with the view, its two pictures and the
