@@ -362,6 +362,7 @@ void WeekView::changeDisplayMode() {
     fresh->quickLoadPreferences();
     fresh->setDisplayMode(displayMode_);
     fresh->applicationFinishedLaunching();
+    doPageCurlTo(fresh);
     // This view stops following the notifications before it goes.
     stopObserving();
     delete resizeObserver_.data();

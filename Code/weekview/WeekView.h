@@ -7,6 +7,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
+#include "platform/kit/ScrollSwipe.h"
 #include "platform/kit/TextAttributes.h"
 #include "platform/kit/View.h"
 #include "platform/store/Event.h"
@@ -27,6 +28,7 @@
 #include <vector>
 
 class QMenu;
+class WeekPageCurlAnimation;
 class WeekdayView;
 class YearView;
 class YearViewCell;
@@ -168,8 +170,62 @@ public:
     static int dateOffsetFromTo(const MyDatePtr& a, const MyDatePtr& b);
     // Rebuilds the columns for the mode from the reference date.
     void initViews();
-    // Replaces this view by a fresh one in the stored display mode.
+    // Replaces this view by a fresh one in the stored display mode, curling
+    // this one away over it.
     void changeDisplayMode();
+
+    // -- The page curl between display modes (WeekViewCurl.cpp)
+    // Curls a picture of this view away over one of `fresh`; returns when the
+    // curl has ended.
+    void doPageCurlTo(WeekView* fresh);
+    // Sets up the curl between the two pictures over `rect` (pixels).
+    void createTransitionFilterForRect(const QRectF& rect, const QImage& initial,
+                                       const QImage& final);
+    // The curl's frame at the eased time `t` (0 the old picture, 1 the new).
+    QImage pageCurlFrame(double t) const;
+    bool inPageCurl() const { return inPageCurl_; }
+    WeekPageCurlAnimation* pageCurlAnimation() const { return pageCurlAnimation_; }
+    // How long a curl runs, and the picture that shades its roll.
+    static constexpr double kPageCurlDuration = 1.0;
+    static const QImage& curlShadingImage();
+    // Sees every curl before it runs, with the view, its two pictures and the
+    // animation (tests set it; none when unset).
+    using CurlObserver = std::function<void(WeekView& view, const QImage& from, const QImage& to,
+                                            const kit::Animation& animation)>;
+    static void setPageCurlObserver(CurlObserver observer);
+
+    // -- Dragging and swiping between weeks (WeekViewSwipe.cpp)
+    // The press: a week of the year's bar, the corner that changes the mode,
+    // or a drag of the whole week.
+    void mouseDown(const kit::Event& event) override;
+    // The modal drag from a point in the window: past 0.15 column widths and
+    // released while still moving on, it moves one step; otherwise it falls
+    // back.
+    void startDraggingWeekViewFrom(const QPointF& startInWindow);
+    int lastViewDragDirection() const { return lastViewDragDirection_; }
+    // Two-finger swipes: platform touches, or horizontal scroll gestures
+    // with phases standing in for them.
+    void touchesBeganWithEvent(const kit::Event& event) override;
+    void touchesMovedWithEvent(const kit::Event& event) override;
+    void touchesEndedWithEvent(const kit::Event& event) override;
+    void touchesCancelledWithEvent(const kit::Event& event) override;
+    QPointF touchDelta() const;
+    void beginTouchTracking();
+    void startUpdatingTouchTracking();
+    void cancelTouchTracking();
+    bool isTrackingTouches() const { return isTrackingTouches_; }
+    bool isScrollSwiping() const { return isScrollSwiping_; }
+    bool touchRedrawActive() const { return touchRedrawActive_; }
+    double touchLastSwipeDeltaX() const { return touchLastSwipeDeltaX_; }
+    double touchSwipeMaxX() const { return touchSwipeMaxX_; }
+    // One update of a swipe, worked out off the main thread: the offset the
+    // columns move to and the direction of this change.
+    struct SwipeStep {
+        double offset = 0;
+        int direction = 0;  // -1, 0 or +1
+    };
+    static SwipeStep swipeStepFor(double latestDeltaX, double lastOffset, int dragDirection,
+                                  double maxX, int lastDirection);
 
     // -- Sliding to other days (the new columns slide in beside the shown ones)
     // To the week (the first shown day) of a day; the fast move slides quicker.
@@ -282,7 +338,10 @@ public:
 
     // -- Hour scrolling
     Q_INVOKABLE void scrollAction(QObject* sender);
+    // Horizontal scroll gestures with phases swipe the week; the others
+    // scroll the hours.
     void scrollWheel(const kit::Event& event) override;
+    void scrollHoursWithWheel(const kit::Event& event);
     Q_INVOKABLE void scrollWheelProgress(double fraction);
     Q_INVOKABLE void scrollToStartOfDay();
     void calculateScrollBounds();
@@ -468,4 +527,40 @@ private:
     std::vector<QPointer<foundation::MainThreadObserver>> observers_;
     QPointer<foundation::MainThreadObserver> resizeObserver_;
     const void* observedWindow_ = nullptr;
+
+    // The page curl: its pictures and options, and the running animation.
+    WeekPageCurlAnimation* pageCurlAnimation_ = nullptr;  // lives on the stack of the curl
+    struct PageCurlFilter;
+    std::shared_ptr<PageCurlFilter> pageCurlFilter_;
+    // The old picture is taken as the screen shows the view.
+    bool captureAsShown_ = false;
+
+    // Week drag and swipe.
+    int lastViewDragDirection_ = 0;
+    kit::TouchPair touches_;
+    bool isScrollSwiping_ = false;
+    bool touchRedrawActive_ = false;
+    double touchSwipeMaxX_ = 0;
+    double touchLastSwipeDeltaX_ = 0;
+    std::atomic<double> touchLatestDeltaX_{0};
+    int touchLastSwipeDirection_ = 0;
+    MyDatePtr touchNewRefDate_;
+    std::unique_ptr<WeekViewAnimation> touchSwipeAnim_;
+    std::vector<WeekdayView*> touchSlideSet_;
+    // A swipe update worked out off the main thread is applied only while
+    // its swipe is tracked; every end of a swipe starts a new generation.
+    quint64 touchGeneration_ = 0;
+    kit::ScrollSwipe scrollSwipe_;
+    // Takes the slide set of a drag or swipe that ended: `commit` moves to
+    // `newRef`, otherwise the new columns go again.
+    void endLiveSlide(const std::vector<WeekdayView*>& set, bool commit, const MyDatePtr& newRef);
+    // Builds the slide set towards `direction` and an animation driving it
+    // by hand; the columns are told that they move.
+    std::unique_ptr<WeekViewAnimation> prepareLiveSlide(int direction, MyDatePtr& newRef,
+                                                        std::vector<WeekdayView*>& set);
+    void applyTouchUpdate(quint64 generation, SwipeStep step, double appliedDelta);
+    void drawPageCurlFrame(kit::Graphics& g);
+    // After a slide: the shown columns are the first of the set going back
+    // in time (a negative offset), the last ones otherwise; the others go.
+    void adoptSlideSet(const std::vector<WeekdayView*>& set, int offset);
 };

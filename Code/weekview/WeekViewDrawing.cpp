@@ -55,14 +55,17 @@ WeekView::Bar WeekView::relativeBar() const {
 }
 
 void WeekView::drawRect(kit::Graphics& g, const QRectF&) {
-    if (inPageCurl_) return;
+    if (inPageCurl_) {
+        drawPageCurlFrame(g);
+        return;
+    }
     const double W = kit::width(bounds()), H = kit::height(bounds());
     g.setDefaultLineWidth(1.0);
     g.setFillColor(kit::Color::whiteColor());
     g.fillRect(bounds());
 
     g.setColor(kit::Color::gray());
-    if (g.isDrawingToScreen()) {
+    if (g.isDrawingToScreen() || captureAsShown_) {
         const double top = std::floor(H) - 0.5;
         g.strokeLine(QPointF(0, top), QPointF(W, top));
         if (referenceDateY_) drawRelativeInYearForCw(g, referenceDateY_->calendarWeek() - 1);
@@ -175,7 +178,7 @@ void WeekView::drawHourMarks(kit::Graphics& g) {
 }
 
 void WeekView::drawPageCurlCorner(kit::Graphics& g) {
-    if (!g.isDrawingToScreen()) return;
+    if (!g.isDrawingToScreen() && !captureAsShown_) return;
     double sw = gui_vScroller_ ? kit::width(gui_vScroller_->bounds()) : 0.0;
     if (AppDelegate::currentOS() >= 3) sw = 0;
     g.drawImage(curlImageForMode(displayMode_),

@@ -130,7 +130,7 @@ void WeekView::discardPendingScrollWheelEvents() {
         }
 }
 
-void WeekView::scrollWheel(const kit::Event& event) {
+void WeekView::scrollHoursWithWheel(const kit::Event& event) {
     if (isTrackingTouches_) return;
     if (const auto& notify = services().eventHoverScrollNotify; notify && notify(event)) return;
     if (viewSet_.empty() || !gui_vScroller_) return;

@@ -96,6 +96,11 @@ void WeekView::animateSlidingTo(const MyDatePtr& firstDay) {
     const std::vector<WeekdayView*> set = createSlideSetForRefDate(firstDay, off);
     slideViews(set, off);
 
+    adoptSlideSet(set, off);
+    sliding_ = false;
+}
+
+void WeekView::adoptSlideSet(const std::vector<WeekdayView*>& set, int off) {
     const size_t n = size_t(viewSetMaxIndex() + 1);
     const size_t first = off > 0 && set.size() >= n ? set.size() - n : 0;
     viewSet_.clear();
@@ -107,7 +112,6 @@ void WeekView::animateSlidingTo(const MyDatePtr& firstDay) {
             set[i]->deleteLater();
         }
     }
-    sliding_ = false;
 }
 
 std::vector<WeekdayView*> WeekView::createSlideSetForRefDate(const MyDatePtr& firstDay, int off) {

@@ -5,6 +5,7 @@
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Event.h"
+#include "platform/kit/ScrollSwipe.h"
 #include "platform/kit/View.h"
 #include "yearview/YearViewCell.h"
 
@@ -57,11 +58,10 @@ public:
     static constexpr double kPageChangeThreshold = 40.0;
     // The pages stop this short of a whole page either way.
     static constexpr double kPageMaxInset = 80.0;
+    // A scroll gesture's trackpad point moves the pages this many points, so
+    // that they follow the fingers.
     static constexpr double kSwipeGain = 4.0;
     static constexpr double kSlideDuration = 0.3;
-    // Scroll gestures report screen points; a trackpad point is taken as four
-    // of them, so that with the swipe gain the pages follow the fingers.
-    static constexpr double kScrollPointsPerTrackpadPoint = 4.0;
 
     // What the year area asks of the parts built after it. Unset entries use
     // the year event loaders (populations) or do nothing (panels).
@@ -279,9 +279,8 @@ private:
     float lastViewDragDirection_ = 0;
     std::vector<foundation::NotificationCenter::Token> tokens_;
 
-    // Swipe state. The touch slots: initial 0, 1 and current 0, 1.
-    std::optional<kit::Touch> initialTouches[2];
-    std::optional<kit::Touch> currentTouches[2];
+    // Swipe state.
+    kit::TouchPair touches;
     bool isTrackingTouches_ = false;
     bool touchRedrawActive_ = false;
     double touchSwipeMaxX = 0;
@@ -292,7 +291,6 @@ private:
     // A swipe update computed off the main thread is applied only while its
     // generation is current; a cancel starts a new one.
     quint64 touchGeneration = 0;
-    // Horizontal scroll gestures summed since their beginning (screen points).
-    bool scrollSwipe = false;
-    double scrollSwipeX = 0;
+    // Horizontal scroll gestures standing in for swipes.
+    kit::ScrollSwipe scrollSwipe;
 };

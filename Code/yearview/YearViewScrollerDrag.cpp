@@ -140,23 +140,14 @@ void YearViewScroller::rotatePages(float direction) {
 // -- Swipes
 
 void YearViewScroller::touchesBeganWithEvent(const Event& event) {
-    const auto touching = event.touchesMatchingPhase(kit::TouchPhase::Touching, this);
-    if (touching.size() == 2) {
-        initialTouches[0] = currentTouches[0] = touching[0];
-        initialTouches[1] = currentTouches[1] = touching[1];
-    } else if (touching.size() > 2 && isTrackingTouches_) {
-        cancelTouchTracking();
-    }
+    if (touches.begin(event) > 2 && isTrackingTouches_) cancelTouchTracking();
 }
 
 void YearViewScroller::touchesMovedWithEvent(const Event& event) {
-    const auto touching = event.touchesMatchingPhase(kit::TouchPhase::Touching, this);
-    if (touching.size() != 2 || !initialTouches[0]) {
+    if (!touches.move(event)) {
         cancelTouchTracking();
         return;
     }
-    for (const kit::Touch& t : touching)
-        currentTouches[t.identity == initialTouches[0]->identity ? 0 : 1] = t;
     touchLatestDeltaX = touchDelta().x();
     if (!isTrackingTouches_) {
         if (touchLatestDeltaX != 0) {
@@ -169,8 +160,7 @@ void YearViewScroller::touchesMovedWithEvent(const Event& event) {
 }
 
 void YearViewScroller::touchesEndedWithEvent(const Event& event) {
-    if (event.touchesMatchingPhase(kit::TouchPhase::Touching, this).size() < 2)
-        cancelTouchTracking();
+    if (kit::TouchPair::endsPair(event)) cancelTouchTracking();
 }
 
 void YearViewScroller::touchesCancelledWithEvent(const Event&) {
@@ -178,49 +168,22 @@ void YearViewScroller::touchesCancelledWithEvent(const Event&) {
 }
 
 QPointF YearViewScroller::touchDelta() const {
-    if (!initialTouches[0] || !initialTouches[1] || !currentTouches[0] || !currentTouches[1])
-        return QPointF();
-    const QSizeF device = initialTouches[0]->deviceSize;
-    const double x = std::min(currentTouches[0]->normalizedPosition.x(),
-                              currentTouches[1]->normalizedPosition.x()) -
-                     std::min(initialTouches[0]->normalizedPosition.x(),
-                              initialTouches[1]->normalizedPosition.x());
-    const double y = std::min(currentTouches[0]->normalizedPosition.y(),
-                              currentTouches[1]->normalizedPosition.y()) -
-                     std::min(initialTouches[0]->normalizedPosition.y(),
-                              initialTouches[1]->normalizedPosition.y());
-    return QPointF(x * device.width(), y * device.height());
+    return touches.movedBy();
 }
 
 // Scroll gestures with phases: a horizontal one is a swipe of the pages.
 void YearViewScroller::scrollWheel(const Event& event) {
-    const unsigned phase = event.phase();
-    if (phase & kit::EventPhase::Began) {
-        scrollSwipe = std::abs(event.scrollingDeltaX()) >= std::abs(event.scrollingDeltaY()) &&
-                      event.momentumPhase() == kit::EventPhase::None;
-        scrollSwipeX = 0;
-    }
-    if (!scrollSwipe || phase == kit::EventPhase::None) {
-        kit::View::scrollWheel(event);
-        return;
-    }
-    if (phase & (kit::EventPhase::Began | kit::EventPhase::Changed)) {
-        scrollSwipeX += event.scrollingDeltaX();
-        touchLatestDeltaX = scrollSwipeX / kScrollPointsPerTrackpadPoint;
-        if (!isTrackingTouches_) {
-            if (scrollSwipeX != 0) {
-                isTrackingTouches_ = true;
-                beginTouchTracking();
-                startUpdatingTouchTracking();
-            }
-        } else {
-            startUpdatingTouchTracking();
-        }
-    }
-    if (phase & (kit::EventPhase::Ended | kit::EventPhase::Cancelled)) {
-        scrollSwipe = false;
-        cancelTouchTracking();
-    }
+    scrollSwipe.handle(event, {
+                                  [&] { kit::View::scrollWheel(event); },
+                                  [this](double deltaX) { touchLatestDeltaX = deltaX; },
+                                  [this] { return isTrackingTouches_; },
+                                  [this] {
+                                      isTrackingTouches_ = true;
+                                      beginTouchTracking();
+                                  },
+                                  [this] { startUpdatingTouchTracking(); },
+                                  [this] { cancelTouchTracking(); },
+                              });
 }
 
 // A native swipe turns one year at once.
@@ -309,6 +272,5 @@ void YearViewScroller::cancelTouchTracking() {
     touchRedrawActive_ = false;
     kit::Cursor::unhide();
     isTrackingTouches_ = false;
-    for (auto& t : initialTouches) t.reset();
-    for (auto& t : currentTouches) t.reset();
+    touches.clear();
 }

@@ -75,3 +75,52 @@ TEST(PageCurl, EndsAreExactAndTheMiddleShowsOldBackAndNew) {
 
     EXPECT_TRUE(PageCurl::render(oldPage, QImage(10, 10, QImage::Format_RGB32), 0.5, o).isNull());
 }
+
+TEST(PageCurl, BacksideShadingPictureAndExtent) {
+    const QImage oldPage = page(QColor(200, 30, 30), QColor(20, 20, 20));
+    const QImage newPage = page(QColor(30, 60, 200), QColor(250, 250, 250));
+    PageCurl::Options o;
+    o.angle = 0;
+    o.radius = 20;
+    o.shading = 0;
+
+    // The back of the sheet shows the backside picture, not the old one.
+    QImage green(oldPage.size(), QImage::Format_ARGB32_Premultiplied);
+    green.fill(QColor(0, 160, 0));
+    o.backside = green;
+    const QImage mid = PageCurl::render(oldPage, newPage, 0.5, o);
+    EXPECT_GT(qGreen(mid.pixel(5, 80)), qRed(mid.pixel(5, 80)));
+    o.backside = QImage(10, 10, QImage::Format_RGB32);
+    EXPECT_TRUE(PageCurl::render(oldPage, newPage, 0.5, o).isNull());
+    o.backside = QImage();
+
+    // The roll is lit by the shading picture: a dark one shades it, a white
+    // one leaves it as it is; the flat parts are the same with either.
+    o.shading = 1;
+    QImage white(32, 32, QImage::Format_ARGB32);
+    white.fill(Qt::white);
+    QImage dark = white;
+    dark.fill(QColor(60, 60, 60));
+    o.shadingImage = white;
+    const QImage lit = PageCurl::render(oldPage, newPage, 0.5, o);
+    o.shadingImage = dark;
+    const QImage shaded = PageCurl::render(oldPage, newPage, 0.5, o);
+    long litSum = 0, shadedSum = 0;
+    for (int x = 0; x < 240; ++x) {
+        litSum += qGray(lit.pixel(x, 80));
+        shadedSum += qGray(shaded.pixel(x, 80));
+    }
+    EXPECT_LT(shadedSum, litSum);
+    EXPECT_EQ(lit.pixel(5, 80), shaded.pixel(5, 80));
+    EXPECT_EQ(lit.pixel(235, 80), shaded.pixel(235, 80));
+
+    // Only the extent turns; outside it the frame is transparent, inside it
+    // runs from the old picture to the new one.
+    o.shadingImage = QImage();
+    o.extent = QRectF(40, 20, 160, 120);
+    for (double t : {0.0, 1.0}) {
+        const QImage frame = PageCurl::render(oldPage, newPage, t, o);
+        EXPECT_EQ(qAlpha(frame.pixel(10, 10)), 0) << t;
+        EXPECT_EQ(frame.pixel(100, 80), (t == 0 ? oldPage : newPage).pixel(100, 80)) << t;
+    }
+}
