@@ -19,6 +19,7 @@
 #include "support/MainWindowPanes.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayView.h"
+#include "WeekWindowWorld.h"
 #include "yearview/YearViewPageWorld.h"
 #include "yearview/YearViewScroller.h"
 
@@ -30,23 +31,12 @@
 namespace {
 
 using namespace yvpage;
+using eventswindow::atBerlin;
 
-QDateTime atBerlin(int year, int month, int day, int hour, int minute) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute),
-                     QTimeZone(QByteArrayLiteral("Europe/Berlin")));
-}
-
-class EditorInMainWindowTest : public PageTest {
+class EditorInMainWindowTest : public eventswindow::WeekWindowWorld {
 protected:
     void SetUp() override {
-        PageTest::SetUp();
-        kit::Animation::setInstantForTesting(true);
-        MainWindowCtrl::resetSharedWinController();
-        YearView::connectLoaderJobs();
-        YearViewEventLoader::setCalendarSources(delegate->calendarSources);
-        // As the program wires them.
-        EventConfigController::installWeekViewEntries();
-        testsupport::wireMainWindowPanes();
+        WeekWindowWorld::SetUp();
         // A timed event of the shown week (today is 15 March 2024).
         auto meeting = calstore::Event::event();
         meeting->setCalendar(work->calendar());
@@ -67,32 +57,9 @@ protected:
                 initMonthlyRecurrenceWithIntervalForDayOfTheWeekForWeekOfTheMonthEnd(1, 4, 2, {}));
         ASSERT_TRUE(YearViewEventLoader::storeNewlyCreatedEventOnCalOnView(review, work, nullptr));
         editedUID = review->uid();
-
-        controller = std::make_unique<MainWindowCtrl>();
-        controller->window();
-        controller->applicationFinishedLaunching();
-        controller->window()->makeKeyAndOrderFront();
-        week = qobject_cast<WeekView*>(controller->currentWeekView());
-        ASSERT_TRUE(week);
-        ASSERT_TRUE(
-            testsupport::waitUntil([this] { return weekRecord() && weekRecord(editedUID); }, 20));
+        openWindow([this] { return weekRecord() && weekRecord(editedUID); });
     }
-    void TearDown() override {
-        for (const QString& uid : {meetingUID, editedUID})
-            if (EventConfigController* editor =
-                    EventConfigController::registeredControllerForUID(uid)) {
-                editor->eventWasSaved();
-                editor->closeWindow();
-                delete editor;
-            }
-        testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
-        controller.reset();
-        MainWindowCtrl::changeServices([](auto& installed) { installed = {}; });
-        WeekView::changeServices([](auto& installed) { installed = {}; });
-        YearViewEventLoader::setCalendarSources(nullptr);
-        kit::Animation::setInstantForTesting(false);
-        PageTest::TearDown();
-    }
+    void TearDown() override { tearDownWindow({meetingUID, editedUID}); }
     // The meeting's entry in its week column, once the loader has filled the day.
     EventDayPtr weekRecord(const QString& uid = {}) const {
         if (!week) return nullptr;
@@ -121,8 +88,6 @@ protected:
         return main;
     }
 
-    std::unique_ptr<MainWindowCtrl> controller;
-    QPointer<WeekView> week;
     QString meetingUID;
     QString editedUID;  // a further event whose editor a test opened
 };

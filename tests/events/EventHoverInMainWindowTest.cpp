@@ -24,6 +24,7 @@
 #include "weekview/WDHeaderView.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekdayView.h"
+#include "WeekWindowWorld.h"
 #include "yearview/YearViewPageWorld.h"
 #include "yearview/YearViewScroller.h"
 
@@ -37,29 +38,20 @@
 namespace {
 
 using namespace yvpage;
+using eventswindow::atBerlin;
 
 kit::Event keyPress(int code) {
     return kit::Event::keyEvent(kit::EventType::KeyDown, code, QString());
 }
 
-QDateTime atBerlin(int year, int month, int day, int hour = 0, int minute = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute),
-                     QTimeZone(QByteArrayLiteral("Europe/Berlin")));
-}
-
-class EventHoverInMainWindowTest : public PageTest {
+class EventHoverInMainWindowTest : public eventswindow::WeekWindowWorld {
 protected:
-    void SetUp() override {
-        PageTest::SetUp();
-        kit::Animation::setInstantForTesting(true);
-        MainWindowCtrl::resetSharedWinController();
-        YearView::connectLoaderJobs();
-        YearViewEventLoader::setCalendarSources(delegate->calendarSources);
-        // As the program wires them.
-        EventConfigController::installWeekViewEntries();
+    void installMore() override {
         EventHoverController::installEntries();
         EventSheetController::installWeekViewEntries();
-        testsupport::wireMainWindowPanes();
+    }
+    void SetUp() override {
+        WeekWindowWorld::SetUp();
         // Today is 15 March 2024: a meeting, a repeating review and a birthday
         // in the week shown.
         meetingUID = store(work, QStringLiteral("Planning meeting"), atBerlin(2024, 3, 13, 9, 5),
@@ -81,34 +73,13 @@ protected:
                           calstore::RecurrenceRule::initYearlyRecurrenceWithIntervalEnd(1, {}));
                   });
 
-        controller = std::make_unique<MainWindowCtrl>();
-        controller->window();
-        controller->applicationFinishedLaunching();
-        controller->window()->makeKeyAndOrderFront();
-        week = qobject_cast<WeekView*>(controller->currentWeekView());
-        ASSERT_TRUE(week);
-        ASSERT_TRUE(
-            testsupport::waitUntil([this] { return record(meetingUID) && record(reviewUID); }, 20));
+        openWindow([this] { return record(meetingUID) && record(reviewUID); });
     }
     void TearDown() override {
         EventSheetController::resetSharedWinController();
         EventHoverController::resetSharedWinController();
-        for (const QString& uid : {meetingUID, reviewUID})
-            if (EventConfigController* editor =
-                    EventConfigController::registeredControllerForUID(uid)) {
-                editor->eventWasSaved();
-                editor->closeWindow();
-                delete editor;
-            }
-        testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 10);
-        controller.reset();
-        MainWindowCtrl::changeServices([](auto& installed) { installed = {}; });
-        WeekView::changeServices([](auto& installed) { installed = {}; });
-        YearViewScroller::changeServices([](auto& installed) { installed = {}; });
         EventHoverController::changeServices([](auto& installed) { installed = {}; });
-        YearViewEventLoader::setCalendarSources(nullptr);
-        kit::Animation::setInstantForTesting(false);
-        PageTest::TearDown();
+        tearDownWindow({meetingUID, reviewUID});
     }
 
     QString store(const CalendarPtr& calendar, const QString& title, const QDateTime& start,
@@ -182,8 +153,6 @@ protected:
         return image;
     }
 
-    std::unique_ptr<MainWindowCtrl> controller;
-    QPointer<WeekView> week;
     QString meetingUID, reviewUID, birthdayUID;
 };
 
