@@ -82,6 +82,7 @@ protected:
                         {kMarkerB, markerEntry("Trip", "marks", 2, 1)}});
         load();
         showRows();
+        outline.onReload = [this] { showRows(); };
         sources->setOutlineView(&outline);
     }
 

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace calsrctest {
 
 using foundation::Defaults;
@@ -49,7 +51,12 @@ public:
     }
     int rowForItem(const SourceListItemPtr& item) const override { return int(rows.indexOf(item)); }
     void selectRow(int row) override { selected = row; }
-    void reloadData() override { ++reloads; }
+    std::function<void()> onReload;  // a list that shows new rows after a reload
+
+    void reloadData() override {
+        ++reloads;
+        if (onReload) onReload();
+    }
     void deselectAllRows() override { selected = -1; }
 };
 
