@@ -23,14 +23,14 @@ bool colorsDiffer(const QColor& a, const QColor& b) {
 // The colour of a calendar the setup assistant makes, by calendar type.
 QColor assistantColorForType(int type) {
     switch (type) {
-    case Calendar::kTypeHoliday:
-        return QColor::fromRgbF(1, 1, 0);
-    case Calendar::kTypeBirthday:
-        return QColor::fromRgbF(1, 0.5, 0);
-    case Calendar::kTypeMarker:
-        return QColor::fromRgbF(0.5, 0, 0.5);
-    default:
-        return QColor::fromRgbF(0, 1, 0);
+        case Calendar::kTypeHoliday:
+            return QColor::fromRgbF(1, 1, 0);
+        case Calendar::kTypeBirthday:
+            return QColor::fromRgbF(1, 0.5, 0);
+        case Calendar::kTypeMarker:
+            return QColor::fromRgbF(0.5, 0, 0.5);
+        default:
+            return QColor::fromRgbF(0, 1, 0);
     }
 }
 
@@ -49,8 +49,8 @@ void CalendarSources::expandInOutline(const CalendarGroupPtr& group) {
 }
 
 void CalendarSources::postTypeOrColorChanged() {
-    foundation::NotificationCenter::defaultCenter().post(
-        calendarTypeOrColorChangedNotification, this);
+    foundation::NotificationCenter::defaultCenter().post(calendarTypeOrColorChangedNotification,
+                                                         this);
 }
 
 bool CalendarSources::saveStoreCalendar(const CalendarPtr& calendar) {
@@ -166,8 +166,8 @@ void CalendarSources::deleteCalendar() {
     // The year pages drop the events of a calendar that left the store.
     if (removed && !uid.isEmpty())
         if (const auto hooks = MainWindowHooks::shared()) hooks->calendarsRemoved({calendar});
-    foundation::NotificationCenter::defaultCenter().post(
-        calendarSelectionChangedNotification, this);
+    foundation::NotificationCenter::defaultCenter().post(calendarSelectionChangedNotification,
+                                                         this);
     saveCalendarConfig();
     saveMarkerConfig();
 }

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "platform/kit/Button.h"
+#include "platform/kit/HelpBrowser.h"
 #include "platform/kit/WindowController.h"
 
 #include <QPointer>
 #include <QString>
-
-namespace kit {
-class Button;
-class HelpBrowser;
-}  // namespace kit
 
 // The help window: the application's help pages (HTML among its resources)
 // with back, home and forward buttons. The Help menu opens it on the start

@@ -61,11 +61,11 @@ kit::Window* CalendarSheetController::loadWindow() {
     using namespace sourcesheets;
     auto* sheet = new kit::Window(QRectF(0, 0, kWidth, kHeight), kit::Window::Titled);
     kit::View* content = sheet->contentView();
-    gui_calImage = new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize,
-                                             kPictureSize));
+    gui_calImage =
+        new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize, kPictureSize));
     content->addSubview(gui_calImage);
-    gui_headline = kit::TextField::labelWithString(QString(),
-                                                   QRectF(kLabelX, kHeight - 44, kWidth - 116, 22));
+    gui_headline =
+        kit::TextField::labelWithString(QString(), QRectF(kLabelX, kHeight - 44, kWidth - 116, 22));
     gui_headline->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
     content->addSubview(gui_headline);
 
@@ -89,8 +89,8 @@ kit::Window* CalendarSheetController::loadWindow() {
     gui_warningIcon = new kit::ImageView(QRectF(kLabelX, 58, 20, 20));
     gui_warningIcon->setImage(kit::Image::named(QStringLiteral("EventWarning"), QSizeF(20, 20)));
     content->addSubview(gui_warningIcon);
-    gui_warningLabel = kit::TextField::labelWithString(QString(),
-                                                       QRectF(kLabelX + 26, 58, kWidth - 142, 20));
+    gui_warningLabel =
+        kit::TextField::labelWithString(QString(), QRectF(kLabelX + 26, 58, kWidth - 142, 20));
     gui_warningLabel->setTextColor(QColor(0xb0, 0x1c, 0x1c));
     content->addSubview(gui_warningLabel);
 
@@ -144,8 +144,8 @@ void CalendarSheetController::openSheetForCalendarOnWindowFrom(
     const CalendarGroupPtr group = from->groupOfCalendar(calendar);
     const bool subscription = group && group->type() == CalendarGroup::kTypeSubscriptions;
     const bool locked = birthdays || subscription;
-    const QString groupName =
-        group ? sourcesheets::capitalizedWords(group->shortName()) : text("csCalendarGroupNameLocal");
+    const QString groupName = group ? sourcesheets::capitalizedWords(group->shortName())
+                                    : text("csCalendarGroupNameLocal");
 
     editedCalendar_ = calendar;
     caller = from;

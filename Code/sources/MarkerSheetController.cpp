@@ -61,8 +61,8 @@ kit::Window* MarkerSheetController::loadWindow() {
     using namespace sourcesheets;
     auto* sheet = new kit::Window(QRectF(0, 0, kWidth, kHeight), kit::Window::Titled);
     kit::View* content = sheet->contentView();
-    gui_mrkImage = new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize,
-                                             kPictureSize));
+    gui_mrkImage =
+        new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize, kPictureSize));
     content->addSubview(gui_mrkImage);
     gui_headline = kit::TextField::labelWithString(text("markerEditSheetHeadline"),
                                                    QRectF(kLabelX, kHeight - 44, kWidth - 116, 22));
@@ -117,7 +117,8 @@ void MarkerSheetController::loadDeleteSheet() {
     gui_mrkDeleteText = made.text;
     gui_mrkDeleteButton = made.ok;
     gui_mrkDeleteCancel = made.cancel;
-    gui_mrkDeleteMarks = new kit::Button(QRectF(100, 48, kWidth - 120, 22), kit::Button::Type::Checkbox);
+    gui_mrkDeleteMarks =
+        new kit::Button(QRectF(100, 48, kWidth - 120, 22), kit::Button::Type::Checkbox);
     gui_mrkDeleteMarks->setTitle(text("markerDeleteSheetMarks"));
     made.window->contentView()->addSubview(gui_mrkDeleteMarks);
 }
@@ -227,11 +228,12 @@ void MarkerSheetController::okPressed(QObject*) {
     if (!sources || !isEditSheetUp()) return;
     const QString store = selectedCalendarID();
     if (store.isEmpty() || gui_mrkName->stringValue().isEmpty()) return;
-    markerParameters_ = QVariantMap{{QStringLiteral("title"), gui_mrkName->stringValue()},
-                                    {QStringLiteral("notes"), gui_mrkDescription->stringValue()},
-                                    {QStringLiteral("color"), gui_mrkColor->color()},
-                                    {QStringLiteral("type"), gui_mrkType->indexOfSelectedItem() + 1},
-                                    {QStringLiteral("calendar"), store}};
+    markerParameters_ =
+        QVariantMap{{QStringLiteral("title"), gui_mrkName->stringValue()},
+                    {QStringLiteral("notes"), gui_mrkDescription->stringValue()},
+                    {QStringLiteral("color"), gui_mrkColor->color()},
+                    {QStringLiteral("type"), gui_mrkType->indexOfSelectedItem() + 1},
+                    {QStringLiteral("calendar"), store}};
     // A title another marker has leaves the sheet open.
     if (sources->markerUpdatedWithData(markerParameters_)) endSheet(gui_mrkSheet);
 }

@@ -1,13 +1,13 @@
 #include "sources/SourceSheetParts.h"
 
+#include "platform/foundation/Localized.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Font.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/ImageView.h"
-#include "platform/foundation/Localized.h"
-#include "platform/kit/Window.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/View.h"
+#include "platform/kit/Window.h"
 
 #include <QPainter>
 
@@ -85,9 +85,9 @@ Buttons bottomButtons(kit::View* content, double width, QObject* target) {
                        "helpPressed");
     made.ok = button(content, foundation::localized(QStringLiteral("csvSheetOK")),
                      QStringLiteral("\r"), QRectF(width - 120, 14, 100, 28), target, "okPressed");
-    made.cancel = button(content, foundation::localized(QStringLiteral("csvSheetCancel")),
-                         QStringLiteral("\x1b"), QRectF(width - 228, 14, 100, 28), target,
-                         "cancelPressed");
+    made.cancel =
+        button(content, foundation::localized(QStringLiteral("csvSheetCancel")),
+               QStringLiteral("\x1b"), QRectF(width - 228, 14, 100, 28), target, "cancelPressed");
     return made;
 }
 
@@ -95,16 +95,16 @@ DeleteSheet deleteSheet(double width, double height, QObject* target) {
     DeleteSheet made;
     made.window = new kit::Window(QRectF(0, 0, width, height), kit::Window::Titled);
     kit::View* content = made.window->contentView();
-    made.image = new kit::ImageView(
-        QRectF(20, height - 20 - kPictureSize, kPictureSize, kPictureSize));
+    made.image =
+        new kit::ImageView(QRectF(20, height - 20 - kPictureSize, kPictureSize, kPictureSize));
     content->addSubview(made.image);
-    made.text = kit::TextField::labelWithString(QString(),
-                                                QRectF(100, height - 20 - 56, width - 120, 56));
+    made.text =
+        kit::TextField::labelWithString(QString(), QRectF(100, height - 20 - 56, width - 120, 56));
     made.text->setWraps(true);
     content->addSubview(made.text);
-    made.ok = button(content, foundation::localized(QStringLiteral("csvSheetDelete")),
-                     QStringLiteral("\r"), QRectF(width - 120, 14, 100, 28), target,
-                     "okDeletePressed");
+    made.ok =
+        button(content, foundation::localized(QStringLiteral("csvSheetDelete")),
+               QStringLiteral("\r"), QRectF(width - 120, 14, 100, 28), target, "okDeletePressed");
     made.cancel = button(content, foundation::localized(QStringLiteral("csvSheetCancel")),
                          QStringLiteral("\x1b"), QRectF(width - 228, 14, 100, 28), target,
                          "cancelDeletePressed");

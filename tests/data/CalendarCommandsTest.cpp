@@ -19,11 +19,16 @@ struct Posts {
         for (const QString& name : {CalendarSources::calendarTypeOrColorChangedNotification,
                                     CalendarSources::calendarSelectionChangedNotification})
             foundation::NotificationCenter::defaultCenter().addObserver(
-                this, name, nullptr, [this, name](const foundation::Notification&) { ++counts[name]; });
+                this, name, nullptr,
+                [this, name](const foundation::Notification&) { ++counts[name]; });
     }
     ~Posts() { foundation::NotificationCenter::defaultCenter().removeObserver(this); }
-    int typeOrColor() const { return counts.value(CalendarSources::calendarTypeOrColorChangedNotification); }
-    int selection() const { return counts.value(CalendarSources::calendarSelectionChangedNotification); }
+    int typeOrColor() const {
+        return counts.value(CalendarSources::calendarTypeOrColorChangedNotification);
+    }
+    int selection() const {
+        return counts.value(CalendarSources::calendarSelectionChangedNotification);
+    }
     QHash<QString, int> counts;
 };
 
@@ -45,12 +50,20 @@ protected:
         CalendarSourcesTest::SetUp();
         saved_ = CalendarSources::services();
         CalendarSources::changeServices([this](CalendarSources::Services& s) {
-            s.openCalendarSheet = [this](const CalendarPtr& c) { sheets << "calendar " + c->title(); };
+            s.openCalendarSheet = [this](const CalendarPtr& c) {
+                sheets << "calendar " + c->title();
+            };
             s.openMarkerSheet = [this](const EMarkerPtr& m) { sheets << "marker " + m->title(); };
-            s.openBirthdaySheet = [this](const CalendarPtr& c) { sheets << "birthdays " + c->title(); };
-            s.openHolidaySheet = [this](const CalendarPtr& c) { sheets << "holidays " + c->title(); };
+            s.openBirthdaySheet = [this](const CalendarPtr& c) {
+                sheets << "birthdays " + c->title();
+            };
+            s.openHolidaySheet = [this](const CalendarPtr& c) {
+                sheets << "holidays " + c->title();
+            };
             s.hoverShowForCalendar = [this](const CalendarPtr& c, const QRectF&,
-                                            SourceListOutline*) { sheets << "hover " + c->title(); };
+                                            SourceListOutline*) {
+                sheets << "hover " + c->title();
+            };
             s.hoverShowForMarker = [this](const EMarkerPtr& m, const QRectF&, SourceListOutline*) {
                 sheets << "hover " + m->title();
             };
@@ -104,7 +117,8 @@ protected:
         return {{"title", title}, {"notes", notes}, {"color", color}, {"type", type}};
     }
     QString folderTitle(const QString& uid) const {
-        return QString::fromUtf8(dir.read(QStringLiteral("store/%1/displayname").arg(uid))).trimmed();
+        return QString::fromUtf8(dir.read(QStringLiteral("store/%1/displayname").arg(uid)))
+            .trimmed();
     }
     QVariantMap savedEntry(const QString& group, const QString& key) const {
         return saved(group).value(key).toMap();
@@ -217,9 +231,10 @@ TEST_F(CalendarCommandsTest, DeletingACalendarTakesItsMarkersAndLeavesTheYearPag
 
 TEST_F(CalendarCommandsTest, ADeletionTheStoreRefusesKeepsTheCalendarWithItsError) {
     addCalendar({"work", "Work"});
-    dir.write("store/work/ev.ics", "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:ev\n"
-                                   "DTSTART;VALUE=DATE:20260101\nSUMMARY:A\nEND:VEVENT\n"
-                                   "END:VCALENDAR\n");
+    dir.write("store/work/ev.ics",
+              "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:ev\n"
+              "DTSTART;VALUE=DATE:20260101\nSUMMARY:A\nEND:VEVENT\n"
+              "END:VCALENDAR\n");
     load();
     auto hooks = std::make_shared<RecordingHooks>();
     MainWindowHooks::setShared(hooks);
@@ -229,9 +244,10 @@ TEST_F(CalendarCommandsTest, ADeletionTheStoreRefusesKeepsTheCalendarWithItsErro
     const CalendarPtr work = sources->calendarWithUID("work");
     ASSERT_TRUE(work);
     // Another program changes an event after it was read.
-    dir.write("store/work/ev.ics", "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:ev\n"
-                                   "DTSTART;VALUE=DATE:20260102\nSUMMARY:B\nEND:VEVENT\n"
-                                   "END:VCALENDAR\n");
+    dir.write("store/work/ev.ics",
+              "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:ev\n"
+              "DTSTART;VALUE=DATE:20260102\nSUMMARY:B\nEND:VEVENT\n"
+              "END:VCALENDAR\n");
     select(work);
     sources->deleteEntry();
     foundation::LogCapture log;
@@ -252,8 +268,11 @@ TEST_F(CalendarCommandsTest, TheMarkerSheetsResultAndRenamingInPlace) {
     const EMarkerPtr vacation = sources->markerWithUID(kMarkerA);
     select(vacation);
     sources->entryEdit();
-    QVariantMap data{{"title", "Trip"}, {"notes", "n"}, {"color", QColor(Qt::green)},
-                     {"type", 3}, {"calendar", "marks"}};
+    QVariantMap data{{"title", "Trip"},
+                     {"notes", "n"},
+                     {"color", QColor(Qt::green)},
+                     {"type", 3},
+                     {"calendar", "marks"}};
     EXPECT_FALSE(sources->markerUpdatedWithData(data));
     EXPECT_EQ(vacation->title(), "Vacation");
 
@@ -329,13 +348,12 @@ TEST_F(CalendarCommandsTest, DoubleClickOpensListSheetsHoversOrTheEditSheet) {
         bool option;
         QString opened;
     };
-    for (const Case& c : {Case{"Birthdays", false, "birthdays Birthdays"},
-                          Case{"Birthdays", true, "birthdays Birthdays"},
-                          Case{"Holidays", true, "holidays Holidays"},
-                          Case{"Work", false, "hover Work"},
-                          Case{"Work", true, "calendar Work"},
-                          Case{"Vacation", false, "hover Vacation"},
-                          Case{"Vacation", true, "marker Vacation"}}) {
+    for (const Case& c :
+         {Case{"Birthdays", false, "birthdays Birthdays"},
+          Case{"Birthdays", true, "birthdays Birthdays"},
+          Case{"Holidays", true, "holidays Holidays"}, Case{"Work", false, "hover Work"},
+          Case{"Work", true, "calendar Work"}, Case{"Vacation", false, "hover Vacation"},
+          Case{"Vacation", true, "marker Vacation"}}) {
         SourceListItemPtr item = sources->calendarWithName(c.row);
         if (!item) item = sources->markerWithName(c.row);
         select(item);

@@ -1,5 +1,5 @@
-#include "data/CalendarSources.h"
 #include "CalendarSourcesTestSupport.h"
+#include "data/CalendarSources.h"
 
 #include "data/OutlineViewSpacer.h"
 #include "data/SourceListOutline.h"

@@ -49,7 +49,8 @@ protected:
         CalendarSheetController::resetSharedWinController();
         MarkerSheetController::resetSharedWinController();
         sourcesheets::setHelpHandler({});
-        CalendarSources::changeServices([this](CalendarSources::Services& s) { s = savedServices; });
+        CalendarSources::changeServices(
+            [this](CalendarSources::Services& s) { s = savedServices; });
         if (sources) sources->setOutlineView(nullptr);
         host.reset();
         CalendarSourcesTest::TearDown();
@@ -62,15 +63,26 @@ protected:
         addCalendar({"news", "News", "subscription"});
         addCalendar({"m1", "Marks"});
         addCalendar({"m2", "Marks"});
+        Defaults::standard().setObject(CalendarSources::kCalendarsPrefs,
+                                       QVariantMap{{"work", calendarEntry("Work", true, 1, 0)},
+                                                   {"news", calendarEntry("News", true, 1, 1)},
+                                                   {"m1", calendarEntry("Marks", true, 4, 2)},
+                                                   {"m2", calendarEntry("Marks", true, 4, 3)}});
         Defaults::standard().setObject(
-            CalendarSources::kCalendarsPrefs,
-            QVariantMap{{"work", calendarEntry("Work", true, 1, 0)},
-                        {"news", calendarEntry("News", true, 1, 1)},
-                        {"m1", calendarEntry("Marks", true, 4, 2)},
-                        {"m2", calendarEntry("Marks", true, 4, 3)}});
-        Defaults::standard().setObject(CalendarSources::kMarkersPrefs,
-                                       QVariantMap{{kMarkerA, markerEntry("Vacation", "m2", 9, 0)}});
+            CalendarSources::kMarkersPrefs,
+            QVariantMap{{kMarkerA, markerEntry("Vacation", "m2", 9, 0)}});
         load();
+        showList();
+    }
+
+    // The list shows every calendar and marker, and new rows after a reload.
+    void showList() {
+        outline.onReload = [this] {
+            outline.rows.clear();
+            for (const auto& group : {sources->localGroup(), sources->markersGroup()})
+                outline.rows << group->elements();
+        };
+        outline.onReload();
         sources->setOutlineView(&outline);
     }
 
@@ -222,7 +234,7 @@ TEST_F(SourceSheetsTest, TheMarkerSheetTakesTheStoreChosenByItsIdentifier) {
 TEST_F(SourceSheetsTest, WithoutAMarkerStoreOnlyCancelLeavesTheSheet) {
     addCalendar({"work", "Work"});
     load();
-    sources->setOutlineView(&outline);
+    showList();
     auto* sheets = MarkerSheetController::sharedWinController();
     sources->newMarker();
     const EMarkerPtr fresh = sources->editedMarker();
@@ -270,7 +282,8 @@ TEST(SourceSheetPictures, MasksAreHalvedAndBrightColoursCapped) {
     // The calendar picture: its head in the colour, the page below it white.
     const QImage calendar = CalendarSheetController::calendarImageWithColor(QColor(0, 0, 255));
     EXPECT_EQ(calendar.size(), QSize(128, 128));
-    EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(calendar, 64, 28), QColor(0, 0, 217), 20));
+    EXPECT_TRUE(
+        testsupport::colorNear(testsupport::pixel(calendar, 64, 28), QColor(0, 0, 217), 20));
     EXPECT_TRUE(testsupport::colorNear(testsupport::pixel(calendar, 56, 84), Qt::white, 20));
     const QImage marker =
         MarkerSheetController::markerImageWithColor(QColor(255, 0, 0), QColor(0, 160, 0));
@@ -283,7 +296,8 @@ TEST(SourceSheetPictures, MasksAreHalvedAndBrightColoursCapped) {
     const QList<QImage> pictures = {
         calendar, CalendarSheetController::calendarDeleteImageWithColor(Qt::white), marker,
         MarkerSheetController::markerDeleteImageWithColor(QColor(255, 160, 0), Qt::gray)};
-    for (int i = 0; i < pictures.size(); ++i) painter.drawImage(QPointF(4 + i * 136, 4), pictures[i]);
+    for (int i = 0; i < pictures.size(); ++i)
+        painter.drawImage(QPointF(4 + i * 136, 4), pictures[i]);
     painter.end();
     testsupport::saveForInspection(sheet, "source-sheet-pictures");
 }
