@@ -21,18 +21,9 @@ CalendarSheetController* CSC_sharedWinController = nullptr;
 constexpr double kWidth = 480;
 constexpr double kHeight = 262;
 constexpr double kDeleteHeight = 128;
-constexpr double kLabelX = 96;
-constexpr double kLabelWidth = 92;
-constexpr double kFieldX = kLabelX + kLabelWidth + 8;
-constexpr double kFieldWidth = kWidth - kFieldX - 20;
 
 QString text(const char* key) {
     return foundation::localized(QString::fromLatin1(key));
-}
-
-// A row of the form, `index` rows below the headline.
-QRectF rowFrame(int index, double x, double width) {
-    return QRectF(x, kHeight - 76 - index * 34, width, 24);
 }
 
 }  // namespace
@@ -52,34 +43,27 @@ CalendarSheetController::CalendarSheetController() {
 
 CalendarSheetController::~CalendarSheetController() {
     if (CSC_sharedWinController == this) CSC_sharedWinController = nullptr;
-    if (isEditSheetUp()) kit::Sheet::endSheet(gui_calSheet);
-    if (isDeleteSheetUp()) kit::Sheet::endSheet(gui_calDeleteSheet);
+    sourcesheets::endIfUp(gui_calSheet);
+    sourcesheets::endIfUp(gui_calDeleteSheet);
     delete gui_calDeleteSheet;  // the window controller deletes the edit sheet
 }
 
 kit::Window* CalendarSheetController::loadWindow() {
     using namespace sourcesheets;
-    auto* sheet = new kit::Window(QRectF(0, 0, kWidth, kHeight), kit::Window::Titled);
+    const EditSheet made = editSheet(kWidth, kHeight, this);
+    kit::Window* sheet = made.window;
     kit::View* content = sheet->contentView();
-    gui_calImage =
-        new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize, kPictureSize));
-    content->addSubview(gui_calImage);
-    gui_headline =
-        kit::TextField::labelWithString(QString(), QRectF(kLabelX, kHeight - 44, kWidth - 116, 22));
-    gui_headline->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
-    content->addSubview(gui_headline);
-
-    label(content, text("csvEditCalName"), rowFrame(0, kLabelX, kLabelWidth));
-    gui_calName = field(content, rowFrame(0, kFieldX, kFieldWidth), this);
-    label(content, text("csvEditCalDescription"), rowFrame(1, kLabelX, kLabelWidth));
-    gui_calDescription = field(content, rowFrame(1, kFieldX, kFieldWidth), this);
-    label(content, text("csvEditCalColor"), rowFrame(2, kLabelX, kLabelWidth));
-    gui_calColor = new kit::ColorWell(rowFrame(2, kFieldX, 52));
-    gui_calColor->setTarget(this);
-    gui_calColor->setAction("colorChanged");
-    content->addSubview(gui_calColor);
-    gui_calTypeLabel = label(content, QString(), rowFrame(3, kLabelX - 40, kLabelWidth + 40));
-    gui_calType = new kit::PopUpButton(rowFrame(3, kFieldX, 180));
+    gui_calImage = made.image;
+    gui_headline = made.headline;
+    gui_calName = made.name;
+    gui_calDescription = made.description;
+    gui_calColor = made.color;
+    gui_helpButton = made.buttons.help;
+    gui_okButton = made.buttons.ok;
+    gui_cancelButton = made.buttons.cancel;
+    gui_calTypeLabel =
+        label(content, QString(), rowFrame(kHeight, 3, kLabelX - 40, kLabelWidth + 40));
+    gui_calType = new kit::PopUpButton(rowFrame(kHeight, 3, kFieldX, 180));
     gui_calType->addItemsWithTitles({text("csvEditCalTypeNormal"), text("csvEditCalTypeHoliday"),
                                      text("csvEditCalTypeBirthday"), text("csvEditCalTypeMarker")});
     gui_calType->setTarget(this);
@@ -94,10 +78,6 @@ kit::Window* CalendarSheetController::loadWindow() {
     gui_warningLabel->setTextColor(QColor(0xb0, 0x1c, 0x1c));
     content->addSubview(gui_warningLabel);
 
-    const Buttons buttons = bottomButtons(content, kWidth, this);
-    gui_helpButton = buttons.help;
-    gui_okButton = buttons.ok;
-    gui_cancelButton = buttons.cancel;
     gui_calSheet = sheet;
     loadDeleteSheet();
     return sheet;
@@ -122,15 +102,11 @@ kit::Window* CalendarSheetController::deleteSheet() {
 }
 
 bool CalendarSheetController::isEditSheetUp() const {
-    return gui_calSheet && kit::Sheet::sheetParent(gui_calSheet);
+    return sourcesheets::isUp(gui_calSheet);
 }
 
 bool CalendarSheetController::isDeleteSheetUp() const {
-    return gui_calDeleteSheet && kit::Sheet::sheetParent(gui_calDeleteSheet);
-}
-
-void CalendarSheetController::endSheet(kit::Window* sheet) {
-    if (sheet && kit::Sheet::sheetParent(sheet)) kit::Sheet::endSheet(sheet, 0);
+    return sourcesheets::isUp(gui_calDeleteSheet);
 }
 
 void CalendarSheetController::openSheetForCalendarOnWindowFrom(
@@ -194,7 +170,7 @@ void CalendarSheetController::okPressed(QObject*) {
                                  {QStringLiteral("color"), gui_calColor->color()},
                                  {QStringLiteral("type"), gui_calType->indexOfSelectedItem() + 1}};
     if (sources->calendarUpdatedWithData(calParameters_)) {
-        endSheet(gui_calSheet);
+        sourcesheets::endIfUp(gui_calSheet);
         return;
     }
     gui_warningLabel->setStringValue(text("csvEditCalNameDuplicate"));
@@ -205,7 +181,7 @@ void CalendarSheetController::okPressed(QObject*) {
 void CalendarSheetController::cancelPressed(QObject*) {
     if (const auto sources = caller.lock(); sources && editedCalendar_ && editedCalendar_->isNew())
         sources->removeEditedCalendar();
-    endSheet(gui_calSheet);
+    sourcesheets::endIfUp(gui_calSheet);
 }
 
 void CalendarSheetController::helpPressed(QObject*) {
@@ -229,11 +205,11 @@ void CalendarSheetController::openDeleteSheetForCalendarOnWindowFrom(
 void CalendarSheetController::okDeletePressed(QObject*) {
     if (!isDeleteSheetUp()) return;
     if (const auto sources = caller.lock()) sources->deleteCalendar();
-    endSheet(gui_calDeleteSheet);
+    sourcesheets::endIfUp(gui_calDeleteSheet);
 }
 
 void CalendarSheetController::cancelDeletePressed(QObject*) {
-    endSheet(gui_calDeleteSheet);
+    sourcesheets::endIfUp(gui_calDeleteSheet);
 }
 
 QImage CalendarSheetController::calendarImageWithColor(const QColor& color) {

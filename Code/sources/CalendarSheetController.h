@@ -83,7 +83,6 @@ protected:
 
 private:
     void loadDeleteSheet();
-    void endSheet(kit::Window* sheet);
 
     QPointer<kit::ImageView> gui_calImage;
     QPointer<kit::Window> gui_calSheet;

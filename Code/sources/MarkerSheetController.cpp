@@ -21,18 +21,10 @@ MarkerSheetController* MSC_sharedWinController = nullptr;
 constexpr double kWidth = 500;
 constexpr double kHeight = 330;
 constexpr double kDeleteHeight = 150;
-constexpr double kLabelX = 96;
-constexpr double kLabelWidth = 92;
-constexpr double kFieldX = kLabelX + kLabelWidth + 8;
-constexpr double kFieldWidth = kWidth - kFieldX - 20;
 constexpr int kMarkerTypes = 9;
 
 QString text(const char* key) {
     return foundation::localized(QString::fromLatin1(key));
-}
-
-QRectF rowFrame(int index, double x, double width) {
-    return QRectF(x, kHeight - 76 - index * 34, width, 24);
 }
 
 }  // namespace
@@ -52,44 +44,37 @@ MarkerSheetController::MarkerSheetController() {
 
 MarkerSheetController::~MarkerSheetController() {
     if (MSC_sharedWinController == this) MSC_sharedWinController = nullptr;
-    if (isEditSheetUp()) kit::Sheet::endSheet(gui_mrkSheet);
-    if (isDeleteSheetUp()) kit::Sheet::endSheet(gui_mrkDeleteSheet);
+    sourcesheets::endIfUp(gui_mrkSheet);
+    sourcesheets::endIfUp(gui_mrkDeleteSheet);
     delete gui_mrkDeleteSheet;  // the window controller deletes the edit sheet
 }
 
 kit::Window* MarkerSheetController::loadWindow() {
     using namespace sourcesheets;
-    auto* sheet = new kit::Window(QRectF(0, 0, kWidth, kHeight), kit::Window::Titled);
+    const EditSheet made = editSheet(kWidth, kHeight, this);
+    kit::Window* sheet = made.window;
     kit::View* content = sheet->contentView();
-    gui_mrkImage =
-        new kit::ImageView(QRectF(20, kHeight - 20 - kPictureSize, kPictureSize, kPictureSize));
-    content->addSubview(gui_mrkImage);
-    gui_headline = kit::TextField::labelWithString(text("markerEditSheetHeadline"),
-                                                   QRectF(kLabelX, kHeight - 44, kWidth - 116, 22));
-    gui_headline->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
-    content->addSubview(gui_headline);
-
-    label(content, text("csvEditCalName"), rowFrame(0, kLabelX, kLabelWidth));
-    gui_mrkName = field(content, rowFrame(0, kFieldX, kFieldWidth), this);
-    label(content, text("csvEditCalDescription"), rowFrame(1, kLabelX, kLabelWidth));
-    gui_mrkDescription = field(content, rowFrame(1, kFieldX, kFieldWidth), this);
-    label(content, text("csvEditCalColor"), rowFrame(2, kLabelX, kLabelWidth));
-    gui_mrkColor = new kit::ColorWell(rowFrame(2, kFieldX, 52));
-    gui_mrkColor->setTarget(this);
-    gui_mrkColor->setAction("colorChanged");
-    content->addSubview(gui_mrkColor);
-    label(content, text("markerEditMarkerType"), rowFrame(3, kLabelX, kLabelWidth));
-    gui_mrkType = new kit::PopUpButton(rowFrame(3, kFieldX, 120));
+    gui_mrkImage = made.image;
+    gui_headline = made.headline;
+    gui_headline->setStringValue(text("markerEditSheetHeadline"));
+    gui_mrkName = made.name;
+    gui_mrkDescription = made.description;
+    gui_mrkColor = made.color;
+    gui_helpButton = made.buttons.help;
+    gui_okButton = made.buttons.ok;
+    gui_cancelButton = made.buttons.cancel;
+    label(content, text("markerEditMarkerType"), rowFrame(kHeight, 3, kLabelX, kLabelWidth));
+    gui_mrkType = new kit::PopUpButton(rowFrame(kHeight, 3, kFieldX, 120));
     for (int type = 1; type <= kMarkerTypes; ++type)
         gui_mrkType->addItemWithTitle(QString::number(type))
             ->setImage(EMarker::miniIconForTypeAndColor(type, QColor(Qt::black)));
     content->addSubview(gui_mrkType);
-    label(content, text("markerEditMarkerCalendar"), rowFrame(4, kLabelX, kLabelWidth));
-    gui_mrkCalendars = new kit::PopUpButton(rowFrame(4, kFieldX, 200));
+    label(content, text("markerEditMarkerCalendar"), rowFrame(kHeight, 4, kLabelX, kLabelWidth));
+    gui_mrkCalendars = new kit::PopUpButton(rowFrame(kHeight, 4, kFieldX, 200));
     gui_mrkCalendars->setTarget(this);
     gui_mrkCalendars->setAction("calendarChanged");
     content->addSubview(gui_mrkCalendars);
-    gui_errorImg = new kit::ImageView(rowFrame(4, kFieldX + 206, 24));
+    gui_errorImg = new kit::ImageView(rowFrame(kHeight, 4, kFieldX + 206, 24));
     gui_errorImg->setImage(kit::Image::named(QStringLiteral("CalTypeError"), QSizeF(20, 20)));
     content->addSubview(gui_errorImg);
 
@@ -101,10 +86,6 @@ kit::Window* MarkerSheetController::loadWindow() {
     gui_cautionText->setWraps(true);
     content->addSubview(gui_cautionText);
 
-    const Buttons buttons = bottomButtons(content, kWidth, this);
-    gui_helpButton = buttons.help;
-    gui_okButton = buttons.ok;
-    gui_cancelButton = buttons.cancel;
     gui_mrkSheet = sheet;
     loadDeleteSheet();
     return sheet;
@@ -133,15 +114,11 @@ kit::Window* MarkerSheetController::deleteSheet() {
 }
 
 bool MarkerSheetController::isEditSheetUp() const {
-    return gui_mrkSheet && kit::Sheet::sheetParent(gui_mrkSheet);
+    return sourcesheets::isUp(gui_mrkSheet);
 }
 
 bool MarkerSheetController::isDeleteSheetUp() const {
-    return gui_mrkDeleteSheet && kit::Sheet::sheetParent(gui_mrkDeleteSheet);
-}
-
-void MarkerSheetController::endSheet(kit::Window* sheet) {
-    if (sheet && kit::Sheet::sheetParent(sheet)) kit::Sheet::endSheet(sheet, 0);
+    return sourcesheets::isUp(gui_mrkDeleteSheet);
 }
 
 void MarkerSheetController::openSheetForMarkerOnWindowFrom(
@@ -235,13 +212,13 @@ void MarkerSheetController::okPressed(QObject*) {
                     {QStringLiteral("type"), gui_mrkType->indexOfSelectedItem() + 1},
                     {QStringLiteral("calendar"), store}};
     // A title another marker has leaves the sheet open.
-    if (sources->markerUpdatedWithData(markerParameters_)) endSheet(gui_mrkSheet);
+    if (sources->markerUpdatedWithData(markerParameters_)) sourcesheets::endIfUp(gui_mrkSheet);
 }
 
 void MarkerSheetController::cancelPressed(QObject*) {
     if (const auto sources = caller.lock(); sources && editedMarker_ && editedMarker_->isNew())
         sources->removeEditedMarker();
-    endSheet(gui_mrkSheet);
+    sourcesheets::endIfUp(gui_mrkSheet);
 }
 
 void MarkerSheetController::helpPressed(QObject*) {
@@ -270,11 +247,11 @@ void MarkerSheetController::okDeletePressed(QObject*) {
     if (!isDeleteSheetUp()) return;
     if (const auto sources = caller.lock())
         sources->deleteMarkerAndMarks(gui_mrkDeleteMarks->state() == kit::Button::On);
-    endSheet(gui_mrkDeleteSheet);
+    sourcesheets::endIfUp(gui_mrkDeleteSheet);
 }
 
 void MarkerSheetController::cancelDeletePressed(QObject*) {
-    endSheet(gui_mrkDeleteSheet);
+    sourcesheets::endIfUp(gui_mrkDeleteSheet);
 }
 
 QImage MarkerSheetController::markerImageWithColor(const QColor& color, const QColor& calColor) {

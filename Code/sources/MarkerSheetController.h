@@ -91,7 +91,6 @@ protected:
 
 private:
     void loadDeleteSheet();
-    void endSheet(kit::Window* sheet);
     void updateOkAndError();
     void redrawPicture();
 

@@ -2,9 +2,11 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/kit/Button.h"
+#include "platform/kit/ColorWell.h"
 #include "platform/kit/Font.h"
 #include "platform/kit/Image.h"
 #include "platform/kit/ImageView.h"
+#include "platform/kit/Sheet.h"
 #include "platform/kit/TextField.h"
 #include "platform/kit/View.h"
 #include "platform/kit/Window.h"
@@ -89,6 +91,46 @@ Buttons bottomButtons(kit::View* content, double width, QObject* target) {
         button(content, foundation::localized(QStringLiteral("csvSheetCancel")),
                QStringLiteral("\x1b"), QRectF(width - 228, 14, 100, 28), target, "cancelPressed");
     return made;
+}
+
+QRectF rowFrame(double height, int index, double x, double width) {
+    return QRectF(x, height - 76 - index * 34, width, 24);
+}
+
+EditSheet editSheet(double width, double height, QObject* target) {
+    EditSheet made;
+    made.window = new kit::Window(QRectF(0, 0, width, height), kit::Window::Titled);
+    kit::View* content = made.window->contentView();
+    made.image =
+        new kit::ImageView(QRectF(20, height - 20 - kPictureSize, kPictureSize, kPictureSize));
+    content->addSubview(made.image);
+    made.headline =
+        kit::TextField::labelWithString(QString(), QRectF(kLabelX, height - 44, width - 116, 22));
+    made.headline->setTextFont(kit::Font::boldSystemFont(kit::Font::systemFontSize()));
+    content->addSubview(made.headline);
+    const double fieldWidth = width - kFieldX - 20;
+    label(content, foundation::localized(QStringLiteral("csvEditCalName")),
+          rowFrame(height, 0, kLabelX, kLabelWidth));
+    made.name = field(content, rowFrame(height, 0, kFieldX, fieldWidth), target);
+    label(content, foundation::localized(QStringLiteral("csvEditCalDescription")),
+          rowFrame(height, 1, kLabelX, kLabelWidth));
+    made.description = field(content, rowFrame(height, 1, kFieldX, fieldWidth), target);
+    label(content, foundation::localized(QStringLiteral("csvEditCalColor")),
+          rowFrame(height, 2, kLabelX, kLabelWidth));
+    made.color = new kit::ColorWell(rowFrame(height, 2, kFieldX, 52));
+    made.color->setTarget(target);
+    made.color->setAction("colorChanged");
+    content->addSubview(made.color);
+    made.buttons = bottomButtons(content, width, target);
+    return made;
+}
+
+bool isUp(const kit::Window* sheet) {
+    return sheet && kit::Sheet::sheetParent(sheet);
+}
+
+void endIfUp(kit::Window* sheet) {
+    if (isUp(sheet)) kit::Sheet::endSheet(sheet, 0);
 }
 
 DeleteSheet deleteSheet(double width, double height, QObject* target) {

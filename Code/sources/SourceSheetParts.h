@@ -12,6 +12,7 @@ class QObject;
 
 namespace kit {
 class Button;
+class ColorWell;
 class ImageView;
 class TextField;
 class View;
@@ -59,6 +60,32 @@ struct Buttons {
     kit::Button* ok = nullptr;
 };
 Buttons bottomButtons(kit::View* content, double width, QObject* target);
+
+// The form of an edit sheet: the picture at the upper left, the headline
+// beside it, and below it rows of a label and a control.
+constexpr double kLabelX = 96;
+constexpr double kLabelWidth = 92;
+constexpr double kFieldX = kLabelX + kLabelWidth + 8;
+// Row `index` of the form of a sheet `height` high.
+QRectF rowFrame(double height, int index, double x, double width);
+
+// An edit sheet of `width` x `height` with its picture, headline, the rows of
+// name, description and colour (the fields tell `target` controlTextDidChange,
+// the colour well sends colorChanged), and its bottom buttons.
+struct EditSheet {
+    kit::Window* window = nullptr;
+    kit::ImageView* image = nullptr;
+    kit::TextField* headline = nullptr;
+    kit::TextField* name = nullptr;
+    kit::TextField* description = nullptr;
+    kit::ColorWell* color = nullptr;
+    Buttons buttons;
+};
+EditSheet editSheet(double width, double height, QObject* target);
+
+// Whether the sheet is up on a window; ends it when it is.
+bool isUp(const kit::Window* sheet);
+void endIfUp(kit::Window* sheet);
 
 // A delete confirmation of `width` x `height`: the picture at the upper left,
 // the question beside it, Cancel and Delete at the lower right (actions

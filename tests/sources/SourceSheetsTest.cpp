@@ -148,23 +148,34 @@ TEST_F(SourceSheetsTest, TheCalendarSheetEditsAndRefusesADuplicateTitle) {
     EXPECT_EQ(QString::fromUtf8(dir.read("store/m1/displayname")).trimmed(), "Days off");
 }
 
-TEST_F(SourceSheetsTest, SubscriptionsAreLockedButTheirColourChanges) {
+TEST_F(SourceSheetsTest, SubscriptionsAndTheBirthdayCalendarAreLockedButTheirColourChanges) {
+    addCalendar({"bd", "Contacts", "birthday"});
     loadStores();
     auto* sheets = CalendarSheetController::sharedWinController();
-    const CalendarPtr news = sources->calendarWithUID("news");
-    ASSERT_TRUE(news);
-    edit(news);
-    EXPECT_TRUE(sheets->typePopUp()->isHidden());
-    EXPECT_TRUE(sheets->helpButton()->isHidden());
-    EXPECT_FALSE(sheets->nameField()->isEnabled());
-    EXPECT_FALSE(sheets->descriptionField()->isEnabled());
-    EXPECT_TRUE(sheets->colorWell()->isEnabled());
-    testsupport::saveForInspection(grab(sheets->editSheet()), "calendar-sheet-subscription");
-    sheets->colorWell()->setColor(Qt::red);
-    sheets->okPressed();
-    EXPECT_FALSE(sheets->isEditSheetUp());
-    EXPECT_EQ(sheets->calParameters().value("type"), 1);
-    EXPECT_EQ(news->color().rgb(), QColor(Qt::red).rgb());
+    struct Case {
+        QString uid;
+        QString typeLabel;
+    };
+    for (const Case& c : {Case{"news", "Subscription"}, Case{"bd", "Birthday calendar"}}) {
+        const CalendarPtr calendar = sources->calendarWithUID(c.uid);
+        ASSERT_TRUE(calendar) << c.uid.toStdString();
+        const int type = calendar->calendarType();
+        edit(calendar);
+        ASSERT_TRUE(sheets->isEditSheetUp()) << c.uid.toStdString();
+        EXPECT_TRUE(sheets->typePopUp()->isHidden());
+        EXPECT_TRUE(sheets->helpButton()->isHidden());
+        EXPECT_FALSE(sheets->nameField()->isEnabled());
+        EXPECT_FALSE(sheets->descriptionField()->isEnabled());
+        EXPECT_TRUE(sheets->colorWell()->isEnabled());
+        EXPECT_EQ(sheets->typeLabel()->stringValue(), c.typeLabel);
+        testsupport::saveForInspection(grab(sheets->editSheet()), "calendar-sheet-locked-" + c.uid);
+        sheets->colorWell()->setColor(Qt::red);
+        sheets->okPressed();
+        EXPECT_FALSE(sheets->isEditSheetUp());
+        // The hidden pop-up keeps the calendar's type.
+        EXPECT_EQ(sheets->calParameters().value("type"), type);
+        EXPECT_EQ(calendar->color().rgb(), QColor(Qt::red).rgb());
+    }
 }
 
 TEST_F(SourceSheetsTest, CancellingANewCalendarTakesItAwayAndTheDeleteSheetDeletes) {
