@@ -50,7 +50,7 @@ CalendarSheetController::~CalendarSheetController() {
 
 kit::Window* CalendarSheetController::loadWindow() {
     using namespace sourcesheets;
-    const EditSheet made = editSheet(kWidth, kHeight, this);
+    const EditSheet made = sourcesheets::editSheet(kWidth, kHeight, this);
     kit::Window* sheet = made.window;
     kit::View* content = sheet->contentView();
     gui_calImage = made.image;

@@ -51,7 +51,7 @@ MarkerSheetController::~MarkerSheetController() {
 
 kit::Window* MarkerSheetController::loadWindow() {
     using namespace sourcesheets;
-    const EditSheet made = editSheet(kWidth, kHeight, this);
+    const EditSheet made = sourcesheets::editSheet(kWidth, kHeight, this);
     kit::Window* sheet = made.window;
     kit::View* content = sheet->contentView();
     gui_mrkImage = made.image;
