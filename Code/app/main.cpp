@@ -1,6 +1,7 @@
 // Zolt's entry point: makes the application object, wires the main window with
 // the views and services of the parts built after the shell, and runs start-up,
 // the event loop and shutdown.
+#include "data/CalendarSources.h"
 #include "events/BirthdayHoverController.h"
 #include "events/DayPopupController.h"
 #include "events/EventConfigController.h"
@@ -16,13 +17,17 @@
 #include "platform/store/Store.h"
 #include "prefs/AboutWinController.h"
 #include "prefs/CalDAVConnector.h"
+#include "prefs/HelpWinController.h"
 #include "prefs/LxPrefsController.h"
 #include "prefs/PrefSync.h"
 #include "prefs/PrefsRefresh.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "sources/CalendarSheetController.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
+#include "sources/MarkerSheetController.h"
+#include "sources/SourceSheetParts.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekViewPrint.h"
 #include "yearview/YearView.h"
@@ -103,6 +108,52 @@ void wirePreferences(AppDelegate& delegate) {
     });
 }
 
+// The calendar and marker sheets of the source list's commands on the main
+// window, the help window of the Help menu and of the sheets' Help buttons, and
+// the model's jobs on the shown year page.
+void wireSourceSheets(AppDelegate& delegate) {
+    CalendarSources::changeServices([](CalendarSources::Services& model) {
+        auto window = [] { return MainWindowCtrl::sharedWinController()->window(); };
+        auto sources = [] {
+            AppDelegate* app = AppDelegate::obj();
+            return app ? app->calendarSources : nullptr;
+        };
+        model.openCalendarSheet = [=](const CalendarPtr& calendar) {
+            CalendarSheetController::sharedWinController()->openSheetForCalendarOnWindowFrom(
+                calendar, window(), sources());
+        };
+        model.openCalendarDeleteSheet = [=](const CalendarPtr& calendar) {
+            CalendarSheetController::sharedWinController()->openDeleteSheetForCalendarOnWindowFrom(
+                calendar, window(), sources());
+        };
+        model.openMarkerSheet = [=](const EMarkerPtr& marker) {
+            MarkerSheetController::sharedWinController()->openSheetForMarkerOnWindowFrom(
+                marker, window(), sources());
+        };
+        model.openMarkerDeleteSheet = [=](const EMarkerPtr& marker) {
+            MarkerSheetController::sharedWinController()->openDeleteSheetForMarkerOnWindowFrom(
+                marker, window(), sources());
+        };
+        model.currentYearPage = []() -> std::shared_ptr<YearViewTarget> {
+            auto* page =
+                qobject_cast<YearView*>(MainWindowCtrl::sharedWinController()->currentYearView());
+            return page ? page->model() : nullptr;
+        };
+    });
+    MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {
+        window.removeOrphanedMarks = [] {
+            if (AppDelegate* app = AppDelegate::obj(); app && app->calendarSources)
+                app->calendarSources->removeOrphanedMarks();
+        };
+    });
+    delegate.changeServices([](AppDelegate::Services& app) {
+        app.showHelp = [] { HelpWinController::sharedWinController()->showWindow(); };
+    });
+    sourcesheets::setHelpHandler([](const QString& page) {
+        HelpWinController::sharedWinController()->showWindowWithFile(page);
+    });
+}
+
 // Closing the main window ends the application (the window only hides itself
 // when it is closed).
 class QuitWhenClosed final : public QObject {
@@ -153,6 +204,7 @@ int main(int argc, char** argv) {
     NotesPopupController::installEntries();
     wireMainWindow();
     wirePreferences(delegate);
+    wireSourceSheets(delegate);
 
     delegate.awakeFromNib();
     delegate.applicationWillFinishLaunching();

@@ -28,6 +28,8 @@
 
 class QObject;
 class SourceListOutline;
+class YearViewEventLoader;
+class YearViewTarget;
 
 // The one owner of every Calendar, EMarker and CalendarGroup, made by the
 // application delegate at start-up and held for the life of the application.
@@ -88,6 +90,9 @@ public:
         std::function<void(const CalendarPtr&)> openPurgeSheet;
         std::function<void(const CalendarPtr&)> openCalendarDeleteSheet;
         std::function<void(const EMarkerPtr&)> openMarkerDeleteSheet;
+        // The year page shown in the main window (null when there is none): the
+        // jobs on a marker's marks start on a loader of its year.
+        std::function<std::shared_ptr<YearViewTarget>()> currentYearPage;
         // The calendar-server probe for an account configuration (the map form
         // of the account sheet's configuration). The questions answer later,
         // on the main thread, unless the context object went.
@@ -189,6 +194,36 @@ public:
     static QString firstFreeTitle(const CalendarGroupPtr& group, const QString& base,
                                   const SourceListItemPtr& passOver);
 
+    // --- What the sheets hand back (main thread) --------------------------------------
+    // The calendar sheet's OK: {"title", "notes", "color", "type"}. Answers false
+    // only when another calendar of the group has the title; the sheet then
+    // stays open. A new calendar gets its store calendar here; one the store
+    // refuses stays new, with the store's message as its update error.
+    bool calendarUpdatedWithData(const QVariantMap& data);
+    // The marker sheet's OK: {"title", "notes", "color", "type", "calendar"}
+    // ("calendar" is the marker store's UID). A new marker store moves the
+    // marker's marks there. Answers false only when the title is taken.
+    bool markerUpdatedWithData(const QVariantMap& data);
+    // The delete sheets' OK. A calendar leaves the store, the list and the year
+    // pages with the markers it held; one the store keeps stays, with the
+    // store's message as its update error.
+    void deleteCalendar();
+    void deleteMarkerAndMarks(bool removeMarks);
+    // The consistency check: marks of markers no longer known leave the store.
+    void removeOrphanedMarks();
+    // A marker whose store is no marker store carries an error; one whose
+    // store is gone has none.
+    void checkAllMarkers();
+
+    // --- The setup assistant ----------------------------------------------------------
+    // A new local calendar of that type with the first free title; false when
+    // the store did not take it (nothing is added then).
+    bool newLocalCalendarWithName(const QString& name, int type);
+    // False when no calendar has the title.
+    bool setCalendarWithName(const QString& name, int type);
+    // A blue marker of type 1 in the first marker store; none without one.
+    void newMarkerWithName(const QString& name);
+
     // --- The calendar-server probe, for the account sheet (main thread) --------------
     // Each forwards to the probe; without one the questions answer false.
     static void serverValid(const QVariantMap& conf, QObject* context, Services::ProbeAnswer done);
@@ -257,6 +292,14 @@ private:
     SourceListItemPtr selectedItemClosingDayPopup();
     void appendAndEdit(const CalendarGroupPtr& group, const SourceListItemPtr& item);
     void deselectAndReload();
+    void reloadOutline();
+    void expandInOutline(const CalendarGroupPtr& group);
+    void postTypeOrColorChanged();
+    // Saves the store calendar; the update error tells the outcome.
+    bool saveStoreCalendar(const CalendarPtr& calendar);
+    // A new loader of the year of the current page (this year without one).
+    std::shared_ptr<YearViewEventLoader> loaderForCurrentPage(
+        std::shared_ptr<YearViewTarget>* page) const;
 
     mutable foundation::Lock lock_;
     QHash<QString, QString> calIDtranslation_;

@@ -183,15 +183,9 @@ bool CalendarSources::updateNameOf(const SourceListItemPtr& item, const QString&
         calendar->setTitle(firstFreeTitle(groupOfCalendar(calendar), title, calendar));
         const calstore::CalendarPtr stored = calendar->calendar();
         if (!stored) return true;  // a new calendar: its sheet saves it
-        QString error;
-        if (iCalStore && iCalStore->saveCalendar(stored, &error)) {
-            calendar->setUpdateError(QString());
-            return true;
-        }
+        if (saveStoreCalendar(calendar)) return true;
         // The list keeps showing what the store holds.
         calendar->setTitle(old);
-        calendar->setUpdateError(
-            error.isEmpty() ? QStringLiteral("The calendar could not be saved.") : error);
         foundation::log(QStringLiteral("oops, updating calendar to iCal failed"));
         if (SourceListOutline* view = outlineView()) view->reloadData();
         return false;

@@ -151,8 +151,7 @@ void CalendarSourceTFCell::drawInteriorWithFrame(kit::Graphics& g, const QRectF&
             box = marker->checkboxImage();
             badge = marker->markerTypeImage();
         }
-        if (!box.isNull())
-            g.drawImage(box, QRectF(r.x(), r.y(), kCheckboxSize, kCheckboxSize));
+        if (!box.isNull()) g.drawImage(box, QRectF(r.x(), r.y(), kCheckboxSize, kCheckboxSize));
         left = kCheckboxSize;
         if (!badge.isNull()) {
             const QSizeF size = badge.deviceIndependentSize();

@@ -35,7 +35,8 @@ public:
     // Calendars and markers only, when the list agrees; the title part of the frame.
     std::optional<QRectF> editingFrameForCellFrame(const QRectF& cellFrame,
                                                    kit::View* controlView) override;
-    void drawWithFrame(kit::Graphics& graphics, const QRectF& frame, kit::View* controlView) override;
+    void drawWithFrame(kit::Graphics& graphics, const QRectF& frame,
+                       kit::View* controlView) override;
     void drawInteriorWithFrame(kit::Graphics& graphics, const QRectF& frame,
                                kit::View* controlView) override;
 
