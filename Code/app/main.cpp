@@ -23,6 +23,7 @@
 #include "shell/MainWindowCtrl.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
+#include "sources/FindPanelController.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekViewPrint.h"
 #include "yearview/YearView.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
     YearView::connectLoaderJobs();
     // The week view opens the event editor; changed preferences reach the editors.
     EventConfigController::installWeekViewEntries();
+    FindPanelController::installEntries();
     // The birthday and notes hovers of the week headers and the year view.
     BirthdayHoverController::installServices();
     NotesHoverController::installServices();
