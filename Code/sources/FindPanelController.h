@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+class EventHoverController;
 namespace kit {
 class Event;
 }
@@ -149,6 +150,9 @@ private:
     void eventDataChanged();
     void setFullModeControls(bool full);
     void showHoverForSelectedRow(bool scroll);
+    // The open event hover and the selected row it follows; without a
+    // selected row the hover is closed and null is answered.
+    EventHoverController* followingHover(int& row);
     void performDelete(const std::vector<EventDayPtr>& entries);
     void updateDeleteProgress(const EventDayPtr& entry, bool deleted);
     void deleteDidEndSheet();

@@ -93,14 +93,19 @@ void FindPanelController::tableViewSelectionDidChange(kit::TableView*) {
     if (hover && hover->windowOpen() && row >= 0) showHoverForSelectedRow(false);
 }
 
-void FindPanelController::viewFrameChanged(QObject*) {
+EventHoverController* FindPanelController::followingHover(int& row) {
     EventHoverController* hover = EventHoverController::existingWinController();
-    if (!hover || !hover->windowOpen()) return;
-    const int row = gui_resultsTable->selectedRow();
-    if (row < 0) {
-        hover->closeWindow();
-        return;
-    }
+    if (!hover || !hover->windowOpen()) return nullptr;
+    row = gui_resultsTable->selectedRow();
+    if (row >= 0) return hover;
+    hover->closeWindow();
+    return nullptr;
+}
+
+void FindPanelController::viewFrameChanged(QObject*) {
+    int row = -1;
+    EventHoverController* hover = followingHover(row);
+    if (!hover) return;
     const QRectF r = anchorRectOfRow(row);
     const QRectF visible = gui_resultsScrollView->documentVisibleRect();
     const double p = r.y() - 16 + r.height() / 2;
@@ -110,13 +115,9 @@ void FindPanelController::viewFrameChanged(QObject*) {
 }
 
 void FindPanelController::windowDidMove(QObject*) {
-    EventHoverController* hover = EventHoverController::existingWinController();
-    if (!hover || !hover->windowOpen()) return;
-    const int row = gui_resultsTable->selectedRow();
-    if (row < 0) {
-        hover->closeWindow();
-        return;
-    }
+    int row = -1;
+    EventHoverController* hover = followingHover(row);
+    if (!hover) return;
     if (!hover->drawsAnchor()) {
         // Parked at the top of the visible part of the list.
         const QRectF visible = gui_resultsScrollView->documentVisibleRect();

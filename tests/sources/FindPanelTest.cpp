@@ -56,6 +56,16 @@ protected:
         r->setCalendar(sources->calendarWithUID(events.first()->calendar()->uid()));
         return r;
     }
+    // The open panel listing one timed event of "work" per UID, in order.
+    FindPanelController* panelListing(const QStringList& uids) {
+        for (const QString& uid : uids)
+            writeTimed(QStringLiteral("work"), uid, QStringLiteral("20110307T090000"),
+                       QStringLiteral("20110307T100000"));
+        open();
+        FindPanelController* p = panel();
+        for (const QString& uid : uids) p->searchFoundEvent(recordOf(uid));
+        return p;
+    }
     std::vector<std::shared_ptr<YearViewTarget>> pages;
 };
 
@@ -260,12 +270,7 @@ TEST_F(FindPanelTest, TypeImagesByPrecedenceAndDatesByLocale) {
 TEST_F(FindPanelTest, TheHoverFollowsSelectionScrollingAndWindowMoves) {
     QStringList uids;
     for (int i = 0; i < 40; ++i) uids << QStringLiteral("row%1").arg(i);
-    for (const QString& uid : uids)
-        writeTimed(QStringLiteral("work"), uid, QStringLiteral("20110307T090000"),
-                   QStringLiteral("20110307T100000"));
-    open();
-    FindPanelController* p = panel();
-    for (const QString& uid : uids) p->searchFoundEvent(recordOf(uid));
+    FindPanelController* p = panelListing(uids);
     kit::TableView* table = p->resultsTable();
     p->doubleClick();  // no selection: nothing
     EventHoverController* existing = EventHoverController::existingWinController();
@@ -294,15 +299,13 @@ TEST_F(FindPanelTest, TheHoverFollowsSelectionScrollingAndWindowMoves) {
 }
 
 TEST_F(FindPanelTest, DeletingTheSecondAndFourthOfFiveWithOneFailure) {
-    const QStringList uids{QStringLiteral("e1"), QStringLiteral("e2"), QStringLiteral("e3"),
-                           QStringLiteral("e4"), QStringLiteral("e5")};
-    for (const QString& uid : uids)
-        writeTimed(QStringLiteral("work"), uid, QStringLiteral("20110307T090000"),
-                   QStringLiteral("20110307T100000"));
-    open();
-    FindPanelController* p = panel();
-    for (const QString& uid : uids) p->searchFoundEvent(recordOf(uid));
+    FindPanelController* p =
+        panelListing({QStringLiteral("e1"), QStringLiteral("e2"), QStringLiteral("e3"),
+                      QStringLiteral("e4"), QStringLiteral("e5")});
+    p->searchComplete();
     kit::TableView* table = p->resultsTable();
+    testsupport::saveForInspection(p->window()->widget()->grab().toImage(),
+                                   QStringLiteral("find-panel-results"));
 
     // Without failures: both go, from the store files too.
     table->selectRowIndexes({1, 3}, false);
@@ -311,6 +314,8 @@ TEST_F(FindPanelTest, DeletingTheSecondAndFourthOfFiveWithOneFailure) {
     ASSERT_TRUE(p->deleteSheetOpen());
     EXPECT_EQ(p->deleteText()->stringValue(),
               QStringLiteral("Delete the 2 selected events from their calendars?"));
+    testsupport::saveForInspection(p->deleteSheet()->widget()->grab().toImage(),
+                                   QStringLiteral("find-panel-delete-sheet"));
     p->okDeletePressed();
     ASSERT_TRUE(testsupport::waitUntil([p] { return !p->deleteSheetOpen(); }));
     EXPECT_EQ(p->results().size(), 3u);
