@@ -14,6 +14,7 @@
 #include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
 #include "platform/kit/Image.h"
+#include "platform/kit/ImageCell.h"
 #include "platform/kit/Matrix.h"
 #include "platform/kit/MenuItem.h"
 #include "platform/kit/PopUpButton.h"
@@ -38,7 +39,7 @@ namespace {
 FindPanelController* FP_sharedWinController = nullptr;
 
 constexpr double kWidth = 520;
-constexpr double kHeight = 470;
+constexpr double kHeight = 620;
 constexpr double kPaneContentHeight = 150;  // quick mode
 
 QString text(const char* key) {
@@ -216,7 +217,7 @@ kit::Window* FindPanelController::loadWindow() {
     }
 
     // The results list and the line under it.
-    const double listTop = kHeight - 54 - 22 - 6;
+    const double listTop = kHeight - 54 - paneHeight - 6;  // below the disclosed pane
     gui_resultsScrollView = new kit::ScrollView(QRectF(10, 40, kWidth - 20, listTop - 40));
     gui_resultsScrollView->setAutoresizingMask(kit::View::WidthSizable | kit::View::HeightSizable);
     gui_resultsScrollView->setHasVerticalScroller(true);
@@ -224,7 +225,8 @@ kit::Window* FindPanelController::loadWindow() {
     gui_resultsTable = new kit::TableView(QRectF(0, 0, kWidth - 20, listTop - 40));
     gui_resultsTable->setAllowsMultipleSelection(true);
     gui_resultsTable->setAllowsEmptySelection(true);
-    gui_resultsTable->addTableColumn(QStringLiteral("type"), 24);
+    gui_resultsTable->addTableColumn(QStringLiteral("type"), 24)
+        ->setDataCell(std::make_unique<kit::ImageCell>());
     gui_resultsTable->addTableColumn(QStringLiteral("date"), 90);
     gui_resultsTable->addTableColumn(QStringLiteral("text"), kWidth - 20 - 24 - 90 - 20);
     gui_resultsTable->setDataSource(this);
