@@ -26,6 +26,7 @@
 #include "sources/CalendarSheetController.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
+#include "sources/FindPanelController.h"
 #include "sources/MarkerSheetController.h"
 #include "sources/SourceSheetParts.h"
 #include "weekview/WeekView.h"
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
     YearView::connectLoaderJobs();
     // The week view opens the event editor; changed preferences reach the editors.
     EventConfigController::installWeekViewEntries();
+    FindPanelController::installEntries();
     // The birthday and notes hovers of the week headers and the year view.
     BirthdayHoverController::installServices();
     NotesHoverController::installServices();
