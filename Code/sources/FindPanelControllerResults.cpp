@@ -9,6 +9,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/LocalizedFormat.h"
 #include "platform/foundation/Threads.h"
+#include "platform/foundation/UserCalendar.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/ProgressIndicator.h"
@@ -43,7 +44,8 @@ QImage FindPanelController::typeImage(const EventDayPtr& entry) const {
 }
 
 QString FindPanelController::dateText(const QDateTime& start, const QString& language) {
-    const QDate day = start.toLocalTime().date();
+    // The day as the user's calendar counts it.
+    const QDate day = start.toTimeZone(foundation::UserCalendar::current().timeZone()).date();
     if (language == QLatin1String("en_US"))
         return QStringLiteral("%1/%2/%3").arg(day.month()).arg(day.day()).arg(day.year());
     return QStringLiteral("%1.%2.%3").arg(day.day()).arg(day.month()).arg(day.year());

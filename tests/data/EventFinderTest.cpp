@@ -6,6 +6,7 @@
 #include "data/EventFinder.h"
 #include "data/MyEventStore.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/UserCalendar.h"
 #include "platform/store/StoreError.h"
 
 #include <thread>
@@ -112,12 +113,14 @@ TEST_F(EventFinderTest, FiltersAndFieldsDecideWhichRecordsPass) {
         {QStringLiteral("DTSTART:20110307T180000Z"), QStringLiteral("DTEND:20110307T200000Z"),
          QStringLiteral("LOCATION:Harbour Hall"), QStringLiteral("DESCRIPTION:bring Wine"),
          QStringLiteral("ATTENDEE;CN=Alice Smith:mailto:bob@example.org")});
-    writeEvent(QStringLiteral("work"), QStringLiteral("weekly"),
-               {QStringLiteral("DTSTART:20110307T090000Z"),
-                QStringLiteral("DTEND:20110307T100000Z"), QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=5")});
-    writeEvent(QStringLiteral("work"), QStringLiteral("daily"),
-               {QStringLiteral("DTSTART:20110307T090000Z"),
-                QStringLiteral("DTEND:20110307T100000Z"), QStringLiteral("RRULE:FREQ=DAILY;COUNT=5")});
+    writeEvent(
+        QStringLiteral("work"), QStringLiteral("weekly"),
+        {QStringLiteral("DTSTART:20110307T090000Z"), QStringLiteral("DTEND:20110307T100000Z"),
+         QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=5")});
+    writeEvent(
+        QStringLiteral("work"), QStringLiteral("daily"),
+        {QStringLiteral("DTSTART:20110307T090000Z"), QStringLiteral("DTEND:20110307T100000Z"),
+         QStringLiteral("RRULE:FREQ=DAILY;COUNT=5")});
     writeAllDay(QStringLiteral("home"), QStringLiteral("trip"), QStringLiteral("20110307"),
                 QStringLiteral("20110309"));
     writeEvent(QStringLiteral("home"), QStringLiteral("marker"),
@@ -337,9 +340,11 @@ TEST_F(EventFinderTest, StoreSearchQueriesEachYearOfTheRange) {
     QStringList spans;
     QStringList calendarsAsked;
     finder->setStoreQuery([&spans, &calendarsAsked](const calstore::EventPredicate& p) {
-        spans << p.startDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+        spans << p.startDate.toTimeZone(foundation::UserCalendar::current().timeZone())
+                         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
                      QStringLiteral(" .. ") +
-                     p.endDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                     p.endDate.toTimeZone(foundation::UserCalendar::current().timeZone())
+                         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         calendarsAsked = p.calendarUIDs;
         return MyEventStore::eventsWithPredicate(p);
     });
@@ -367,7 +372,8 @@ TEST_F(EventFinderTest, AFailingYearIsLoggedAndTheSearchGoesOn) {
     open();
     foundation::LogCapture log;
     finder->setStoreQuery([](const calstore::EventPredicate& p) {
-        if (p.startDate.toLocalTime().date().year() == 2010)
+        if (p.startDate.toTimeZone(foundation::UserCalendar::current().timeZone()).date().year() ==
+            2010)
             throw calstore::StoreError(QStringLiteral("disk gone"));
         return MyEventStore::eventsWithPredicate(p);
     });
