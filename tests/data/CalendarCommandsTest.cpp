@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 using namespace calsrctest;
@@ -183,6 +184,38 @@ TEST_F(CalendarCommandsTest, TheCalendarSheetsResultReachesTheStoreAndTheRecords
     const auto fresh = calstore::Store::openAt(dir.file("store"));
     ASSERT_TRUE(fresh->calendarWithUID(uid));
     EXPECT_EQ(fresh->calendarWithUID(uid)->notes(), "far away");
+}
+
+TEST_F(CalendarCommandsTest, ANewCalendarTheStoreCannotTakeStaysNewWithItsErrorUntilSaved) {
+    loadUsual();
+    sources->newCalendar();
+    const CalendarPtr calendar = sources->editedCalendar();
+    ASSERT_TRUE(calendar);
+    // The store's folder gives way to a file: no calendar folder can be made.
+    const QString root = dir.file("store");
+    const QString aside = dir.file("store-aside");
+    ASSERT_TRUE(QDir().rename(root, aside));
+    dir.write("store", "not a folder");
+
+    foundation::LogCapture log;
+    EXPECT_TRUE(sources->calendarUpdatedWithData(calendarData("Trips", 1)));
+    EXPECT_TRUE(log.contains("oops, updating calendar to iCal failed"));
+    EXPECT_TRUE(calendar->isNew());
+    EXPECT_FALSE(calendar->updateError().isEmpty());
+    EXPECT_TRUE(sources->allCalendars().contains(calendar));
+    for (const auto& [uid, entry] : saved(CalendarSources::kCalendarsPrefs).asKeyValueRange())
+        EXPECT_NE(entry.toMap().value("Name"), "Trips") << uid.toStdString();
+
+    // With the folder back, editing the row again stores it.
+    ASSERT_TRUE(QFile::remove(root));
+    ASSERT_TRUE(QDir().rename(aside, root));
+    select(calendar);
+    sources->entryEdit();
+    ASSERT_TRUE(sources->calendarUpdatedWithData(calendarData("Trips", 1)));
+    ASSERT_FALSE(calendar->isNew());
+    EXPECT_TRUE(calendar->updateError().isEmpty());
+    EXPECT_EQ(folderTitle(calendar->uid()), "Trips");
+    EXPECT_EQ(savedEntry(CalendarSources::kCalendarsPrefs, calendar->uid()).value("Name"), "Trips");
 }
 
 TEST_F(CalendarCommandsTest, ATypeChangeChecksTheMarkersHeldInTheCalendar) {
