@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -87,7 +88,15 @@ void BM_SaveEvent(benchmark::State& state) {
     const auto store = calstore::Store::openAt(copy.path());
     const auto predicate = calstore::Store::eventPredicateWithStartDateEndDateCalendars(
         localMidnight(2024), localMidnight(2024).addDays(14), store->calendars());
-    const auto events = store->eventsWithPredicate(predicate);
+    // One occurrence per series: once one occurrence is saved, the others read
+    // with it are stale copies the store rightly refuses to write over.
+    QList<calstore::EventPtr> events;
+    QSet<QString> seen;
+    for (const auto& event : store->eventsWithPredicate(predicate))
+        if (!seen.contains(event->uid())) {
+            seen.insert(event->uid());
+            events.append(event);
+        }
     if (events.isEmpty()) {
         state.SkipWithError("no events to save");
         return;
@@ -109,6 +118,6 @@ BENCHMARK(BM_QueryThreeYears)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark
 BENCHMARK(BM_OpenAndQueryOneYear)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_RescanUnchanged)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveEvent)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEvent)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
