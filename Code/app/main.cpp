@@ -10,6 +10,7 @@
 #include "events/NotesHoverController.h"
 #include "events/NotesPopupController.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Defaults.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
@@ -180,6 +181,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zolt"));
     QApplication::setApplicationVersion(
         foundation::Bundle::infoValue(QStringLiteral("CFBundleVersion")).toString());
+
+    // Settings reach their file a moment after each change, not only at a quit.
+    foundation::Defaults::standard().setAutosaveDelay(1000);
 
     // The store reads its files on all cores while the window is built and shown.
     calstore::Store::openDefaultStoreInBackground();

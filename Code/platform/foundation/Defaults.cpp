@@ -1,11 +1,15 @@
 #include "platform/foundation/Defaults.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -255,12 +259,15 @@ bool Defaults::setObject(const QString& key, const QVariant& value) {
         removeObject(key);
         return true;
     }
-    Guard g(lock_);
     bool changed = false;
-    if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("user default"),
-                                      &changed))
-        return false;
-    if (changed) ++generation_;
+    {
+        Guard g(lock_);
+        if (!PropertyList::setStoredValue(values_, key, value, QStringLiteral("user default"),
+                                          &changed))
+            return false;
+        if (changed) ++generation_;
+    }
+    if (changed) scheduleAutosave();
     return true;
 }
 
@@ -275,8 +282,31 @@ void Defaults::setDouble(const QString& key, double value) {
 }
 
 void Defaults::removeObject(const QString& key) {
-    Guard g(lock_);
-    if (values_.remove(key) > 0) ++generation_;
+    bool changed = false;
+    {
+        Guard g(lock_);
+        changed = values_.remove(key) > 0;
+        if (changed) ++generation_;
+    }
+    if (changed) scheduleAutosave();
+}
+
+void Defaults::setAutosaveDelay(int delayMs) {
+    autosaveDelay_ = std::max(0, delayMs);
+}
+
+void Defaults::scheduleAutosave() {
+    const int delay = autosaveDelay_.load();
+    if (delay <= 0 || !QCoreApplication::instance()) return;
+    // One write for the changes of a moment; a change made while it writes
+    // starts the next.
+    if (autosavePending_.exchange(true)) return;
+    onMain([this, delay] {
+        QTimer::singleShot(delay, QCoreApplication::instance(), [this] {
+            autosavePending_ = false;
+            synchronize();
+        });
+    });
 }
 
 QVariantMap Defaults::dictionaryRepresentation() const {

@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <atomic>
 #include <mutex>
 
 namespace foundation {
@@ -77,8 +78,17 @@ public:
     // write. Answers whether the file now holds them; failures are logged.
     bool synchronize();
 
+    // Writes the user's values by itself `delayMs` after a change, from the main
+    // thread's event loop, so that a program that ends without its closing
+    // synchronize() (a crash, a kill) loses only the last moment's changes. Off
+    // until set; 0 turns it off again. The object must outlive the event loop
+    // (standard() does).
+    void setAutosaveDelay(int delayMs);
+
 private:
     void load();
+    // Called after a change, outside the lock: starts the autosave timer.
+    void scheduleAutosave();
 
     const QString path_;
     mutable Lock lock_;
@@ -88,6 +98,8 @@ private:
     quint64 generation_ = 0;       // counts changes to values_
     quint64 savedGeneration_ = 0;  // the generation the file holds
     bool fileBlocked_ = false;     // an unreadable file is still in the way
+    std::atomic<int> autosaveDelay_{0};
+    std::atomic<bool> autosavePending_{false};
 };
 
 }  // namespace foundation

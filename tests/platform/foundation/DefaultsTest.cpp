@@ -165,6 +165,33 @@ TEST(Defaults, SynchronizeWritesOnlyUserValuesAndOnlyWhenChanged) {
             << it.key().toStdString();
 }
 
+// A program killed before its closing synchronize() keeps what was set a
+// moment before: changes from any thread reach the file by themselves.
+TEST(Defaults, AutosaveWritesChangesFromAnyThreadByItself) {
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("Defaults.plist"));
+    Defaults d(path);
+    d.setAutosaveDelay(20);
+    const auto fileHolds = [&path](const QString& key, const QVariant& value) {
+        return Defaults(path).objectForKey(key) == value;
+    };
+    d.setObject(QStringLiteral("AppPref Markers"),
+                QVariantMap{{QStringLiteral("m1"), QStringLiteral("Vacation")}});
+    d.setBool(QStringLiteral("Check Config at Startup"), true);
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return fileHolds(QStringLiteral("Check Config at Startup"), true) &&
+               fileHolds(QStringLiteral("AppPref Markers"),
+                         QVariantMap{{QStringLiteral("m1"), QStringLiteral("Vacation")}});
+    }));
+
+    std::thread([&d] { d.setInteger(QStringLiteral("Count"), 7); }).join();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return fileHolds(QStringLiteral("Count"), qint64(7)); }));
+    d.removeObject(QStringLiteral("Count"));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !Defaults(path).objectForKey(QStringLiteral("Count")).isValid(); }));
+}
+
 TEST(Defaults, UnreadableFileIsMovedAsideAndReportedNeverOverwritten) {
     const struct {
         const char* name;
