@@ -9,6 +9,8 @@
 #include "platform/foundation/UserCalendar.h"
 #include "platform/store/StoreError.h"
 
+#include <chrono>
+#include <functional>
 #include <thread>
 
 using namespace loadertest;
@@ -56,6 +58,17 @@ public:
 private:
     std::shared_ptr<TestPage> page_;
 };
+
+// Waits without running the main thread's queue, so that the reports the
+// jobs hand to it meanwhile stay queued.
+bool waitHoldingReports(const std::function<bool()>& done, double seconds = 5.0) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 QVariantMap allFields(bool quick = true) {
     return {{EventFinder::kQuickSearchMode, quick}, {EventFinder::kSearchInTitle, true},
@@ -436,7 +449,7 @@ TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
     auto held = std::make_shared<HeldPage>(inner);
     pages = {held};
     finder->startFinding(QStringLiteral("hit"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return held->gate.reached(); }));
+    ASSERT_TRUE(waitHoldingReports([&] { return held->gate.reached(); }));
     finder->cancel();
     held->gate.open();
     ASSERT_TRUE(testsupport::waitUntil([this] { return !finder->isActive(); }));
@@ -482,7 +495,7 @@ TEST_F(EventFinderTest, ANewSearchDropsTheReportsOfTheOneItReplaced) {
     show(current, QStringLiteral("new"), 8, 3);
     finder->startFinding(QStringLiteral("old"));
     // The first search's reports are still queued when the second starts.
-    ASSERT_TRUE(testsupport::waitUntil([this] { return !finder->isActive(); }));
+    ASSERT_TRUE(waitHoldingReports([this] { return !finder->isActive(); }));
     finder->startFinding(QStringLiteral("new"));
     ASSERT_TRUE(waitForCompletion());
     EXPECT_EQ(recorder.calls,
