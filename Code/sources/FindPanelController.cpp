@@ -568,7 +568,8 @@ void FindPanelController::find(const QString& t) {
 
 void FindPanelController::searchFoundEvent(const EventDayPtr& eventDay) {
     results_.push_back(eventDay);
-    reloadTable();
+    // A hit is a row at the end: the rows before stay as they are.
+    if (gui_resultsTable) gui_resultsTable->noteNumberOfRowsChanged();
 }
 
 void FindPanelController::invalidateFoundEvent(const EventDayPtr& eventDay) {
