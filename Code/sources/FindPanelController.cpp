@@ -572,6 +572,11 @@ void FindPanelController::searchFoundEvent(const EventDayPtr& eventDay) {
     if (gui_resultsTable) gui_resultsTable->noteNumberOfRowsChanged();
 }
 
+void FindPanelController::searchFoundEvents(const std::vector<EventDayPtr>& eventDays) {
+    results_.insert(results_.end(), eventDays.begin(), eventDays.end());
+    if (gui_resultsTable) gui_resultsTable->noteNumberOfRowsChanged();
+}
+
 void FindPanelController::invalidateFoundEvent(const EventDayPtr& eventDay) {
     std::erase(results_, eventDay);
     reloadTable();

@@ -74,6 +74,7 @@ public:
 
     // EventFinderController
     void searchFoundEvent(const EventDayPtr& eventDay) override;
+    void searchFoundEvents(const std::vector<EventDayPtr>& eventDays) override;
     void invalidateFoundEvent(const EventDayPtr& eventDay) override;
     void searchComplete() override;
 

@@ -460,6 +460,28 @@ TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
     EXPECT_EQ(finder->workingSet().size(), 1u);  // stopped before 5 January
 }
 
+TEST_F(EventFinderTest, AHitWithdrawnWhileTheSearchRunsReachesTheListBeforeItsWithdrawal) {
+    writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
+               QStringLiteral("20110101T100000"));
+    open();
+    auto inner = std::make_shared<TestPage>(2011);
+    show(inner, QStringLiteral("hit"), 1, 1);
+    show(inner, QStringLiteral("hit"), 5, 1);
+    auto held = std::make_shared<HeldPage>(inner);
+    pages = {held};
+    finder->startFinding(QStringLiteral("hit"));
+    // The search holds on 2 January with the hit of the 1st not yet reported.
+    ASSERT_TRUE(waitHoldingReports([&] { return held->gate.reached(); }));
+    finder->narrowSearch(QStringLiteral("hitx"));
+    ASSERT_TRUE(waitHoldingReports([this] { return finder->workingSet().empty(); }));
+    held->gate.open();
+    ASSERT_TRUE(waitForCompletion());
+    ASSERT_GE(recorder.calls.size(), 2);
+    EXPECT_EQ(recorder.calls.mid(0, 2),
+              (QStringList{QStringLiteral("found hit"), QStringLiteral("invalid hit")}));
+    EXPECT_EQ(recorder.calls.count(QStringLiteral("found hit")), 1);  // not the 5th
+}
+
 TEST_F(EventFinderTest, CancelStopsAStoreSearchAfterTheCurrentEvent) {
     for (const char* uid : {"s1", "s2"})
         writeTimed(QStringLiteral("work"), QString::fromLatin1(uid),
