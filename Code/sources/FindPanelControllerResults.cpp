@@ -38,11 +38,14 @@ QString uidOf(const EventDayPtr& entry) {
 
 // The rows left of `rows` once the rows marked in `removed` are gone.
 std::vector<int> remainingRows(const std::vector<int>& rows, const std::vector<bool>& removed) {
+    // Each row moves up by the number of rows removed above it.
+    std::vector<int> removedAbove(removed.size() + 1, 0);
+    for (size_t i = 0; i < removed.size(); ++i)
+        removedAbove[i + 1] = removedAbove[i] + (removed[i] ? 1 : 0);
     std::vector<int> kept;
     for (int row : rows) {
         if (row < 0 || row >= int(removed.size()) || removed[size_t(row)]) continue;
-        const auto before = std::count(removed.begin(), removed.begin() + row, true);
-        kept.push_back(row - int(before));
+        kept.push_back(row - removedAbove[size_t(row)]);
     }
     return kept;
 }

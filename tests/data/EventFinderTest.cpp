@@ -115,6 +115,22 @@ protected:
         return done;
     }
 
+    // A quick search for "hit" (shown on 1 and 5 January 2011) held as it
+    // reads 2 January, its reports still queued; null when it never got there.
+    std::shared_ptr<HeldPage> quickSearchHeldOnSecondJanuary() {
+        writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
+                   QStringLiteral("20110101T100000"));
+        open();
+        auto inner = std::make_shared<TestPage>(2011);
+        show(inner, QStringLiteral("hit"), 1, 1);
+        show(inner, QStringLiteral("hit"), 5, 1);
+        auto held = std::make_shared<HeldPage>(inner);
+        pages = {held};
+        finder->startFinding(QStringLiteral("hit"));
+        if (!waitHoldingReports([&] { return held->gate.reached(); })) return nullptr;
+        return held;
+    }
+
     std::shared_ptr<EventFinder> finder = std::make_shared<EventFinder>();
     Recorder recorder;
     std::vector<std::shared_ptr<YearViewTarget>> pages;
@@ -440,16 +456,8 @@ TEST_F(EventFinderTest, NarrowingWithdrawsExactlyTheFailingHitsAndCompletesOnce)
 }
 
 TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
-    writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
-               QStringLiteral("20110101T100000"));
-    open();
-    auto inner = std::make_shared<TestPage>(2011);
-    show(inner, QStringLiteral("hit"), 1, 1);
-    show(inner, QStringLiteral("hit"), 5, 1);
-    auto held = std::make_shared<HeldPage>(inner);
-    pages = {held};
-    finder->startFinding(QStringLiteral("hit"));
-    ASSERT_TRUE(waitHoldingReports([&] { return held->gate.reached(); }));
+    const auto held = quickSearchHeldOnSecondJanuary();
+    ASSERT_TRUE(held);
     finder->cancel();
     held->gate.open();
     ASSERT_TRUE(testsupport::waitUntil([this] { return !finder->isActive(); }));
@@ -461,17 +469,9 @@ TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
 }
 
 TEST_F(EventFinderTest, AHitWithdrawnWhileTheSearchRunsReachesTheListBeforeItsWithdrawal) {
-    writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
-               QStringLiteral("20110101T100000"));
-    open();
-    auto inner = std::make_shared<TestPage>(2011);
-    show(inner, QStringLiteral("hit"), 1, 1);
-    show(inner, QStringLiteral("hit"), 5, 1);
-    auto held = std::make_shared<HeldPage>(inner);
-    pages = {held};
-    finder->startFinding(QStringLiteral("hit"));
     // The search holds on 2 January with the hit of the 1st not yet reported.
-    ASSERT_TRUE(waitHoldingReports([&] { return held->gate.reached(); }));
+    const auto held = quickSearchHeldOnSecondJanuary();
+    ASSERT_TRUE(held);
     finder->narrowSearch(QStringLiteral("hitx"));
     ASSERT_TRUE(waitHoldingReports([this] { return finder->workingSet().empty(); }));
     held->gate.open();
