@@ -9,6 +9,7 @@
 //    its two neighbours loaded each time);
 //  - rss_mib: resident memory with the three year pages loaded, and
 //    reload_growth_mib what five further reloads added to it.
+#include "MainThreadWatch.h"
 #include "SampleStore.h"
 
 #include "data/YearViewEventLoader.h"
@@ -42,11 +43,10 @@ int zoltMain(int argc, char** argv);
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::msSince;
+using bench::runUntil;
+using bench::StallWatch;
 
 double residentMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -56,39 +56,6 @@ double residentMiB() {
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
 }
-
-// A thread that asks the main thread for an answer every millisecond: the
-// longest wait for one is the longest the window could not answer.
-class StallWatch final {
-public:
-    StallWatch() : thread_([this] { run(); }) {}
-    ~StallWatch() {
-        stop_ = true;
-        thread_.join();
-    }
-    // The longest wait since the last call.
-    double takeLongest() { return longest_.exchange(0); }
-
-private:
-    void run() {
-        while (!stop_) {
-            const auto start = Clock::now();
-            auto answered = std::make_shared<std::atomic<bool>>(false);
-            QMetaObject::invokeMethod(
-                qApp, [answered] { *answered = true; }, Qt::QueuedConnection);
-            while (!*answered && !stop_)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            const double waited = msSince(start);
-            double seen = longest_.load();
-            while (waited > seen && !longest_.compare_exchange_weak(seen, waited)) {
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    std::atomic<bool> stop_{false};
-    std::atomic<double> longest_{0};
-    std::thread thread_;
-};
 
 YearViewScroller* yearArea() {
     return qobject_cast<YearViewScroller*>(
@@ -101,33 +68,6 @@ bool pagesLoaded(int centreYear) {
         YearView* page = area ? area->yearView(slot) : nullptr;
         if (!page || page->year() != centreYear - 1 + slot || !page->eventsLoaded()) return false;
         if (YearViewEventLoader::eventLoaderForYear(page->year())->isRunning()) return false;
-    }
-    return true;
-}
-
-// Runs the event loop until `done` holds, then a little longer for the work it
-// handed to the main thread; false when it never held. The loop sleeps between
-// looks, so that the measuring takes no core from the program.
-bool runUntil(const std::function<bool()>& done, double settleMs = 300) {
-    const auto start = Clock::now();
-    QEventLoop loop;
-    QTimer tick;
-    bool held = false;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done()) {
-            held = true;
-            loop.quit();
-        } else if (msSince(start) > 120000) {
-            loop.quit();
-        }
-    });
-    tick.start(2);
-    loop.exec();
-    tick.stop();
-    if (!held) return false;
-    if (settleMs > 0) {
-        QTimer::singleShot(int(settleMs), &loop, &QEventLoop::quit);
-        loop.exec();
     }
     return true;
 }

@@ -22,6 +22,9 @@ PagesProviderSlot& pagesProviderSlot() {
     return *slot;
 }
 
+// Hits handed to the main thread in one call at most.
+constexpr size_t kHitBatch = 256;
+
 bool containsText(const QString& field, const QString& text) {
     return !field.isEmpty() && field.contains(text, Qt::CaseInsensitive);
 }
@@ -143,10 +146,27 @@ void EventFinder::report(std::uint64_t generation,
 void EventFinder::addHit(std::uint64_t generation, const EventDayPtr& eventDay) {
     foundation::Guard guard(lock_);
     workingSet_.push_back(eventDay);
-    report(generation, [eventDay](EventFinderController& c) { c.searchFoundEvent(eventDay); });
+    if (pendingGeneration_ != generation) reportPendingHitsLocked();
+    pendingGeneration_ = generation;
+    pendingHits_.push_back(eventDay);
+    if (pendingHits_.size() >= kHitBatch) reportPendingHitsLocked();
+}
+
+void EventFinder::reportPendingHitsLocked() {
+    if (pendingHits_.empty()) return;
+    std::vector<EventDayPtr> hits;
+    hits.swap(pendingHits_);
+    report(pendingGeneration_,
+           [hits = std::move(hits)](EventFinderController& c) { c.searchFoundEvents(hits); });
+}
+
+void EventFinder::reportPendingHits() {
+    foundation::Guard guard(lock_);
+    reportPendingHitsLocked();
 }
 
 void EventFinder::endOfSearchJob(std::uint64_t generation) {
+    reportPendingHits();
     // A narrowing job still running reports the completion when it ends.
     if (workers_ < 1) report(generation, [](EventFinderController& c) { c.searchComplete(); });
     isRunning_ = false;
@@ -268,6 +288,7 @@ void EventFinder::quickFind(std::uint64_t generation, const std::vector<YearView
                     if (shouldStop_) break;
                 }
             }
+            reportPendingHits();  // the month's hits show while the next is read
         }
         if (shouldStop_) break;
     }
@@ -321,6 +342,7 @@ void EventFinder::calendarFind(std::uint64_t generation) {
         } catch (const std::exception& error) {
             failure = QString::fromUtf8(error.what());
         }
+        reportPendingHits();  // the year's hits show while the next is queried
         if (!failure.isNull())
             foundation::log(QStringLiteral("ERROR: querying events failed with exception ") +
                             failure);
@@ -338,11 +360,14 @@ void EventFinder::narrowSearchResults(std::uint64_t generation) {
         if (!passes(c, record)) {
             foundation::Guard guard(lock_);
             std::erase(workingSet_, record);
+            reportPendingHitsLocked();  // the hit reaches the list before its withdrawal
             report(generation,
                    [record](EventFinderController& ctl) { ctl.invalidateFoundEvent(record); });
         }
         if (shouldStop_) break;
     }
-    if (--workers_ < 1)
+    if (--workers_ < 1) {
+        reportPendingHits();
         report(generation, [](EventFinderController& ctl) { ctl.searchComplete(); });
+    }
 }

@@ -26,6 +26,10 @@ class EventFinderController {
 public:
     virtual ~EventFinderController() = default;
     virtual void searchFoundEvent(const EventDayPtr& eventDay) = 0;
+    // Hits reported together, in order (each one by default).
+    virtual void searchFoundEvents(const std::vector<EventDayPtr>& eventDays) {
+        for (const EventDayPtr& eventDay : eventDays) searchFoundEvent(eventDay);
+    }
     virtual void invalidateFoundEvent(const EventDayPtr& eventDay) = 0;
     virtual void searchComplete() = 0;
 };
@@ -117,6 +121,10 @@ private:
     void calendarFind(std::uint64_t generation);
     void narrowSearchResults(std::uint64_t generation);
     void addHit(std::uint64_t generation, const EventDayPtr& eventDay);
+    // Hands the hits not yet reported to the main thread, in one call; with
+    // the lock held, so that they reach it before any withdrawal of them.
+    void reportPendingHitsLocked();
+    void reportPendingHits();
     void endOfSearchJob(std::uint64_t generation);
     // Hands a report to the main thread; there it reaches the controller only
     // while its search is still the current one.
@@ -129,6 +137,10 @@ private:
     std::atomic<bool> isRunning_{false};
     std::atomic<bool> shouldStop_{false};
     std::vector<EventDayPtr> workingSet_;
+    // Hits of the running search not yet handed to the main thread: they go
+    // in batches, so that a search with many hits does not flood its queue.
+    std::vector<EventDayPtr> pendingHits_;
+    std::uint64_t pendingGeneration_ = 0;
     appPref searchOptions_;
     StoreQuery storeQuery_;
     std::atomic<std::uint64_t> generation_{0};

@@ -10,6 +10,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/LocalizedFormat.h"
+#include "platform/foundation/MainThreadObserver.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/DatePicker.h"
@@ -297,6 +298,16 @@ void FindPanelController::awakeFromNib() {
                                 CalendarSources::calendarSelectionChangedNotification})
         center.addObserver(this, name, nullptr,
                            [this](const foundation::Notification&) { eventDataChanged(); });
+    // A deleted series leaves the list at once, whoever deleted it.
+    foundation::MainThreadObserver::observe(
+        this, YearViewEventLoader::eventDataChangedNotification, nullptr,
+        [this](const foundation::Notification& n) {
+            if (n.userInfo.value(YearViewEventLoader::kChangesKey).toString() !=
+                QLatin1String("deleted"))
+                return;
+            const QString uid = n.userInfo.value(YearViewEventLoader::kUIDKey).toString();
+            if (!uid.isEmpty()) dropSeries(nullptr, uid);
+        });
     _windowIsOpen = false;
 }
 
@@ -557,7 +568,13 @@ void FindPanelController::find(const QString& t) {
 
 void FindPanelController::searchFoundEvent(const EventDayPtr& eventDay) {
     results_.push_back(eventDay);
-    reloadTable();
+    // A hit is a row at the end: the rows before stay as they are.
+    if (gui_resultsTable) gui_resultsTable->noteNumberOfRowsChanged();
+}
+
+void FindPanelController::searchFoundEvents(const std::vector<EventDayPtr>& eventDays) {
+    results_.insert(results_.end(), eventDays.begin(), eventDays.end());
+    if (gui_resultsTable) gui_resultsTable->noteNumberOfRowsChanged();
 }
 
 void FindPanelController::invalidateFoundEvent(const EventDayPtr& eventDay) {

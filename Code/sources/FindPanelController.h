@@ -74,6 +74,7 @@ public:
 
     // EventFinderController
     void searchFoundEvent(const EventDayPtr& eventDay) override;
+    void searchFoundEvents(const std::vector<EventDayPtr>& eventDays) override;
     void invalidateFoundEvent(const EventDayPtr& eventDay) override;
     void searchComplete() override;
 
@@ -90,6 +91,9 @@ public:
     void viewFrameChanged(QObject* sender = nullptr);
     // Window delegate.
     Q_INVOKABLE void windowDidMove(QObject* window = nullptr);
+    // The window was resized (by the user, step by step): the list takes the
+    // new size of its clip view and the hover its row's new place.
+    Q_INVOKABLE void windowDidResize(QObject* window = nullptr);
     Q_INVOKABLE void windowWillClose(QObject* window = nullptr);
     // The Delete and Forward Delete keys with a selection open the delete sheet.
     bool handleKeyDown(int keyCode);
@@ -150,11 +154,15 @@ private:
     void eventDataChanged();
     void setFullModeControls(bool full);
     void showHoverForSelectedRow(bool scroll);
-    // The open event hover and the selected row it follows; without a
-    // selected row the hover is closed and null is answered.
+    // The event hover open from this list and the selected row it follows;
+    // without a selected row the hover is closed and null is answered.
     EventHoverController* followingHover(int& row);
     void performDelete(const std::vector<EventDayPtr>& entries);
     void updateDeleteProgress(const EventDayPtr& entry, bool deleted);
+    // A series left the store: the entry and every other occurrence of its
+    // UID leave the list at once, the selection keeps its other rows, and the
+    // hover opened from the list closes when it shows that series.
+    void dropSeries(const EventDayPtr& entry, const QString& uid);
     void deleteDidEndSheet();
     void reloadTable();
 
@@ -187,6 +195,7 @@ private:
     std::vector<EventDayPtr> results_;
     bool searchOptionsChanged_ = true;
     bool deleteSheetOpen_ = false;
+    bool deleting_ = false;  // from OK until the last entry's update
     int deleteProgress_ = 0;
     int failedDeletions_ = 0;
     std::vector<int> selection_;

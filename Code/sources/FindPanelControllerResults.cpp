@@ -19,6 +19,8 @@
 #include "platform/kit/TextField.h"
 #include "platform/kit/Window.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -29,6 +31,24 @@ QString text(const char* key) {
 
 constexpr int kDeleteKey = 51;
 constexpr int kForwardDeleteKey = 117;
+
+QString uidOf(const EventDayPtr& entry) {
+    return entry && entry->event() ? entry->event()->uid() : QString();
+}
+
+// The rows left of `rows` once the rows marked in `removed` are gone.
+std::vector<int> remainingRows(const std::vector<int>& rows, const std::vector<bool>& removed) {
+    // Each row moves up by the number of rows removed above it.
+    std::vector<int> removedAbove(removed.size() + 1, 0);
+    for (size_t i = 0; i < removed.size(); ++i)
+        removedAbove[i + 1] = removedAbove[i] + (removed[i] ? 1 : 0);
+    std::vector<int> kept;
+    for (int row : rows) {
+        if (row < 0 || row >= int(removed.size()) || removed[size_t(row)]) continue;
+        kept.push_back(row - removedAbove[size_t(row)]);
+    }
+    return kept;
+}
 
 }  // namespace
 
@@ -96,8 +116,12 @@ void FindPanelController::tableViewSelectionDidChange(kit::TableView*) {
 }
 
 EventHoverController* FindPanelController::followingHover(int& row) {
+    // Only a hover opened from this list follows it (the list may scroll
+    // while the window is still being built, with a hover of another view open).
     EventHoverController* hover = EventHoverController::existingWinController();
-    if (!hover || !hover->windowOpen()) return nullptr;
+    if (!gui_resultsTable || !hover || !hover->windowOpen() ||
+        hover->originatingView() != gui_resultsTable)
+        return nullptr;
     row = gui_resultsTable->selectedRow();
     if (row >= 0) return hover;
     hover->closeWindow();
@@ -114,6 +138,13 @@ void FindPanelController::viewFrameChanged(QObject*) {
     const bool shown = visible.y() <= p && p <= visible.y() + visible.height();
     hover->setDrawsAnchor(shown);
     if (shown) hover->updateAnchorToRect(r);
+}
+
+void FindPanelController::windowDidResize(QObject*) {
+    if (!gui_resultsTable) return;
+    gui_resultsTable->tile();
+    viewFrameChanged();
+    windowDidMove();
 }
 
 void FindPanelController::windowDidMove(QObject*) {
@@ -191,6 +222,7 @@ void FindPanelController::okDeletePressed(QObject*) {
     gui_deleteProgress->setHidden(false);
     deleteProgress_ = 0;
     failedDeletions_ = 0;
+    deleting_ = true;
     performDelete(entries);
 }
 
@@ -198,14 +230,21 @@ void FindPanelController::performDelete(const std::vector<EventDayPtr>& entries)
     QPointer<FindPanelController> self(this);
     const EventDeleter deleter = deleter_;
     foundation::startThread([self, deleter, entries] {
+        // A deletion removes the whole series: a later entry of a series
+        // already removed has nothing left to delete.
+        QSet<QString> removedSeries;
         for (const EventDayPtr& entry : entries) {
-            const bool deleted = deleter && deleter(entry);
+            const QString uid = uidOf(entry);
+            const bool gone = !uid.isEmpty() && removedSeries.contains(uid);
+            const bool deleted = gone || (deleter && deleter(entry));
+            if (deleted && !uid.isEmpty()) removedSeries.insert(uid);
             foundation::onMain([self, entry, deleted] {
                 if (self) self->updateDeleteProgress(entry, deleted);
             });
         }
         foundation::onMain([self] {
             if (!self) return;
+            self->deleting_ = false;
             // What could not be deleted stays selected for another try.
             self->gui_resultsTable->selectRowIndexes(self->selection_, false);
             if (self->gui_deleteSheet && kit::Sheet::sheetParent(self->gui_deleteSheet))
@@ -222,17 +261,30 @@ void FindPanelController::updateDeleteProgress(const EventDayPtr& entry, bool de
         ++failedDeletions_;
         return;
     }
-    // The entry by identity: the list may have changed since the deletion began.
-    const auto it = std::find(results_.begin(), results_.end(), entry);
-    if (it == results_.end()) return;
-    const int i = int(it - results_.begin());
-    results_.erase(it);
+    // The list may have changed since the deletion began: the entry is found
+    // by identity, its other occurrences by UID.
+    dropSeries(entry, uidOf(entry));
+}
+
+void FindPanelController::dropSeries(const EventDayPtr& entry, const QString& uid) {
+    const auto leaves = [&](const EventDayPtr& r) {
+        return (entry && r == entry) || (!uid.isEmpty() && uidOf(r) == uid);
+    };
+    if (auto* hover = EventHoverController::existingWinController())
+        if (hover->windowOpen() && hover->originatingView() == gui_resultsTable &&
+            leaves(hover->event()))
+            hover->closeWindow();
+    std::vector<bool> removed(results_.size(), false);
+    bool any = false;
+    for (size_t i = 0; i < results_.size(); ++i) any = (removed[i] = leaves(results_[i])) || any;
+    if (!any) return;
+    const std::vector<int> selected =
+        remainingRows(gui_resultsTable->selectedRowIndexes(), removed);
+    selection_ = remainingRows(selection_, removed);
+    std::vector<EventDayPtr> kept;
+    for (size_t i = 0; i < results_.size(); ++i)
+        if (!removed[i]) kept.push_back(results_[i]);
+    results_ = std::move(kept);
     reloadTable();
-    std::vector<int> rebuilt;
-    for (int row : selection_) {
-        if (row < i) rebuilt.push_back(row);
-        if (row > i) rebuilt.push_back(row - 1);
-    }
-    selection_ = rebuilt;
-    gui_resultsTable->selectRowIndexes(selection_, false);
+    gui_resultsTable->selectRowIndexes(deleting_ ? selection_ : selected, false);
 }

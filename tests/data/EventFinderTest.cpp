@@ -9,6 +9,8 @@
 #include "platform/foundation/UserCalendar.h"
 #include "platform/store/StoreError.h"
 
+#include <chrono>
+#include <functional>
 #include <thread>
 
 using namespace loadertest;
@@ -57,6 +59,17 @@ private:
     std::shared_ptr<TestPage> page_;
 };
 
+// Waits without running the main thread's queue, so that the reports the
+// jobs hand to it meanwhile stay queued.
+bool waitHoldingReports(const std::function<bool()>& done, double seconds = 5.0) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 QVariantMap allFields(bool quick = true) {
     return {{EventFinder::kQuickSearchMode, quick}, {EventFinder::kSearchInTitle, true},
             {EventFinder::kSearchInLocation, true}, {EventFinder::kSearchInAttendees, true},
@@ -100,6 +113,22 @@ protected:
         });
         testsupport::waitUntil([] { return false; }, 0.05);  // any late report
         return done;
+    }
+
+    // A quick search for "hit" (shown on 1 and 5 January 2011) held as it
+    // reads 2 January, its reports still queued; null when it never got there.
+    std::shared_ptr<HeldPage> quickSearchHeldOnSecondJanuary() {
+        writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
+                   QStringLiteral("20110101T100000"));
+        open();
+        auto inner = std::make_shared<TestPage>(2011);
+        show(inner, QStringLiteral("hit"), 1, 1);
+        show(inner, QStringLiteral("hit"), 5, 1);
+        auto held = std::make_shared<HeldPage>(inner);
+        pages = {held};
+        finder->startFinding(QStringLiteral("hit"));
+        if (!waitHoldingReports([&] { return held->gate.reached(); })) return nullptr;
+        return held;
     }
 
     std::shared_ptr<EventFinder> finder = std::make_shared<EventFinder>();
@@ -427,16 +456,8 @@ TEST_F(EventFinderTest, NarrowingWithdrawsExactlyTheFailingHitsAndCompletesOnce)
 }
 
 TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
-    writeTimed(QStringLiteral("work"), QStringLiteral("hit"), QStringLiteral("20110101T090000"),
-               QStringLiteral("20110101T100000"));
-    open();
-    auto inner = std::make_shared<TestPage>(2011);
-    show(inner, QStringLiteral("hit"), 1, 1);
-    show(inner, QStringLiteral("hit"), 5, 1);
-    auto held = std::make_shared<HeldPage>(inner);
-    pages = {held};
-    finder->startFinding(QStringLiteral("hit"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return held->gate.reached(); }));
+    const auto held = quickSearchHeldOnSecondJanuary();
+    ASSERT_TRUE(held);
     finder->cancel();
     held->gate.open();
     ASSERT_TRUE(testsupport::waitUntil([this] { return !finder->isActive(); }));
@@ -445,6 +466,20 @@ TEST_F(EventFinderTest, CancelStopsAQuickSearchAndDropsItsLateReports) {
     // thread's queue; it belongs to a search nobody waits for any more.
     EXPECT_TRUE(recorder.calls.isEmpty()) << recorder.calls.join(QLatin1Char(',')).toStdString();
     EXPECT_EQ(finder->workingSet().size(), 1u);  // stopped before 5 January
+}
+
+TEST_F(EventFinderTest, AHitWithdrawnWhileTheSearchRunsReachesTheListBeforeItsWithdrawal) {
+    // The search holds on 2 January with the hit of the 1st not yet reported.
+    const auto held = quickSearchHeldOnSecondJanuary();
+    ASSERT_TRUE(held);
+    finder->narrowSearch(QStringLiteral("hitx"));
+    ASSERT_TRUE(waitHoldingReports([this] { return finder->workingSet().empty(); }));
+    held->gate.open();
+    ASSERT_TRUE(waitForCompletion());
+    ASSERT_GE(recorder.calls.size(), 2);
+    EXPECT_EQ(recorder.calls.mid(0, 2),
+              (QStringList{QStringLiteral("found hit"), QStringLiteral("invalid hit")}));
+    EXPECT_EQ(recorder.calls.count(QStringLiteral("found hit")), 1);  // not the 5th
 }
 
 TEST_F(EventFinderTest, CancelStopsAStoreSearchAfterTheCurrentEvent) {
@@ -482,7 +517,7 @@ TEST_F(EventFinderTest, ANewSearchDropsTheReportsOfTheOneItReplaced) {
     show(current, QStringLiteral("new"), 8, 3);
     finder->startFinding(QStringLiteral("old"));
     // The first search's reports are still queued when the second starts.
-    ASSERT_TRUE(testsupport::waitUntil([this] { return !finder->isActive(); }));
+    ASSERT_TRUE(waitHoldingReports([this] { return !finder->isActive(); }));
     finder->startFinding(QStringLiteral("new"));
     ASSERT_TRUE(waitForCompletion());
     EXPECT_EQ(recorder.calls,

@@ -18,6 +18,7 @@
 #include "shell/CollapsablePanel.h"
 #include "sources/FindPanelController.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <thread>
 
@@ -298,6 +299,25 @@ TEST_F(FindPanelTest, TheHoverFollowsSelectionScrollingAndWindowMoves) {
     EXPECT_FALSE(hover->windowOpen());
 }
 
+TEST_F(FindPanelTest, AHoverOpenedFromAnotherViewIsNotTheListsToMoveOrClose) {
+    writeTimed(QStringLiteral("work"), QStringLiteral("one"), QStringLiteral("20110307T090000"),
+               QStringLiteral("20110307T100000"));
+    open();
+    kit::Window other(QRectF(100, 100, 300, 200), kit::Window::Titled);
+    other.orderFront();
+    EventHoverController* hover = EventHoverController::sharedWinController();
+    hover->showWindowForEventAtRectInView(recordOf(QStringLiteral("one")), QRectF(10, 10, 40, 20),
+                                          other.contentView());
+    ASSERT_TRUE(hover->windowOpen());
+    // The panel's window is built (its list scrolls to the top) while that hover is up.
+    FindPanelController* p = FindPanelController::sharedWinController();
+    p->viewFrameChanged();
+    p->windowDidMove();
+    EXPECT_TRUE(hover->windowOpen());
+    EXPECT_EQ(hover->originatingView(), other.contentView());
+    hover->closeWindow();
+}
+
 TEST_F(FindPanelTest, DeletingTheSecondAndFourthOfFiveWithOneFailure) {
     FindPanelController* p =
         panelListing({QStringLiteral("e1"), QStringLiteral("e2"), QStringLiteral("e3"),
@@ -340,6 +360,101 @@ TEST_F(FindPanelTest, DeletingTheSecondAndFourthOfFiveWithOneFailure) {
     EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("store/work/e1.ics"))));
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("store/work/e5.ics"))));
     EXPECT_EQ(p->footer()->stringValue(), QStringLiteral("2 events found 1 could not be deleted."));
+}
+
+TEST_F(FindPanelTest, ADeletedSeriesLeavesTheListAtOnceAndClosesItsHover) {
+    for (const auto& [uid, frequency] :
+         {std::pair{"weekly", "WEEKLY"}, std::pair{"daily", "DAILY"}})
+        writeEvent(
+            QStringLiteral("work"), QString::fromLatin1(uid),
+            {QStringLiteral("DTSTART:20110307T090000Z"), QStringLiteral("DTEND:20110307T100000Z"),
+             QStringLiteral("RRULE:FREQ=%1;COUNT=3").arg(QLatin1String(frequency))});
+    FindPanelController* p = panelListing({QStringLiteral("keep"), QStringLiteral("other")});
+    const auto listOccurrences = [&](const QString& uid) {
+        for (const calstore::EventPtr& event : eventsWithUID(uid)) {
+            EventDayPtr r = EventDay::eventDayFromCalEvent(event);
+            r->setCalendar(sources->calendarWithUID(event->calendar()->uid()));
+            p->searchFoundEvent(r);
+        }
+    };
+    const auto listedUIDs = [p] {
+        QStringList uids;
+        for (const EventDayPtr& r : p->results()) uids << r->event()->uid();
+        return uids;
+    };
+    listOccurrences(QStringLiteral("weekly"));
+    p->searchComplete();
+    kit::TableView* table = p->resultsTable();
+    ASSERT_EQ(p->results().size(), 5u);
+
+    // Deleted elsewhere while the hover shows it: every row of the series
+    // leaves at once, the hover closes, the other selected row stays selected.
+    table->selectRowIndexes({1, 3}, false);  // "other", then an occurrence of "weekly"
+    p->doubleClick();
+    EventHoverController* hover = EventHoverController::existingWinController();
+    ASSERT_TRUE(hover && hover->windowOpen());
+    ASSERT_EQ(hover->event()->event()->uid(), QStringLiteral("weekly"));
+    ASSERT_TRUE(YearViewEventLoader::deleteEvent(p->results()[3]));
+    EXPECT_EQ(listedUIDs(), (QStringList{QStringLiteral("keep"), QStringLiteral("other")}));
+    EXPECT_FALSE(hover->windowOpen());
+    EXPECT_EQ(table->selectedRowIndexes(), std::vector<int>{1});
+
+    // Two rows of one series deleted from the panel: one store removal, and
+    // the second row counts as deleted, not as a failure.
+    listOccurrences(QStringLiteral("daily"));
+    int removals = 0;
+    p->setEventDeleter([&removals](const EventDayPtr& entry) {
+        ++removals;
+        return YearViewEventLoader::deleteEvent(entry);
+    });
+    table->selectRowIndexes({2, 4}, false);
+    p->deletePressed();
+    p->okDeletePressed();
+    ASSERT_TRUE(testsupport::waitUntil([p] { return !p->deleteSheetOpen(); }));
+    EXPECT_EQ(removals, 1);
+    EXPECT_EQ(p->failedDeletions(), 0);
+    EXPECT_EQ(listedUIDs(), (QStringList{QStringLiteral("keep"), QStringLiteral("other")}));
+    EXPECT_EQ(p->footer()->stringValue(), QStringLiteral("2 events found"));
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("store/work/daily.ics"))));
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("store/work/weekly.ics"))));
+    EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("store/work/other.ics"))));
+}
+
+TEST_F(FindPanelTest, TheListIsLaidOutAgainAfterTheUserResizesThePanel) {
+    QStringList uids;
+    for (int i = 0; i < 30; ++i) uids << QStringLiteral("row%1").arg(i);
+    FindPanelController* p = panelListing(uids);
+    kit::TableView* table = p->resultsTable();
+    table->selectRow(2);
+    p->doubleClick();
+    EventHoverController* hover = EventHoverController::existingWinController();
+    ASSERT_TRUE(hover && hover->windowOpen());
+    const double textWidth = table->rectOfColumn(2).width();
+
+    // The user drags the window's corner: wider and higher.
+    QWidget* widget = p->window()->widget();
+    widget->resize(widget->width() + 200, widget->height() + 120);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(p->window()->inLiveResize());
+    const QRectF visible = p->resultsScrollView()->documentVisibleRect();
+    EXPECT_DOUBLE_EQ(table->frame().width(), visible.width());
+    EXPECT_GE(table->frame().height(), visible.height());
+    EXPECT_DOUBLE_EQ(table->rectOfColumn(2).width(), textWidth + 200);
+    EXPECT_EQ(hover->originatingRect(), p->anchorRectOfRow(2));
+    testsupport::saveForInspection(widget->grab().toImage(), QStringLiteral("find-panel-resized"));
+
+    // With its row scrolled away the hover is parked at the top of the list;
+    // it stays parked there, at the row's new width, as the panel narrows.
+    table->scrollRowToVisible(29);
+    p->viewFrameChanged();
+    p->windowDidMove();
+    ASSERT_FALSE(hover->drawsAnchor());
+    widget->resize(widget->width() - 150, widget->height());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(hover->drawsAnchor());
+    EXPECT_EQ(hover->originatingRect(),
+              QRectF(p->resultsScrollView()->documentVisibleRect().topLeft(),
+                     p->anchorRectOfRow(2).size()));
 }
 
 TEST_F(FindPanelTest, ASingleSelectedRowUsesTheSingleText) {

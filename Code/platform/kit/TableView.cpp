@@ -147,7 +147,19 @@ void TableView::refreshRows() {
 }
 
 void TableView::noteNumberOfRowsChanged() {
-    reloadData();
+    foundation::requireMainThread("TableView::noteNumberOfRowsChanged");
+    const int n = numberOfRowsFromSource();
+    const int had = numberOfRows();
+    if (n < had) {
+        reloadData();  // rows gone: the selection and the editor are checked too
+        return;
+    }
+    // Rows added at the end; the rows before keep their heights.
+    for (int r = had; r < n; ++r)
+        rowTops_.push_back(rowTops_.back() + std::max(0.0, heightOfRowFromSource(r)) +
+                           spacing_.height());
+    tile();
+    setNeedsDisplay();
 }
 
 void TableView::noteHeightOfRowsChanged() {

@@ -95,6 +95,8 @@ public:
     // Asks the data source again for everything. The selection keeps its rows
     // as far as they still exist; an open editor closes without saving.
     virtual void reloadData();
+    // Rows were added at the end (or removed): only the new rows are measured,
+    // so that a list growing row by row stays cheap.
     void noteNumberOfRowsChanged();
     void noteHeightOfRowsChanged();
     double rowHeight() const { return rowHeight_; }

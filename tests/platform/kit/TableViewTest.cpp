@@ -269,6 +269,24 @@ TEST(TableView, CodesSelectionAndReloadsKeepRowsThatStillExist) {
     EXPECT_EQ(t.table->selectedRow(), 3);
 }
 
+TEST(TableView, RowsNotedAtTheEndAreAddedAndRowsGoneLeaveTheSelection) {
+    NamesTable t(3);
+    t.table->setAllowsMultipleSelection(true);
+    t.table->selectRowIndexes({0, 2}, false);
+    for (int i = 0; i < 10; ++i) {
+        t.source.names.push_back({QStringLiteral("1.1."), QStringLiteral("New %1").arg(i)});
+        t.table->noteNumberOfRowsChanged();
+    }
+    ASSERT_EQ(t.table->numberOfRows(), 13);
+    EXPECT_EQ(t.table->rectOfRow(12), QRectF(0, 240, t.table->frame().width(), 20));
+    EXPECT_EQ(t.table->frame().height(), 260);
+    EXPECT_EQ(t.table->selectedRowIndexes(), (std::vector<int>{0, 2}));
+    t.source.names.resize(2);
+    t.table->noteNumberOfRowsChanged();
+    EXPECT_EQ(t.table->numberOfRows(), 2);
+    EXPECT_EQ(t.table->selectedRowIndexes(), std::vector<int>{0});
+}
+
 TEST(TableView, RealQtClicksSelectRows) {
     NamesTable t;
     const QPointF p = t.table->frameOfCellAtColumnRow(1, 4).center();
