@@ -16,6 +16,7 @@
 #include "yearview/YearView.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -221,6 +222,14 @@ void CalHoverView::drawImagePart(kit::Graphics& graphics, const QImage& image, d
                        kit::CompositingOperation::SourceOver, 1.0);
 }
 
+QRectF CalHoverView::lineBox(double x, double bottom, double width,
+                             const kit::TextAttributes& attributes) {
+    // The rows are 14 points apart; a font whose line is taller gets the room
+    // below, so that its one line is laid out and starts at the row's top.
+    const double h = std::max(kLineHeight, std::ceil(attributes.font.lineHeight()));
+    return QRectF(x, bottom + kLineHeight - h, width, h);
+}
+
 void CalHoverView::drawRule(kit::Graphics& graphics, double y, double below) {
     const QRectF b = bounds();
     graphics.strokeLine(QPointF(b.x(), y - below), QPointF(b.x() + b.width(), y - below));
@@ -230,9 +239,9 @@ void CalHoverView::drawLabelAndValue(kit::Graphics& graphics, const QString& lab
                                      const QString& value, double y) {
     const double x = bounds().x(), w = bounds().width();
     drawBoxedTextWithAttributesInRect(graphics, label, textAttribsStandard,
-                                      QRectF(x, y - 16, w, kLineHeight));
+                                      lineBox(x, y - 16, w, textAttribsStandard));
     drawBoxedTextWithAttributesInRect(graphics, value, textAttribsStandard,
-                                      QRectF(x + 120, y - 16, w - 120, kLineHeight));
+                                      lineBox(x + 120, y - 16, w - 120, textAttribsStandard));
 }
 
 void CalHoverView::drawMonthTable(kit::Graphics& graphics, double y) {
@@ -254,13 +263,14 @@ void CalHoverView::drawMonthTable(kit::Graphics& graphics, double y) {
                 measuredWidth(name, textAttribsStandard, QRectF(cx, band - 16, kColumnWidth, 14));
             drawBoxedTextWithAttributesInRect(
                 graphics, name, textAttribsStandard,
-                QRectF(cx + 20 - nw / 2, band - 16, kColumnWidth, 14));
+                lineBox(cx + 20 - nw / 2, band - 16, kColumnWidth, textAttribsStandard));
             const int count = displayStats[size_t(month - 1)];
             const QString number = QString::number(count);
             const double cw =
                 measuredWidth(number, textAttribsYellow, QRectF(cx, band - 40, kColumnWidth, 14));
-            drawBoxedTextWithAttributesInRect(graphics, number, textAttribsYellow,
-                                              QRectF(cx + 38 - cw, band - 40, kColumnWidth, 14));
+            drawBoxedTextWithAttributesInRect(
+                graphics, number, textAttribsYellow,
+                lineBox(cx + 38 - cw, band - 40, kColumnWidth, textAttribsYellow));
         }
     }
     tick(tx + kTableWidth, y);
@@ -282,7 +292,7 @@ void CalHoverView::drawRect(kit::Graphics& graphics, const QRectF&) {
     const QString heading = foundation::formatLocalizedWith(
         QStringLiteral("%@ %@"), text(isMarker ? "cshpMarker" : "cshpCalendar"), displayTitle);
     drawBoxedTextWithAttributesInRect(graphics, heading, textAttribsBig,
-                                      QRectF(x, y - 16, isMarker ? w : w - 20, kLineHeight));
+                                      lineBox(x, y - 16, isMarker ? w : w - 20, textAttribsBig));
     if (!isMarker) {
         graphics.setColor(kit::Color::white(1.0));
         graphics.fillOval(QRectF(x + w - 16, y - 18, 16, 16));
@@ -327,7 +337,7 @@ void CalHoverView::drawRect(kit::Graphics& graphics, const QRectF&) {
     // The months of the year on screen.
     drawBoxedTextWithAttributesInRect(
         graphics, foundation::formatLocalizedWith(text("cshpStatistics"), currentYear),
-        textAttribsStandard, QRectF(x, y - 16, w, kLineHeight));
+        textAttribsStandard, lineBox(x, y - 16, w, textAttribsStandard));
     y -= 20;
     drawMonthTable(graphics, y);
     y -= 130;
@@ -336,12 +346,12 @@ void CalHoverView::drawRect(kit::Graphics& graphics, const QRectF&) {
     const double sw = measuredWidth(sum, textAttribsYellow, QRectF(x, y - 16, w, kLineHeight));
     const double sx = x + w - 8 - sw;
     drawBoxedTextWithAttributesInRect(graphics, sum, textAttribsYellow,
-                                      QRectF(sx, y - 16, w, kLineHeight));
+                                      lineBox(sx, y - 16, w, textAttribsYellow));
     const QString label = foundation::formatLocalizedWith(
         text(isMarker ? "cshpTotalMarks" : "cshpTotal"), currentYear);
     const double lw = measuredWidth(label, textAttribsStandard, QRectF(x, y - 16, w, kLineHeight));
     drawBoxedTextWithAttributesInRect(graphics, label, textAttribsStandard,
-                                      QRectF(sx - 8 - lw, y - 16, w, kLineHeight));
+                                      lineBox(sx - 8 - lw, y - 16, w, textAttribsStandard));
     y -= 34;
 
     drawRule(graphics, y, 10.5);

@@ -100,6 +100,9 @@ private:
     // (x, bottom).
     static void drawImagePart(kit::Graphics& graphics, const QImage& image, double x, double bottom,
                               const QSizeF& size);
+    // The box of a one-line text on a 14-point row whose bottom edge is given.
+    static QRectF lineBox(double x, double bottom, double width,
+                          const kit::TextAttributes& attributes);
     void drawRule(kit::Graphics& graphics, double y, double below = 5.5);
     // A label and its value, one line (rows 7 to 11).
     void drawLabelAndValue(kit::Graphics& graphics, const QString& label, const QString& value,
