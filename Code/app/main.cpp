@@ -24,6 +24,7 @@
 #include "prefs/PrefsRefresh.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "sources/CalSourceHoverController.h"
 #include "sources/CalendarSheetController.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
@@ -208,6 +209,9 @@ int main(int argc, char** argv) {
     // A day of the year opens in the day popup; its notes in the notes popup.
     DayPopupController::installEntries();
     NotesPopupController::installEntries();
+    // The source list's rows open the calendar and marker hover; the main
+    // window offers it key presses and moves it along.
+    CalSourceHoverController::installEntries();
     wireMainWindow();
     wirePreferences(delegate);
     wireSourceSheets(delegate);

@@ -30,6 +30,11 @@ public:
     explicit SpringPanel(const QRectF& contentRect = QRectF(0, 0, 200, 150),
                          unsigned styleMask = Borderless);
 
+    // Only the panel's users and its animations size it. A size the window
+    // system reports late (the one the panel shrank to when it closed) is
+    // not taken, so the panel keeps the frame it was given across a close.
+    bool followsWindowSystemResizes() const override { return false; }
+
     // The content view made with the panel (null should a user replace it).
     SpringPanelView* panelView() const { return gui_panelBG_; }
 

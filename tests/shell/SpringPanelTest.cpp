@@ -11,8 +11,10 @@
 #include "shell/SpringPanelView.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
 
@@ -277,6 +279,42 @@ TEST_F(SpringPanelTest, OpensAndClosesAsBlockingSpringsEndingWithTheFullFrame) {
         EXPECT_EQ(counter.closes, 1);
         EXPECT_EQ(panel.frame(), full);
     }
+}
+
+// The window system may report the size the panel shrank to after it closed
+// (an X server does so late); the panel keeps the frame it was given, so that
+// its next opening needs no help from its controller. An ordinary window takes
+// such a report as a resize by the user.
+TEST_F(SpringPanelTest, AShrunkSizeReportedAfterTheCloseIsNotTaken) {
+    const auto reportSize = [](kit::Window& window, const QSize& size) {
+        QWidget* widget = window.widget();
+        const QSize old = widget->size();
+        widget->setGeometry(QRect(widget->geometry().topLeft(), size));
+        QResizeEvent event(size, old);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    SpringPanel panel(QRectF(0, 0, 300, 200));
+    panel.setOpeningDirection(SpringPanel::Right);
+    panel.setReferenceRectOnScreen(QRectF(200, 500, 40, 20));
+    panel.positionPanel();
+    const QRectF full = panel.frame();
+    for (int round = 0; round < 2; ++round) {
+        panel.springOpenWithFadeIn(false);
+        EXPECT_EQ(panel.frame(), full) << round;
+        EXPECT_EQ(panel.widget()->size(), QSize(300, 200)) << round;
+        panel.springCloseWithFadeOut(false);
+        reportSize(panel, QSize(1, 1));
+        EXPECT_EQ(panel.frame(), full) << round;
+        EXPECT_EQ(panel.widget()->size(), QSize(300, 200)) << round;
+        panel.positionPanel();
+        EXPECT_EQ(panel.frame(), full) << round;
+    }
+
+    kit::Window plain(QRectF(0, 0, 300, 200));
+    plain.orderFront();
+    reportSize(plain, QSize(250, 150));
+    EXPECT_EQ(plain.frame().size(), QSizeF(250, 150));
+    plain.orderOut();
 }
 
 TEST_F(SpringPanelTest, ClosingAPanelNeverOpenedChangesNothing) {

@@ -224,6 +224,14 @@ QRectF Window::convertRectFromScreen(const QRectF& r) const {
 }
 
 void Window::widgetResized(const QSize& size) {
+    if (!settingGeometry_ && size != expectedSize_ && !followsWindowSystemResizes()) {
+        settingGeometry_ = true;
+        widget_->setGeometry(qtGeometry(frame_));
+        settingGeometry_ = false;
+        expectedSize_ = widget_->size();
+        layoutContentView();
+        return;
+    }
     if (!settingGeometry_ && size != expectedSize_) {
         // The user (or the window manager) resized the window.
         frame_ = Screen::fromQtRect(QRectF(widget_->geometry()));

@@ -114,6 +114,11 @@ public:
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
     virtual bool canBecomeKeyWindow() const { return true; }
+    // Whether a size the window system reports, other than the one set last,
+    // becomes the window's frame (the user or the window manager resized it).
+    // A window whose size only its code sets answers false: such a report is
+    // stale, and the frame set last is put back.
+    virtual bool followsWindowSystemResizes() const { return true; }
     // The main window is the one the user works in: the key window, unless that
     // one cannot become main (panels), in which case the main window stays.
     bool isMainWindow() const;
