@@ -118,13 +118,7 @@ BirthdayPtr BirthdaySheetController::makeNewRow() const {
 }
 
 calstore::EventPtr BirthdaySheetController::entryEventForRow(const Birthday& row) const {
-    const MyDatePtr day = MyDate::dateWithTimeIntervalSince1970(row.date());
-    auto event = calstore::Event::event();
-    event->setCalendar(calendar_ ? calendar_->calendar() : nullptr);
-    event->setTitle(row.title());
-    event->setIsAllDay(true);
-    event->setStartDate(day->startOfDay()->nsDate());
-    event->setEndDate(day->endOfDay()->nsDate());
+    calstore::EventPtr event = EntryListSheet::entryEventForRow(row);
     event->setRecurrenceRule(calstore::RecurrenceRule::initYearlyRecurrenceWithIntervalEnd(1, {}));
     return event;
 }

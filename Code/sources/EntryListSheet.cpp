@@ -448,6 +448,18 @@ CalendarPtr EntryListSheet::pageCalendar() const {
     return calendar_;
 }
 
+calstore::EventPtr EntryListSheet::entryEventForRow(const Birthday& row) const {
+    const MyDatePtr day = MyDate::dateWithTimeIntervalSince1970(row.date());
+    auto event = calstore::Event::event();
+    event->setCalendar(calendar_ ? calendar_->calendar() : nullptr);
+    event->setTitle(row.title());
+    event->setIsAllDay(true);
+    // The store keeps an all-day event's end inside its last day.
+    event->setStartDate(day->startOfDay()->nsDate());
+    event->setEndDate(day->endOfDay()->nsDate());
+    return event;
+}
+
 bool EntryListSheet::saveEntryEvent(const calstore::EventPtr& event) {
     const QString kind = kindOfEntry();
     try {

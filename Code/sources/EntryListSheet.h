@@ -124,8 +124,9 @@ protected:
     // Whether typing `date` into the row's date cell changes the row; a changed
     // row has been given the date already.
     virtual bool takeTypedDate(Birthday& row, const MyDate& date);
-    // The store event that the row is written as.
-    virtual calstore::EventPtr entryEventForRow(const Birthday& row) const = 0;
+    // The store event that the row is written as: by default a single all-day
+    // event in the edited calendar on the row's day, titled with its name.
+    virtual calstore::EventPtr entryEventForRow(const Birthday& row) const;
     // The span with which an entry's stored event is removed.
     virtual calstore::Span removalSpanFor(const calstore::EventPtr&) const {
         return calstore::Span::AllEvents;

@@ -188,17 +188,6 @@ bool HolidaySheetController::takeTypedDate(Birthday& row, const MyDate& date) {
     return EntryListSheet::takeTypedDate(row, date);
 }
 
-calstore::EventPtr HolidaySheetController::entryEventForRow(const Birthday& row) const {
-    const MyDatePtr day = MyDate::dateWithTimeIntervalSince1970(row.date());
-    auto event = calstore::Event::event();
-    event->setCalendar(calendar_ ? calendar_->calendar() : nullptr);
-    event->setTitle(row.title());
-    event->setIsAllDay(true);
-    event->setStartDate(day->startOfDay()->nsDate());
-    event->setEndDate(day->endOfDay()->nsDate());
-    return event;
-}
-
 calstore::Span HolidaySheetController::removalSpanFor(const calstore::EventPtr& event) const {
     // A holiday that is one occurrence of a repeating event goes alone.
     return event && event->isRecurring() ? calstore::Span::ThisEvent : calstore::Span::AllEvents;

@@ -41,9 +41,6 @@ public:
     Q_INVOKABLE void removeHolidays(QObject* sender = nullptr);
     Q_INVOKABLE void okPressed(QObject* sender = nullptr);
 
-    // The holiday entry event of a row: a single all-day event on its day.
-    calstore::EventPtr entryEventForRow(const Birthday& row) const override;
-
     int currentYear() const { return currentYear_; }
     kit::SegmentedControl* yearChooser() const { return gui_yearChooser; }
     // The rows and removals of the years left since the sheet opened.
