@@ -32,14 +32,15 @@ namespace listsheets {
 
 using calsrctest::CalendarSourcesTest;
 
-// Holds the loading threads of the sheets until released.
+// Holds the loading threads of the sheets until released. A thread still on
+// its way out of the hook keeps the gate's state alive.
 class LoadGate {
 public:
     LoadGate() {
-        testhooks::setEntryLoadHook([this] {
-            std::unique_lock lock(mutex_);
-            ++waiting_;
-            open_.wait(lock, [this] { return released_; });
+        testhooks::setEntryLoadHook([state = state_] {
+            std::unique_lock lock(state->mutex);
+            ++state->waiting;
+            state->open.wait(lock, [&] { return state->released; });
         });
     }
     ~LoadGate() {
@@ -47,20 +48,23 @@ public:
         testhooks::setEntryLoadHook({});
     }
     bool someoneWaits() {
-        std::lock_guard lock(mutex_);
-        return waiting_ > 0;
+        std::lock_guard lock(state_->mutex);
+        return state_->waiting > 0;
     }
     void release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        open_.notify_all();
+        std::lock_guard lock(state_->mutex);
+        state_->released = true;
+        state_->open.notify_all();
     }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable open_;
-    int waiting_ = 0;
-    bool released_ = false;
+    struct State {
+        std::mutex mutex;
+        std::condition_variable open;
+        int waiting = 0;
+        bool released = false;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 class ListSheetsTest : public CalendarSourcesTest {
@@ -185,8 +189,8 @@ protected:
         kit::TableView* table = sheet->table();
         const QRectF cell = table->frameOfCellAtColumnRow(column, row);
         const QPointF inWindow = table->convertPointToView(cell.center(), nullptr);
-        table->mouseDown(kit::Event::mouseEvent(kit::EventType::LeftMouseDown, inWindow, 0, 2,
-                                                sheet->sheet()));
+        table->mouseDown(
+            kit::Event::mouseEvent(kit::EventType::LeftMouseDown, inWindow, 0, 2, sheet->sheet()));
         const bool opened = table->currentEditor() != nullptr;
         table->abortEditing();
         return opened;
