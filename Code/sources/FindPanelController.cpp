@@ -31,7 +31,6 @@
 #include "yearview/YearView.h"
 #include "yearview/YearViewModel.h"
 
-#include <QLocale>
 #include <QTimer>
 
 namespace {
