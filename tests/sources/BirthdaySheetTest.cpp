@@ -213,6 +213,8 @@ TEST_F(BirthdaySheetTest, RefusedWritesLoseNoEntryDoubleNoneAndAreNamed) {
     EXPECT_TRUE(sheet->failureAlert()->informativeText().contains("Carl"));
     EXPECT_EQ(kit::Sheet::attachedSheet(host.get()),
               static_cast<kit::Window*>(sheet->failureAlert()->window()));
+    testsupport::saveForInspection(sheet->failureAlert()->window()->widget()->grab().toImage(),
+                                   "birthday-sheet-failure-alert");
     // Only Dora's change reached the pages.
     EXPECT_EQ(current->entryCount(), 1);
 }

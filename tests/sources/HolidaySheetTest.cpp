@@ -35,6 +35,7 @@ TEST_F(HolidaySheetTest, TheYearBeforeIsSuggestedInGreyOncePerTitle) {
     EXPECT_EQ(sheet->yearChooser()->labelForSegment(1), y);
     EXPECT_TRUE(sheet->yearChooser()->isEnabled());
 
+    testsupport::saveForInspection(sheet->sheet()->widget()->grab().toImage(), "holiday-sheet");
     // A renamed suggestion stays one; a dated one (even to its own day) is a
     // holiday; a removed one deletes nothing.
     type(sheet, HolidaySheetController::kNameColumn, 0, "Neujahrstag");
