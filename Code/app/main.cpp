@@ -25,10 +25,12 @@
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "sources/CalSourceHoverController.h"
+#include "sources/BirthdaySheetController.h"
 #include "sources/CalendarSheetController.h"
 #include "sources/CalendarSourceOutlineView.h"
 #include "sources/CalendarSourceView.h"
 #include "sources/FindPanelController.h"
+#include "sources/HolidaySheetController.h"
 #include "sources/MarkerSheetController.h"
 #include "sources/SourceSheetParts.h"
 #include "weekview/WeekView.h"
@@ -111,8 +113,22 @@ void wirePreferences(AppDelegate& delegate) {
     });
 }
 
-// The calendar and marker sheets of the source list's commands on the main
-// window, the help window of the Help menu and of the sheets' Help buttons, and
+// The year page of a view of the main window (none when it is not one).
+YearViewTargetPtr yearPageOf(kit::View* view) {
+    auto* page = qobject_cast<YearView*>(view);
+    return page ? page->model() : nullptr;
+}
+
+// The pages the list sheets keep up to date: the shown year and its neighbours.
+YearPages mainYearPages() {
+    MainWindowCtrl* main = MainWindowCtrl::sharedWinController();
+    return {yearPageOf(main->currentYearView()), yearPageOf(main->futureYearView()),
+            yearPageOf(main->pastYearView())};
+}
+
+// The calendar, marker, birthday and holiday sheets of the source list's
+// commands on the main window (the birthday sheet also from the event hover's
+// edit button), the help window of the Help menu and of the sheets' Help buttons, and
 // the model's jobs on the shown year page.
 void wireSourceSheets(AppDelegate& delegate) {
     CalendarSources::changeServices([](CalendarSources::Services& model) {
@@ -137,10 +153,28 @@ void wireSourceSheets(AppDelegate& delegate) {
             MarkerSheetController::sharedWinController()->openDeleteSheetForMarkerOnWindowFrom(
                 marker, window(), sources());
         };
+        model.openBirthdaySheet = [=](const CalendarPtr& calendar) {
+            BirthdaySheetController::sharedWinController()
+                ->openSheetForCalendarOnWindowFromWithCurrentYView(calendar, window(), sources(),
+                                                                   mainYearPages());
+        };
+        model.openHolidaySheet = [=](const CalendarPtr& calendar) {
+            HolidaySheetController::sharedWinController()
+                ->openSheetForCalendarOnWindowFromWithCurrentYView(calendar, window(), sources(),
+                                                                   mainYearPages());
+        };
         model.currentYearPage = []() -> std::shared_ptr<YearViewTarget> {
-            auto* page =
-                qobject_cast<YearView*>(MainWindowCtrl::sharedWinController()->currentYearView());
-            return page ? page->model() : nullptr;
+            return yearPageOf(MainWindowCtrl::sharedWinController()->currentYearView());
+        };
+    });
+    EventHoverController::changeServices([](EventHoverController::Services& hover) {
+        hover.showBirthdayInSheet = [](const CalendarPtr& calendar, const QString& title) {
+            AppDelegate* app = AppDelegate::obj();
+            auto* sheet = BirthdaySheetController::sharedWinController();
+            sheet->openSheetForCalendarOnWindowFromWithCurrentYView(
+                calendar, MainWindowCtrl::sharedWinController()->window(),
+                app ? app->calendarSources : nullptr, mainYearPages());
+            sheet->selectLineWithTitle(title);
         };
     });
     MainWindowCtrl::changeServices([](MainWindowCtrl::Services& window) {

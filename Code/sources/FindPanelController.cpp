@@ -32,7 +32,6 @@
 #include "yearview/YearView.h"
 #include "yearview/YearViewModel.h"
 
-#include <QLocale>
 #include <QTimer>
 
 namespace {
@@ -284,7 +283,7 @@ void FindPanelController::awakeFromNib() {
     typeImgHoliday = kit::Image::named(QStringLiteral("MiniStar2"));
     typeImgBirthday = kit::Image::named(QStringLiteral("MiniCandle1"));
     typeImgEvent = kit::Image::named(QStringLiteral("MiniEvent1"));
-    language_ = QLocale().name();
+    language_ = foundation::localeIdentifier();
     gui_optionsPane->setTitleForCollapsedState(QStringLiteral("Search Options: none"));
     gui_optionsPane->setTitleForDisclosedState(QStringLiteral("Search Options"));
     gui_optionsPane->setUsesAnimation(true);

@@ -66,7 +66,7 @@ QImage FindPanelController::typeImage(const EventDayPtr& entry) const {
 QString FindPanelController::dateText(const QDateTime& start, const QString& language) {
     // The day as the user's calendar counts it.
     const QDate day = start.toTimeZone(foundation::UserCalendar::current().timeZone()).date();
-    if (language == QLatin1String("en_US"))
+    if (foundation::isUSEnglishLocale(language))
         return QStringLiteral("%1/%2/%3").arg(day.month()).arg(day.day()).arg(day.year());
     return QStringLiteral("%1.%2.%3").arg(day.day()).arg(day.month()).arg(day.year());
 }

@@ -100,6 +100,10 @@ void setLocaleIdentifier(const QString& identifier) {
     localeOverride() = identifier;
 }
 
+bool isUSEnglishLocale(const QString& identifier) {
+    return identifier == QLatin1String("en_US");
+}
+
 QString localized(const QString& key, const QString& defaultValue) {
     static const QHash<QString, QString> table = parseStringTable(QString::fromUtf8(
         Bundle::resourceData(QStringLiteral("InfoPlist"), QStringLiteral("strings"))));

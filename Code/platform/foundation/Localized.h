@@ -15,6 +15,9 @@ QString localized(const QString& key, const QString& defaultValue = QString());
 // goes back to the system's.
 QString localeIdentifier();
 void setLocaleIdentifier(const QString& identifier);
+// Whether the locale (the user's unless given) is exactly "en_US": dates are
+// then written and typed month first ("12/24"), elsewhere day first ("24.12.").
+bool isUSEnglishLocale(const QString& identifier = localeIdentifier());
 
 // Parses a string table: lines `"key" = "value";`, with C-style comments and the
 // escapes \" \\ \n \t. Malformed entries are skipped.

@@ -73,6 +73,11 @@ TEST(LocaleIdentifier, IsTheSystemsUnlessATestFixesIt) {
     EXPECT_EQ(localeIdentifier(), QLocale::system().name());
     setLocaleIdentifier(QStringLiteral("de_CH"));
     EXPECT_EQ(localeIdentifier(), "de_CH");
+    EXPECT_FALSE(isUSEnglishLocale());
+    setLocaleIdentifier(QStringLiteral("en_US"));
+    EXPECT_TRUE(isUSEnglishLocale());
+    for (const char* other : {"en_GB", "en", "en_US_POSIX", "EN_US"})
+        EXPECT_FALSE(isUSEnglishLocale(QString::fromLatin1(other))) << other;
     setLocaleIdentifier(QString());
     EXPECT_EQ(localeIdentifier(), QLocale::system().name());
 }
