@@ -26,10 +26,10 @@ std::function<void(const QString&)>& helpHandler() {
 
 }  // namespace
 
-QImage colorizeImage(const QImage& mask, const QColor& color) {
+QImage colorizeImage(const QImage& mask, const QColor& color, bool capBrightness) {
     kit::Image::TintOptions options;
     options.halveWideMasks = true;
-    options.brightnessCap = kBrightnessCap;
+    if (capBrightness) options.brightnessCap = kBrightnessCap;
     return kit::Image::tinted(mask, color, options);
 }
 
@@ -43,7 +43,8 @@ QImage picture(const QString& base, const QList<Layer>& layers) {
     painter.drawImage(all, kit::Image::named(base, size));
     for (const Layer& layer : layers) {
         const QImage image = kit::Image::named(layer.image, size);
-        painter.drawImage(all, layer.color ? colorizeImage(image, *layer.color) : image);
+        painter.drawImage(
+            all, layer.color ? colorizeImage(image, *layer.color, layer.capBrightness) : image);
     }
     return result;
 }
