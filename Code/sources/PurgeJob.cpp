@@ -37,8 +37,7 @@ std::pair<int, int> wholeYears(const PurgeJob::Choice& choice, int baseYear) {
 }
 
 int baseYearOf(const PurgeJob::Choice& choice, int currentYear) {
-    return choice.timeType == PurgeJob::kAllYears ? currentYear
-                                                  : MyDate(choice.date).yearNum();
+    return choice.timeType == PurgeJob::kAllYears ? currentYear : MyDate(choice.date).yearNum();
 }
 
 void announceDeleted(const QString& uid, const void* sender) {
@@ -90,9 +89,9 @@ std::vector<PurgeJob::Found> PurgeJob::find(const calstore::CalendarPtr& calenda
     std::vector<Found> found;
     QHash<QString, size_t> indexOfUid;
     for (const TimeSpan& span : spans(choice, currentYear)) {
-        const auto events = Loader::queryGuarded(
-            MyEventStore::eventPredicateWithStartDateEndDateCalendars(span.start, span.end,
-                                                                      {calendar}));
+        const auto events =
+            Loader::queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateCalendars(
+                span.start, span.end, {calendar}));
         if (!events) continue;  // logged; the other spans still count
         for (const calstore::EventPtr& event : *events) {
             if (!event || !chooses(event->location(), choice)) continue;
@@ -161,8 +160,9 @@ void PurgeJob::purgeSeries(const Found& found, const Choice& choice, int current
     // date within the searched years; otherwise it begins again with its first
     // occurrence after the date.
     const int base = baseYearOf(choice, currentYear);
-    const auto later = Loader::queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateUIDCalendars(
-        choice.date, endOfYear(base + kYearsAround), uid, {event->calendar()}));
+    const auto later =
+        Loader::queryGuarded(MyEventStore::eventPredicateWithStartDateEndDateUIDCalendars(
+            choice.date, endOfYear(base + kYearsAround), uid, {event->calendar()}));
     if (!later) {
         removed(false);
         return;

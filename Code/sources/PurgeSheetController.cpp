@@ -72,13 +72,14 @@ kit::Window* PurgeSheetController::loadWindow() {
     gui_delTimeType = new kit::PopUpButton(QRectF(100, kHeight - 166, 150, 26));
     const char* timeTypes[] = {"purgeEventsSheetUpToDate", "purgeEventsSheetFromDate",
                                "purgeEventsSheetAllYears"};
-    for (int tag = 0; tag < 3; ++tag) gui_delTimeType->addItemWithTitle(text(timeTypes[tag]))->setTag(tag);
+    for (int tag = 0; tag < 3; ++tag)
+        gui_delTimeType->addItemWithTitle(text(timeTypes[tag]))->setTag(tag);
     gui_delTimeType->setTarget(this);
     gui_delTimeType->setAction("timeTypeChanged");
     content->addSubview(gui_delTimeType);
-    gui_delTime = new kit::DatePicker(QRectF(262, kHeight - 166, 198, 26),
-                                      kit::DatePicker::Style::TextField,
-                                      kit::DatePicker::Elements::DateAndTime);
+    gui_delTime =
+        new kit::DatePicker(QRectF(262, kHeight - 166, 198, 26), kit::DatePicker::Style::TextField,
+                            kit::DatePicker::Elements::DateAndTime);
     content->addSubview(gui_delTime);
 
     gui_progress = new kit::ProgressIndicator(QRectF(100, 80, kWidth - 120, 16));
@@ -86,12 +87,12 @@ kit::Window* PurgeSheetController::loadWindow() {
     gui_progLabel = kit::TextField::labelWithString(QString(), QRectF(100, 56, kWidth - 120, 20));
     content->addSubview(gui_progLabel);
 
-    gui_purgeButton = sourcesheets::button(content, text("purgeEventsSheetPurge"),
-                                           QStringLiteral("\r"), QRectF(kWidth - 120, 14, 100, 28),
-                                           this, "okPressed");
-    gui_cancelButton = sourcesheets::button(content, text("csvSheetCancel"), QStringLiteral("\x1b"),
-                                            QRectF(kWidth - 228, 14, 100, 28), this,
-                                            "cancelPressed");
+    gui_purgeButton =
+        sourcesheets::button(content, text("purgeEventsSheetPurge"), QStringLiteral("\r"),
+                             QRectF(kWidth - 120, 14, 100, 28), this, "okPressed");
+    gui_cancelButton =
+        sourcesheets::button(content, text("csvSheetCancel"), QStringLiteral("\x1b"),
+                             QRectF(kWidth - 228, 14, 100, 28), this, "cancelPressed");
     gui_theSheet = made;
     return made;
 }
@@ -203,8 +204,8 @@ void PurgeSheetController::showRemoving(int total) {
 }
 
 void PurgeSheetController::showRemoved(int done, int total) {
-    gui_progLabel->setStringValue(foundation::formatLocalizedWith(
-        text("purgeEventsSheetDeletingEvents"), done - 1, total));
+    gui_progLabel->setStringValue(
+        foundation::formatLocalizedWith(text("purgeEventsSheetDeletingEvents"), done - 1, total));
     gui_progress->setDoubleValue(done);
 }
 

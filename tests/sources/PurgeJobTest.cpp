@@ -72,22 +72,20 @@ TEST_P(PurgeSpansTest, YearsAreAskedOneAtATimeAndTheBaseYearUpToOrFromTheDate) {
         EXPECT_LT(spans[i - 1].start, spans[i].start) << "whole years ascend";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Purge, PurgeSpansTest,
-    ::testing::Values(
-        SpanCase{"UpToTheDate", PurgeJob::kUpToDate, 21,
-                 "2000-01-01 00:00:00 - 2000-12-31 23:59:59",
-                 "2019-01-01 00:00:00 - 2019-12-31 23:59:59",
-                 "2020-01-01 00:00:00 - 2020-03-15 10:00:00"},
-        SpanCase{"FromTheDate", PurgeJob::kFromDate, 21,
-                 "2021-01-01 00:00:00 - 2021-12-31 23:59:59",
-                 "2040-01-01 00:00:00 - 2040-12-31 23:59:59",
-                 "2020-03-15 10:00:00 - 2020-12-31 23:59:59"},
-        SpanCase{"AllYears", PurgeJob::kAllYears, 41,
-                 "2006-01-01 00:00:00 - 2006-12-31 23:59:59",
-                 "2045-01-01 00:00:00 - 2045-12-31 23:59:59",
-                 "2046-01-01 00:00:00 - 2046-12-31 23:59:59"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Purge, PurgeSpansTest,
+                         ::testing::Values(SpanCase{"UpToTheDate", PurgeJob::kUpToDate, 21,
+                                                    "2000-01-01 00:00:00 - 2000-12-31 23:59:59",
+                                                    "2019-01-01 00:00:00 - 2019-12-31 23:59:59",
+                                                    "2020-01-01 00:00:00 - 2020-03-15 10:00:00"},
+                                           SpanCase{"FromTheDate", PurgeJob::kFromDate, 21,
+                                                    "2021-01-01 00:00:00 - 2021-12-31 23:59:59",
+                                                    "2040-01-01 00:00:00 - 2040-12-31 23:59:59",
+                                                    "2020-03-15 10:00:00 - 2020-12-31 23:59:59"},
+                                           SpanCase{"AllYears", PurgeJob::kAllYears, 41,
+                                                    "2006-01-01 00:00:00 - 2006-12-31 23:59:59",
+                                                    "2045-01-01 00:00:00 - 2045-12-31 23:59:59",
+                                                    "2046-01-01 00:00:00 - 2046-12-31 23:59:59"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- Choice by location ----------------------------------------------------------------------
 
@@ -123,7 +121,9 @@ protected:
         PurgeJob::Progress progress;
         progress.found = [this](int n) { found << n; };
         progress.removing = [this](int total) { totals << total; };
-        progress.removed = [this](int done, int total) { removed << QStringLiteral("%1/%2").arg(done).arg(total); };
+        progress.removed = [this](int done, int total) {
+            removed << QStringLiteral("%1/%2").arg(done).arg(total);
+        };
         return PurgeJob::run(calendarNamed(QStringLiteral("Work"))->calendar(), c, 2026, progress,
                              &sender);
     }
@@ -164,10 +164,12 @@ protected:
 TEST_F(PurgeJobTest, OnlyTheChosenKindsInTheChosenYearsGo) {
     writeLocated(QStringLiteral("mark"), QStringLiteral("20150601"), kMarkLocation);
     writeLocated(QStringLiteral("notes"), QStringLiteral("20150602"), QStringLiteral("Zolt:Notes"));
-    writeLocated(QStringLiteral("odd"), QStringLiteral("20150603"), QStringLiteral("Zolt:0123456789"));
+    writeLocated(QStringLiteral("odd"), QStringLiteral("20150603"),
+                 QStringLiteral("Zolt:0123456789"));
     writeLocated(QStringLiteral("plain"), QStringLiteral("20150604"), QString());
-    writeLocated(QStringLiteral("late"), QStringLiteral("20200316"), QString());   // after D
-    writeLocated(QStringLiteral("early"), QStringLiteral("19990601"), QString());  // before the years
+    writeLocated(QStringLiteral("late"), QStringLiteral("20200316"), QString());  // after D
+    writeLocated(QStringLiteral("early"), QStringLiteral("19990601"),
+                 QString());  // before the years
     writeTimed(QStringLiteral("home"), QStringLiteral("other"), QStringLiteral("20150604T100000"),
                QStringLiteral("20150604T110000"));
     open();
@@ -215,12 +217,14 @@ class PurgeSeriesTest : public PurgeJobTest, public ::testing::WithParamInterfac
 // second one lies wholly in 2019.
 TEST_P(PurgeSeriesTest, ASeriesGoesWholeOnlyWhenAllOfItIsInTheRange) {
     const SeriesCase& c = GetParam();
-    writeEvent(QStringLiteral("work"), QStringLiteral("weekly"),
-               {QStringLiteral("DTSTART:20200302T090000Z"), QStringLiteral("DTEND:20200302T100000Z"),
-                QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=5")});
-    writeEvent(QStringLiteral("work"), QStringLiteral("inside"),
-               {QStringLiteral("DTSTART:20190107T090000Z"), QStringLiteral("DTEND:20190107T100000Z"),
-                QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=3")});
+    writeEvent(
+        QStringLiteral("work"), QStringLiteral("weekly"),
+        {QStringLiteral("DTSTART:20200302T090000Z"), QStringLiteral("DTEND:20200302T100000Z"),
+         QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=5")});
+    writeEvent(
+        QStringLiteral("work"), QStringLiteral("inside"),
+        {QStringLiteral("DTSTART:20190107T090000Z"), QStringLiteral("DTEND:20190107T100000Z"),
+         QStringLiteral("RRULE:FREQ=WEEKLY;COUNT=3")});
     open();
     const QVariantMap report = purge(choice(c.timeType, false, false, true));
 
@@ -236,8 +240,8 @@ TEST_P(PurgeSeriesTest, ASeriesGoesWholeOnlyWhenAllOfItIsInTheRange) {
     QStringList remaining = onDisk(QStringLiteral("weekly"));
     if (!newUid.isEmpty()) remaining << onDisk(newUid);
     EXPECT_EQ(remaining.join(u' '), QString::fromLatin1(c.remaining));
-    EXPECT_EQ(announced().size(),
-              std::count_if(report.cbegin(), report.cend(), [](const QVariant& v) { return v.toInt() == 3; }));
+    EXPECT_EQ(announced().size(), std::count_if(report.cbegin(), report.cend(),
+                                                [](const QVariant& v) { return v.toInt() == 3; }));
     EXPECT_FALSE(log.contains(QStringLiteral("ERROR"))) << log.lines().join(u'\n').toStdString();
 }
 
@@ -248,8 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
         SeriesCase{"UpToTheDate", PurgeJob::kUpToDate, "inside:3 new:1 weekly:3",
                    "2020-03-16 2020-03-23 2020-03-30"},
         // The series ends before its first occurrence after the date.
-        SeriesCase{"FromTheDate", PurgeJob::kFromDate, "weekly:2",
-                   "2020-03-02 2020-03-09"},
+        SeriesCase{"FromTheDate", PurgeJob::kFromDate, "weekly:2", "2020-03-02 2020-03-09"},
         SeriesCase{"AllYears", PurgeJob::kAllYears, "inside:3 weekly:3", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
