@@ -211,6 +211,7 @@ TEST_F(SetupAssistantTest, EachPhaseDoesWhatWasChosenAndTheNextOffersLess) {
     EXPECT_EQ(a->currentPhase(), 3);
     EXPECT_EQ(popUp(a), (QStringList{"Shared*", "(Shared)", "Work", "(Work-1)"}));
     choose(a, SetupWinController::kSkip);
+    testsupport::saveForInspection(a->sheet()->widget()->grab().toImage(), "setup-phase3-skip");
     a->nextButton()->performClick();
     EXPECT_EQ(savedTypes(), (QStringList{"Shared:1", "Shared:2", "Work-1:4", "Work:1"}));
 
@@ -226,7 +227,7 @@ TEST_F(SetupAssistantTest, EachPhaseDoesWhatWasChosenAndTheNextOffersLess) {
     EXPECT_FALSE(a->newName()->isEnabled());
     a->newMarker()->performClick();
     type(a, QStringLiteral("Holiday"));
-    testsupport::saveForInspection(host->widget()->grab().toImage(), "setup-phase4-on-window");
+    testsupport::saveForInspection(a->sheet()->widget()->grab().toImage(), "setup-phase4");
     a->nextButton()->performClick();
     EXPECT_FALSE(a->isSheetUp());
     EXPECT_EQ(a->bulletName(3), SetupWinController::kBulletOk);
