@@ -12,6 +12,7 @@
 #include "platform/kit/Sheet.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
+#include "sources/SourceSheetParts.h"
 
 namespace {
 
@@ -96,12 +97,9 @@ kit::Window* SetupWinController::loadWindow() {
     gui_selection->setTarget(this);
     gui_selection->setAction("selectionChanged");
     content->addSubview(gui_selection);
-    gui_newMarker =
-        new kit::Button(QRectF(kRight, top - kRowHeight + 4, 200, 22), kit::Button::Type::Checkbox);
-    gui_newMarker->setTitle(text(QStringLiteral("assistantP4checkbox")));
-    gui_newMarker->setTarget(this);
-    gui_newMarker->setAction("newMarkerToggled");
-    content->addSubview(gui_newMarker);
+    gui_newMarker = sourcesheets::checkbox(content, text(QStringLiteral("assistantP4checkbox")),
+                                           QRectF(kRight, top - kRowHeight + 4, 200, 22), this,
+                                           "newMarkerToggled");
     const double fieldX = kRight + 210;
     gui_newName =
         new kit::TextField(QRectF(fieldX, top - kRowHeight + 4, kWidth - fieldX - 20, 24));
@@ -119,22 +117,14 @@ kit::Window* SetupWinController::loadWindow() {
                  QRectF(kRight + 28, top - 3 * kRowHeight - 58, kWidth - kRight - 48, 44));
     gui_warningText->setWraps(true);
 
-    gui_checkAtStartup = new kit::Button(QRectF(20, 18, 330, 22), kit::Button::Type::Checkbox);
-    gui_checkAtStartup->setTitle(text(QStringLiteral("assistantCheckAtStartup")));
-    gui_checkAtStartup->setTarget(this);
-    gui_checkAtStartup->setAction("checkStartupChanged");
-    content->addSubview(gui_checkAtStartup);
-    gui_next = new kit::Button(QRectF(kWidth - 120, 14, 100, 28));
-    gui_next->setKeyEquivalent(QStringLiteral("\r"));
-    gui_next->setTarget(this);
-    gui_next->setAction("nextClicked");
-    content->addSubview(gui_next);
-    gui_cancel = new kit::Button(QRectF(kWidth - 228, 14, 100, 28));
-    gui_cancel->setTitle(text(QStringLiteral("assistantCancel")));
-    gui_cancel->setKeyEquivalent(QStringLiteral("\x1b"));
-    gui_cancel->setTarget(this);
-    gui_cancel->setAction("cancelClicked");
-    content->addSubview(gui_cancel);
+    gui_checkAtStartup =
+        sourcesheets::checkbox(content, text(QStringLiteral("assistantCheckAtStartup")),
+                               QRectF(20, 18, 330, 22), this, "checkStartupChanged");
+    gui_next = sourcesheets::button(content, QString(), QStringLiteral("\r"),
+                                    QRectF(kWidth - 120, 14, 100, 28), this, "nextClicked");
+    gui_cancel = sourcesheets::button(content, text(QStringLiteral("assistantCancel")),
+                                      QStringLiteral("\x1b"), QRectF(kWidth - 228, 14, 100, 28),
+                                      this, "cancelClicked");
     gui_setupSheet = made;
     return made;
 }

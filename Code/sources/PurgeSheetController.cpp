@@ -27,10 +27,7 @@ QString text(const char* key) {
 }
 
 kit::Button* checkbox(kit::View* content, const char* key, double y) {
-    auto* box = new kit::Button(QRectF(100, y, kWidth - 120, 22), kit::Button::Type::Checkbox);
-    box->setTitle(text(key));
-    content->addSubview(box);
-    return box;
+    return sourcesheets::checkbox(content, text(key), QRectF(100, y, kWidth - 120, 22));
 }
 
 }  // namespace

@@ -82,6 +82,18 @@ kit::Button* button(kit::View* content, const QString& title, const QString& key
     return made;
 }
 
+kit::Button* checkbox(kit::View* content, const QString& title, const QRectF& frame,
+                      QObject* target, const char* action) {
+    auto* made = new kit::Button(frame, kit::Button::Type::Checkbox);
+    made->setTitle(title);
+    if (target) {
+        made->setTarget(target);
+        made->setAction(action);
+    }
+    content->addSubview(made);
+    return made;
+}
+
 Buttons bottomButtons(kit::View* content, double width, QObject* target) {
     Buttons made;
     made.help = button(content, QStringLiteral("?"), QString(), QRectF(20, 14, 28, 28), target,

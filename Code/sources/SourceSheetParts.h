@@ -53,6 +53,9 @@ kit::TextField* label(kit::View* content, const QString& text, const QRectF& fra
 kit::TextField* field(kit::View* content, const QRectF& frame, QObject* delegate);
 kit::Button* button(kit::View* content, const QString& title, const QString& key,
                     const QRectF& frame, QObject* target, const char* action);
+// A checkbox; without a target it sends nothing (its state is read later).
+kit::Button* checkbox(kit::View* content, const QString& title, const QRectF& frame,
+                      QObject* target = nullptr, const char* action = nullptr);
 
 // The bottom row of an edit sheet of `width`: Help at the left, Cancel and OK
 // at the right (actions helpPressed, cancelPressed, okPressed).
