@@ -117,6 +117,9 @@ struct StartCase {
     const char* bullets;
     bool choicesShown;  // radio group, pop-up and Cancel
 };
+void PrintTo(const StartCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SetupStartTest : public SetupAssistantTest,
                        public ::testing::WithParamInterface<StartCase> {};

@@ -55,6 +55,9 @@ struct SpanCase {
     const char* secondLast;
     const char* last;
 };
+void PrintTo(const SpanCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PurgeSpansTest : public ::testing::TestWithParam<SpanCase> {
 protected:
@@ -212,6 +215,9 @@ struct SeriesCase {
     const char* report;     // "new" stands for the UID of a series carrying a part on
     const char* remaining;  // the starts on disk, of "weekly" and of a new series
 };
+void PrintTo(const SeriesCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PurgeSeriesTest : public PurgeJobTest, public ::testing::WithParamInterface<SeriesCase> {};
 
