@@ -22,6 +22,7 @@
 #include "prefs/LxPrefsController.h"
 #include "prefs/PrefSync.h"
 #include "prefs/PrefsRefresh.h"
+#include "prefs/SetupWinController.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainWindowCtrl.h"
 #include "sources/CalSourceHoverController.h"
@@ -32,6 +33,7 @@
 #include "sources/FindPanelController.h"
 #include "sources/HolidaySheetController.h"
 #include "sources/MarkerSheetController.h"
+#include "sources/PurgeSheetController.h"
 #include "sources/SourceSheetParts.h"
 #include "weekview/WeekView.h"
 #include "weekview/WeekViewPrint.h"
@@ -163,6 +165,10 @@ void wireSourceSheets(AppDelegate& delegate) {
                 ->openSheetForCalendarOnWindowFromWithCurrentYView(calendar, window(), sources(),
                                                                    mainYearPages());
         };
+        model.openPurgeSheet = [=](const CalendarPtr& calendar) {
+            PurgeSheetController::sharedWinController()->openSheetForCalendarOnWindowFrom(
+                calendar, window(), sources());
+        };
         model.currentYearPage = []() -> std::shared_ptr<YearViewTarget> {
             return yearPageOf(MainWindowCtrl::sharedWinController()->currentYearView());
         };
@@ -188,6 +194,25 @@ void wireSourceSheets(AppDelegate& delegate) {
     });
     sourcesheets::setHelpHandler([](const QString& page) {
         HelpWinController::sharedWinController()->showWindowWithFile(page);
+    });
+}
+
+// The setup assistant: the start-up check asks it which stores exist, and the
+// Setup Assistant command opens it on the main window.
+void wireSetupAssistant(AppDelegate& delegate) {
+    delegate.changeServices([](AppDelegate::Services& app) {
+        app.markerStoreDefined = [] {
+            return SetupWinController::sharedWinController()->markerStoreDefined();
+        };
+        app.holidayStoreDefined = [] {
+            return SetupWinController::sharedWinController()->holidayStoreDefined();
+        };
+        app.birthdayStoreDefined = [] {
+            return SetupWinController::sharedWinController()->birthdayStoreDefined();
+        };
+        app.openSetupSheetOnMainWindow = [] {
+            SetupWinController::sharedWinController()->openSetupSheetOnMainWindow();
+        };
     });
 }
 
@@ -249,6 +274,7 @@ int main(int argc, char** argv) {
     wireMainWindow();
     wirePreferences(delegate);
     wireSourceSheets(delegate);
+    wireSetupAssistant(delegate);
 
     delegate.awakeFromNib();
     delegate.applicationWillFinishLaunching();

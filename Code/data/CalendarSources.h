@@ -219,8 +219,10 @@ public:
     // A new local calendar of that type with the first free title; false when
     // the store did not take it (nothing is added then).
     bool newLocalCalendarWithName(const QString& name, int type);
-    // False when no calendar has the title.
+    // Gives the calendar that type. False when no calendar has the title
+    // (the first of that title is taken) or the UID.
     bool setCalendarWithName(const QString& name, int type);
+    bool setCalendarWithUID(const QString& uid, int type);
     // A blue marker of type 1 in the first marker store; none without one.
     void newMarkerWithName(const QString& name);
 
@@ -295,6 +297,7 @@ private:
     void reloadOutline();
     void expandInOutline(const CalendarGroupPtr& group);
     void postTypeOrColorChanged();
+    bool retypeCalendar(const CalendarPtr& calendar, int type);
     // Saves the store calendar; the update error tells the outcome.
     bool saveStoreCalendar(const CalendarPtr& calendar);
     // A new loader of the year of the current page (this year without one).

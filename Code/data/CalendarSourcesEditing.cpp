@@ -259,7 +259,14 @@ bool CalendarSources::newLocalCalendarWithName(const QString& name, int type) {
 }
 
 bool CalendarSources::setCalendarWithName(const QString& name, int type) {
-    const CalendarPtr calendar = calendarWithName(name);
+    return retypeCalendar(calendarWithName(name), type);
+}
+
+bool CalendarSources::setCalendarWithUID(const QString& uid, int type) {
+    return retypeCalendar(calendarWithUID(uid), type);
+}
+
+bool CalendarSources::retypeCalendar(const CalendarPtr& calendar, int type) {
     if (!calendar) {
         foundation::log(QStringLiteral("calendar???"));
         return false;

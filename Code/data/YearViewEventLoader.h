@@ -315,6 +315,18 @@ public:
                                                   calstore::EventPtr* saved = nullptr);
     // Whether attendees can be written (the store's managed-object layer).
     static bool canHandleAttendees();
+
+    // --- Guarded store calls, also for the sheets that write the store themselves
+    // One guarded store query: the events, or none after logging "ERROR:
+    // querying calendar failed with exception ..." when the store raised.
+    static std::optional<QList<calstore::EventPtr>> queryGuarded(
+        const calstore::EventPredicate& predicate);
+    // One guarded store write each: a NO logs "ERROR: <words> failed!", an
+    // exception "ERROR: <words> failed with exception <reason>"; either answers NO.
+    static bool saveEventGuarded(const calstore::EventPtr& event, const QString& words,
+                                 calstore::Span span = calstore::Span::ThisEvent);
+    static bool removeEventGuarded(const calstore::EventPtr& event, const QString& words,
+                                   calstore::Span span = calstore::Span::AllEvents);
     // === End of the single-event writers =============================================
 
 private:
@@ -386,20 +398,10 @@ private:
     // 1 January 00:00 of the next year.
     QDateTime yearStart() const;
     QDateTime yearEnd() const;
-    // One guarded store query: the events, or none after logging "ERROR:
-    // querying calendar failed with exception ..." when the store raised.
-    static std::optional<QList<calstore::EventPtr>> queryGuarded(
-        const calstore::EventPredicate& predicate);
     // The calendar's events of the loader's year, guarded as above; none for a
     // calendar that has no store calendar (yet).
     std::optional<QList<calstore::EventPtr>> eventsOfCalendarInYear(
         const CalendarPtr& calendar) const;
-    // One guarded store write each: a NO logs "ERROR: <words> failed!", an
-    // exception "ERROR: <words> failed with exception <reason>"; either answers NO.
-    static bool saveEventGuarded(const calstore::EventPtr& event, const QString& words,
-                                 calstore::Span span = calstore::Span::ThisEvent);
-    static bool removeEventGuarded(const calstore::EventPtr& event, const QString& words,
-                                   calstore::Span span = calstore::Span::AllEvents);
     // The days of the loader's year in the user's calendar, made once per job:
     // where each day begins, so that the walk finds an instant's day without
     // asking the time zone again.

@@ -26,10 +26,10 @@ std::function<void(const QString&)>& helpHandler() {
 
 }  // namespace
 
-QImage colorizeImage(const QImage& mask, const QColor& color) {
+QImage colorizeImage(const QImage& mask, const QColor& color, bool capBrightness) {
     kit::Image::TintOptions options;
     options.halveWideMasks = true;
-    options.brightnessCap = kBrightnessCap;
+    if (capBrightness) options.brightnessCap = kBrightnessCap;
     return kit::Image::tinted(mask, color, options);
 }
 
@@ -43,7 +43,8 @@ QImage picture(const QString& base, const QList<Layer>& layers) {
     painter.drawImage(all, kit::Image::named(base, size));
     for (const Layer& layer : layers) {
         const QImage image = kit::Image::named(layer.image, size);
-        painter.drawImage(all, layer.color ? colorizeImage(image, *layer.color) : image);
+        painter.drawImage(
+            all, layer.color ? colorizeImage(image, *layer.color, layer.capBrightness) : image);
     }
     return result;
 }
@@ -77,6 +78,18 @@ kit::Button* button(kit::View* content, const QString& title, const QString& key
     if (!key.isEmpty()) made->setKeyEquivalent(key);
     made->setTarget(target);
     made->setAction(action);
+    content->addSubview(made);
+    return made;
+}
+
+kit::Button* checkbox(kit::View* content, const QString& title, const QRectF& frame,
+                      QObject* target, const char* action) {
+    auto* made = new kit::Button(frame, kit::Button::Type::Checkbox);
+    made->setTitle(title);
+    if (target) {
+        made->setTarget(target);
+        made->setAction(action);
+    }
     content->addSubview(made);
     return made;
 }

@@ -30,12 +30,14 @@ constexpr double kPictureSize = 64;
 // used); a mask wider than 65 pixels (drawn for twice the resolution) is halved
 // first, and a colour brighter than 0.85 is taken at that brightness, so a
 // white calendar still shows on the white page of the picture.
-QImage colorizeImage(const QImage& mask, const QColor& color);
+QImage colorizeImage(const QImage& mask, const QColor& color, bool capBrightness = true);
 
-// One layer over the base: a named image, tinted with the colour when it has one.
+// One layer over the base: a named image, tinted with the colour when it has
+// one (a bright colour capped, unless the picture shows it as it is).
 struct Layer {
     QString image;
     std::optional<QColor> color;
+    bool capBrightness = true;
 };
 // The named base image of kPictureSize points with the layers drawn over it in
 // order, each from its own full size into the whole picture.
@@ -51,6 +53,9 @@ kit::TextField* label(kit::View* content, const QString& text, const QRectF& fra
 kit::TextField* field(kit::View* content, const QRectF& frame, QObject* delegate);
 kit::Button* button(kit::View* content, const QString& title, const QString& key,
                     const QRectF& frame, QObject* target, const char* action);
+// A checkbox; without a target it sends nothing (its state is read later).
+kit::Button* checkbox(kit::View* content, const QString& title, const QRectF& frame,
+                      QObject* target = nullptr, const char* action = nullptr);
 
 // The bottom row of an edit sheet of `width`: Help at the left, Cancel and OK
 // at the right (actions helpPressed, cancelPressed, okPressed).
