@@ -49,6 +49,12 @@ Application& Application::shared() {
     return app;
 }
 
+void Application::terminate() {
+    // Exiting needs no window's consent; the application object's about-to-quit
+    // round (settings written) still runs when the main loop returns.
+    QCoreApplication::exit(0);
+}
+
 void Application::ensureKeyFilter() {
     if (keyFilter_ || !QCoreApplication::instance()) return;
     keyFilter_ = new KeyFilter;

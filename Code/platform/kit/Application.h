@@ -30,6 +30,11 @@ class Application final {
 public:
     static Application& shared();
 
+    // Ends the event loop, nested ones included: a quit is never refused. Qt's
+    // own quit first asks every window to close, and a kit window only hides
+    // when asked, so one open panel would turn the quit into closing the panel.
+    static void terminate();
+
     // The event being handled now (type None when none is).
     Event currentEvent() const;
 
