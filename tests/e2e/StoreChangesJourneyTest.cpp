@@ -13,7 +13,9 @@ namespace {
 
 // The added calendar's green, in its source-list checkbox and its events; no
 // other part of the window is green.
-bool isGreen(QRgb c) { return qGreen(c) - qRed(c) >= 50 && qGreen(c) - qBlue(c) >= 30; }
+bool isGreen(QRgb c) {
+    return qGreen(c) - qRed(c) >= 50 && qGreen(c) - qBlue(c) >= 30;
+}
 int greenPixels(const QImage& s, const QRect& area) {
     const QRect r = area.intersected(s.rect());
     int n = 0;
@@ -29,7 +31,8 @@ const QRect kSourceList(0, 90, 200, 120);
 
 TEST_F(Journey, ViewsFollowChangesMadeByAnotherProgram) {
     launch();
-    ASSERT_TRUE(layout::matches(shot(QStringLiteral("layout")))) << "the main window's layout moved";
+    ASSERT_TRUE(layout::matches(shot(QStringLiteral("layout"))))
+        << "the main window's layout moved";
     const QDate today = QDate::currentDate();
     const auto hours = [&](double from, double to) {
         const QRect column = layout::weekColumn(today);
