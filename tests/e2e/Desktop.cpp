@@ -156,22 +156,26 @@ void Desktop::click(QPoint p, int count, int button) const {
 void Desktop::drag(QPoint from, QPoint to, const QStringList& modifiers) const {
     QStringList args;
     for (const QString& m : modifiers) args << QStringLiteral("keydown") << m;
+    // The pauses let a drag that the press starts (marks carried between days)
+    // take the pointer before it moves, and see where it ends before the release.
     args << QStringLiteral("mousemove") << num(from.x()) << num(from.y()) << QStringLiteral("sleep")
-         << QStringLiteral("0.15") << QStringLiteral("mousedown") << QStringLiteral("1");
+         << QStringLiteral("0.15") << QStringLiteral("mousedown") << QStringLiteral("1")
+         << QStringLiteral("sleep") << QStringLiteral("0.25");
     const int steps = 12;
     for (int i = 1; i <= steps; ++i) {
         const QPoint p = from + (to - from) * i / steps;
-        args << QStringLiteral("sleep") << QStringLiteral("0.04") << QStringLiteral("mousemove")
+        args << QStringLiteral("sleep") << QStringLiteral("0.06") << QStringLiteral("mousemove")
              << num(p.x()) << num(p.y());
     }
-    args << QStringLiteral("sleep") << QStringLiteral("0.2") << QStringLiteral("mouseup")
+    args << QStringLiteral("sleep") << QStringLiteral("0.4") << QStringLiteral("mouseup")
          << QStringLiteral("1");
     for (const QString& m : modifiers) args << QStringLiteral("keyup") << m;
     xdo(args);
 }
 
 void Desktop::key(const QString& keys) const {
-    xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys});
+    xdo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")} +
+        keys.split(u' ', Qt::SkipEmptyParts));
 }
 
 void Desktop::type(const QString& text) const {

@@ -75,7 +75,8 @@ public:
     // Presses at `from`, moves to `to` in small steps and releases, with the
     // keys of `modifiers` (xdotool names: alt, shift, ctrl) held throughout.
     void drag(QPoint from, QPoint to, const QStringList& modifiers = {}) const;
-    void key(const QString& keys) const;  // "ctrl+f", "Return"
+    // Keys one after another, separated by spaces: "ctrl+f", "Down Right Return".
+    void key(const QString& keys) const;
     void type(const QString& text) const;
 
     // The whole screen now.
