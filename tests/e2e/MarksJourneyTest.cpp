@@ -88,6 +88,12 @@ TEST_F(Journey, DaysMarkedAMarkDraggedNotesWrittenAndTheDayPopupOpened) {
     // moved there through the menu the drop opens.
     desktop.drag(pointOf(first), pointOf(dropped),
                  {QStringLiteral("alt"), QStringLiteral("shift")});
+    // The menu of the drop opens where the mark was dropped.
+    const QRect dropMenu = app->window(QStringLiteral("^Zolt$"));
+    ASSERT_TRUE(dropMenu.isValid()) << "no menu after the drop";
+    EXPECT_LE((dropMenu.topLeft() - pointOf(dropped)).manhattanLength(), 12)
+        << "the menu opens away from the drop";
+    shot(QStringLiteral("drop-menu"));
     desktop.key(QStringLiteral("Down Right Return"));  // Move > All Marks
     ASSERT_TRUE(waitFor([&] { return !markerStoreEvents(sandbox).contains(first); }));
     ASSERT_TRUE(restPointer());

@@ -82,6 +82,15 @@ Event Application::currentEvent() const {
     return current_.empty() ? Event() : current_.back();
 }
 
+void Application::handleAsCurrentEvent(const Event& event, const std::function<void()>& handle) {
+    current_.push_back(event);
+    struct Pop {
+        std::vector<Event>& v;
+        ~Pop() { v.pop_back(); }
+    } pop{current_};
+    handle();
+}
+
 quint64 Application::addLocalMonitorForEventsMatchingMask(EventMask mask, Monitor monitor) {
     const quint64 token = nextMonitor_++;
     monitors_.push_back({token, mask, std::move(monitor)});
@@ -229,12 +238,10 @@ bool Application::runMonitors(Event& e) {
 }
 
 void Application::dispatch(const Event& event, View* qtTarget, bool monitored) {
-    current_.push_back(event);
-    struct Pop {
-        std::vector<Event>& v;
-        ~Pop() { v.pop_back(); }
-    } pop{current_};
+    handleAsCurrentEvent(event, [&] { deliver(event, qtTarget, monitored); });
+}
 
+void Application::deliver(const Event& event, View* qtTarget, bool monitored) {
     Event e = event;
     if (monitored && !runMonitors(e)) return;
     Window* w = e.window();
