@@ -54,16 +54,17 @@ ZOLT_STORE_DIR="$work/store" ZOLT_DEFAULTS="$work/Defaults.plist" ZOLT_CLOUD_DIR
 zolt_pid=$!
 
 # The picture is taken once two screens a second apart are the same (the year
-# page and the side pages drawn, the progress strip gone), at most after a minute.
+# page and the side pages drawn, the progress strip gone), not before three
+# seconds and at most after a minute.
 previous=""
-for _ in $(seq 1 60); do
+for second in $(seq 1 60); do
   sleep 1
   if ! kill -0 "$zolt_pid" 2>/dev/null; then
     echo "zolt ended early:" >&2; cat "$work/zolt.log" >&2; exit 1
   fi
   import -window root "$work/shot.png" 2>/dev/null || continue
   sum=$(md5sum <"$work/shot.png")
-  [ "$sum" = "$previous" ] && break
+  [ "$sum" = "$previous" ] && [ "$second" -ge 3 ] && break
   previous=$sum
 done
 # Stored as a palette image: the README's copy stays small.

@@ -67,13 +67,17 @@ bool colorNear(QRgb a, QRgb b, int tolerance) {
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-int countColor(const QImage& image, const QRect& area, QRgb color, int tolerance) {
+int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& wanted) {
     const QRect r = area.intersected(image.rect());
     int count = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            if (colorNear(image.pixel(x, y), color, tolerance)) ++count;
+            if (wanted(image.pixel(x, y))) ++count;
     return count;
+}
+
+int countColor(const QImage& image, const QRect& area, QRgb color, int tolerance) {
+    return countPixels(image, area, [&](QRgb c) { return colorNear(c, color, tolerance); });
 }
 
 // -- Desktop

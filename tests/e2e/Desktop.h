@@ -38,6 +38,13 @@ QStringList changedFiles(const FileHashes& before, const FileHashes& after);
 // Colour checks on screenshots.
 bool colorNear(QRgb a, QRgb b, int tolerance);
 int countColor(const QImage& image, const QRect& area, QRgb color, int tolerance = 24);
+// The pixels of `area` (clipped to the image) for which `wanted` answers true.
+int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& wanted);
+// A red that marks and red checkboxes are drawn in (purplish under the year
+// view's blue selection); no background or text of the window is that red.
+inline bool isReddish(QRgb c) {
+    return qRed(c) - qGreen(c) >= 50 && qRed(c) > qBlue(c) + 10;
+}
 
 // A point given in a window's own coordinates, x from the left edge and y
 // upwards from the bottom edge as the program's views count, on the screen.

@@ -1,5 +1,7 @@
 #include "e2e/Fixture.h"
 
+#include "e2e/MainLayout.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QTimeZone>
@@ -109,7 +111,8 @@ void Journey::launch() {
         },
         40);
     ASSERT_TRUE(settled) << "the window keeps changing";
-    shot(QStringLiteral("launched"));
+    ASSERT_TRUE(layout::matches(shot(QStringLiteral("launched"))))
+        << "the main window's layout moved";
 }
 
 void Journey::quit() {

@@ -32,7 +32,7 @@ protected:
     void TearDown() override;
 
     // Writes the store and settings, then starts the program and waits for its
-    // window and the year page drawn.
+    // window and the year page drawn, with its parts where the layout says.
     void launch();
     // Quits through the menu key; the settings are written then.
     void quit();

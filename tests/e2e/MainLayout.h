@@ -57,12 +57,7 @@ inline bool isEventBlue(QRgb c) {
     return qBlue(c) - qRed(c) >= 60 && qBlue(c) - qGreen(c) >= 20;
 }
 inline int eventPixels(const QImage& screen, const QRect& area) {
-    const QRect r = area.intersected(screen.rect());
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (isEventBlue(screen.pixel(x, y))) ++n;
-    return n;
+    return countPixels(screen, area, isEventBlue);
 }
 
 // Whether the screen still has the grid lines where these constants say: the
