@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTimeZone>
 
 #include <iostream>
@@ -39,6 +40,9 @@ QByteArray eventFile(const QString& uid, const QString& title, const QDateTime& 
 }
 
 void Journey::SetUp() {
+    for (const char* tool : {"Xvfb", "xdotool", "import"})
+        ASSERT_FALSE(QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            << tool << " is missing: tools/setup.sh installs what the journeys need";
     // The screenshots of an earlier run of this journey go.
     QDir artefacts(artefactFolder());
     for (const QString& old :

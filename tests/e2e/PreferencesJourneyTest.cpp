@@ -47,11 +47,12 @@ int markerRed(const QImage& s) {
     return countPixels(s, kMarkerRows, isReddish);
 }
 
-// The weekend's tint in the week view (a Saturday's column, high up).
+// The weekend's blue tint in the week view (a Sunday's column, high up; also
+// under the grey of hours gone by), against the plain white or grey without it.
 bool weekendTinted(const QImage& s) {
-    const QDate saturday = QDate::currentDate().addDays(6 - QDate::currentDate().dayOfWeek());
-    const QPoint p = layout::weekPoint(saturday, 15.7);
-    return colorNear(s.pixel(p), qRgb(0xe4, 0xec, 0xfa), 6);
+    const QDate sunday = QDate::currentDate().addDays(7 - QDate::currentDate().dayOfWeek());
+    const QRgb c = s.pixel(layout::weekPoint(sunday, 15.7));
+    return qBlue(c) - qRed(c) >= 8;
 }
 
 }  // namespace
