@@ -10,7 +10,7 @@ PACKAGES=(
   libical-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth imagemagick fonts-dejavu-core xdotool
   poppler-utils
 )
 

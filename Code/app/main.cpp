@@ -14,6 +14,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
 #include "platform/kit/Action.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/Window.h"
 #include "platform/store/Store.h"
 #include "prefs/AboutWinController.h"
@@ -225,7 +226,7 @@ public:
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Hide && quit_ && window_ && window_->isClosed())
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, qApp, [] { kit::Application::terminate(); });
         return QObject::eventFilter(watched, event);
     }
 

@@ -5,6 +5,7 @@
 #include "shell/MainWindowCtrl.h"
 
 #include "platform/foundation/Localized.h"
+#include "platform/kit/Application.h"
 #include "platform/kit/Box.h"
 #include "platform/kit/Button.h"
 #include "platform/kit/Color.h"
@@ -241,7 +242,7 @@ void MainWindowCtrl::buildMainMenu() {
     kit::MenuItem* quit =
         addMenuItem(app, kTagQuit, QStringLiteral("mmQuit"), QStringLiteral("Quit Zolt"),
                     QByteArray(), QStringLiteral("q"));
-    quit->setActionHandler([](QObject*) { QCoreApplication::quit(); });
+    quit->setActionHandler([](QObject*) { kit::Application::terminate(); });
 
     kit::Menu* file = submenu(QStringLiteral("mmFile"), QStringLiteral("File"));
     gui_mainMenuNewEvent =

@@ -208,6 +208,14 @@ void YearView::hover() {
     if ((hoverOpen && hoverOpen()) || dayPopupOpen()) return;
     const GridHit hit = hitTestGrid(lastHoverPoint);
     if (!hit.inGrid()) return;
+    // The pointer may have left the page while the delay ran (into the week or
+    // the source list, which the page does not hear of): a hover for a day the
+    // pointer left would stay, as its area starts with the pointer inside.
+    if (kit::Window* w = window()) {
+        const GridHit now =
+            hitTestGrid(convertPointFromView(w->mouseLocationOutsideOfEventStream(), nullptr));
+        if (now.day != hit.day || now.month != hit.month) return;
+    }
     const YearViewCellPtr cell = model_->cellForDayAndMonth(hit.day, hit.month);
     if (!cell) return;
     const bool notes = cell->hasNotes2();

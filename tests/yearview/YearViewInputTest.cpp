@@ -407,6 +407,19 @@ TEST_F(YearViewHoverTest, TheHoverOpensAfterTheDelayAndClosesWhenThePointerLeave
     EXPECT_EQ(page->trackingAreas().size(), 1u);  // the page's own area only
 }
 
+TEST_F(YearViewHoverTest, NoHoverForADayThePointerLeftBeforeTheDelay) {
+    // Straight from the day out of the page (the window's corner, in no view
+    // of the page): the delay runs on, and no hover opens for that day.
+    const int before = log->count("notesHoverShow");
+    move(dayCenterInWindow(page, 14, 6));
+    move(QPointF(1, 1));
+    testsupport::waitUntil([&] { return log->count("notesHoverShow") > before; }, 1.6);
+    EXPECT_EQ(log->count("notesHoverShow"), before);
+    EXPECT_FALSE(page->dayTrackingArea());
+    // Back on the day, it opens as always.
+    EXPECT_TRUE(hoverOpens(14, 6));
+}
+
 TEST_F(YearViewHoverTest, WhatTheHoverShows) {
     EXPECT_TRUE(hoverOpens(18, 6));   // marks
     EXPECT_FALSE(hoverOpens(19, 6));  // a plain event

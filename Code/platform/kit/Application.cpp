@@ -49,6 +49,12 @@ Application& Application::shared() {
     return app;
 }
 
+void Application::terminate() {
+    // Exiting needs no window's consent; the application object's about-to-quit
+    // round (settings written) still runs when the main loop returns.
+    QCoreApplication::exit(0);
+}
+
 void Application::ensureKeyFilter() {
     if (keyFilter_ || !QCoreApplication::instance()) return;
     keyFilter_ = new KeyFilter;
@@ -74,6 +80,15 @@ bool Application::filterForeignKey(QKeyEvent* qe, Window* window) {
 
 Event Application::currentEvent() const {
     return current_.empty() ? Event() : current_.back();
+}
+
+void Application::handleAsCurrentEvent(const Event& event, const std::function<void()>& handle) {
+    current_.push_back(event);
+    struct Pop {
+        std::vector<Event>& v;
+        ~Pop() { v.pop_back(); }
+    } pop{current_};
+    handle();
 }
 
 quint64 Application::addLocalMonitorForEventsMatchingMask(EventMask mask, Monitor monitor) {
@@ -223,12 +238,10 @@ bool Application::runMonitors(Event& e) {
 }
 
 void Application::dispatch(const Event& event, View* qtTarget, bool monitored) {
-    current_.push_back(event);
-    struct Pop {
-        std::vector<Event>& v;
-        ~Pop() { v.pop_back(); }
-    } pop{current_};
+    handleAsCurrentEvent(event, [&] { deliver(event, qtTarget, monitored); });
+}
 
+void Application::deliver(const Event& event, View* qtTarget, bool monitored) {
     Event e = event;
     if (monitored && !runMonitors(e)) return;
     Window* w = e.window();

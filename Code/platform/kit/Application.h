@@ -30,8 +30,16 @@ class Application final {
 public:
     static Application& shared();
 
+    // Ends the event loop, nested ones included: a quit is never refused. Qt's
+    // own quit first asks every window to close, and a kit window only hides
+    // when asked, so one open panel would turn the quit into closing the panel.
+    static void terminate();
+
     // The event being handled now (type None when none is).
     Event currentEvent() const;
+    // Runs `handle` with `event` as the event being handled now, for input the
+    // kit hands on outside its own routing (a drop at the end of a drag).
+    void handleAsCurrentEvent(const Event& event, const std::function<void()>& handle);
 
     Window* keyWindow() const { return keyWindow_; }
     // The window the user works in: the last key window that can become main.
@@ -77,6 +85,8 @@ private:
     void setKeyWindow(Window* w);
     void setMainWindow(Window* w);
     void dispatch(const Event& event, View* qtTarget, bool runMonitors = true);
+    // The routing of one event being handled (dispatch made it the current one).
+    void deliver(const Event& event, View* qtTarget, bool monitored);
     // Runs the monitors; false when one consumed the event (`event` is updated).
     bool runMonitors(Event& event);
     void ensureKeyFilter();

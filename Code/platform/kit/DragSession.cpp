@@ -1,5 +1,6 @@
 #include "platform/kit/DragSession.h"
 
+#include "platform/kit/Application.h"
 #include "platform/kit/DragDestination.h"
 #include "platform/kit/DragSource.h"
 #include "platform/kit/Image.h"
@@ -225,16 +226,24 @@ void DragSession::exitDestination() {
 unsigned DragSession::drop() {
     if (finished_) return DragOperation::None;
     unsigned done = DragOperation::None;
-    DragDestination* d = destination();
-    if (d && operation_ != DragOperation::None) {
-        if (d->prepareForDragOperation(info_) && (d = destination()) &&
-            d->performDragOperation(info_)) {
-            done = operation_;
-            if ((d = destination())) d->concludeDragOperation(info_);
+    // The destination takes the drop as the event being handled: what it reads
+    // of the current event (where a menu of its choices opens) is the release
+    // where the drag ended, not the press that started it.
+    const Event release =
+        Event::mouseEvent(EventType::LeftMouseUp, info_.location_,
+                          Application::shared().currentEvent().modifierFlags(), 1, info_.window_);
+    Application::shared().handleAsCurrentEvent(release, [&] {
+        DragDestination* d = destination();
+        if (d && operation_ != DragOperation::None) {
+            if (d->prepareForDragOperation(info_) && (d = destination()) &&
+                d->performDragOperation(info_)) {
+                done = operation_;
+                if ((d = destination())) d->concludeDragOperation(info_);
+            }
+        } else if (d) {
+            d->draggingExited(info_);
         }
-    } else if (d) {
-        d->draggingExited(info_);
-    }
+    });
     finish(done);
     return done;
 }

@@ -76,6 +76,7 @@ public:
     void draggingExited(const DraggingInfo&) override { calls << "exited"; }
     bool prepareForDragOperation(const DraggingInfo&) override {
         calls << "prepare";
+        eventAtDrop = Event::currentEvent();
         return prepare;
     }
     bool performDragOperation(const DraggingInfo& info) override {
@@ -93,6 +94,7 @@ public:
     QObject* lastSource = nullptr;
     QPointF lastLocation;
     QStringList types;
+    Event eventAtDrop;
 };
 
 // Installs a driver for the test's lifetime.
@@ -337,4 +339,20 @@ TEST(Drag, QtDragsFromOtherProgramsReachTheTargetWithoutASource) {
     EXPECT_EQ(target->calls,
               QStringList({"entered", "updated", "prepare", "perform", "conclude", "ended"}));
     window.orderOut();
+}
+
+// What the destination reads as the event being handled while it takes the drop
+// (a menu it pops up there is placed by it) is the release where the drag ended,
+// not the press that started it.
+TEST(Drag, TheDropIsTheEventBeingHandledWhileTheDestinationTakesIt) {
+    Scene s;
+    Driven driven([&](DragSession& d) {
+        d.moveTo(&s.window, QPointF(250, 50));
+        d.moveTo(&s.window, QPointF(260, 60));
+        d.drop();
+    });
+    s.pressSource();
+    EXPECT_EQ(s.target->eventAtDrop.type(), EventType::LeftMouseUp);
+    EXPECT_EQ(s.target->eventAtDrop.locationInWindow(), QPointF(260, 60));
+    EXPECT_EQ(s.target->eventAtDrop.window(), &s.window);
 }

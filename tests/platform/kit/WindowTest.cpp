@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -350,3 +351,25 @@ TEST(Window, OffscreenWindowLaysOutAndDrawsItsViewsWithoutShowingThem) {
 }
 
 #include "WindowTest.moc"
+
+// A quit ends the event loop while panels are open: windows only hide when asked
+// to close, and that must not turn the quit into closing one of them.
+TEST(Window, TerminateEndsTheEventLoopWhileWindowsAreOpen) {
+    Window main(QRectF(100, 100, 300, 200), Window::Titled | Window::Closable);
+    Window panel(QRectF(150, 150, 200, 100), Window::Titled | Window::Closable);
+    main.makeKeyAndOrderFront();
+    panel.makeKeyAndOrderFront();
+    bool aboutToQuit = false;
+    const QMetaObject::Connection told =
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { aboutToQuit = true; });
+    QTimer::singleShot(0, qApp, [] { Application::terminate(); });
+    // Should the quit be refused, this ends the loop with another answer.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    watchdog.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(aboutToQuit);
+    EXPECT_TRUE(panel.isVisible());
+    QObject::disconnect(told);
+}

@@ -1,0 +1,148 @@
+#include "e2e/Fixture.h"
+
+#include "e2e/MainLayout.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTimeZone>
+
+#include <iostream>
+
+namespace e2e {
+
+namespace {
+
+QString stamp(const QDateTime& t) {
+    return t.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+}
+
+QVariantMap calendarEntry(const QString& name, int type, int sequence) {
+    return {{QStringLiteral("Name"), name},
+            {QStringLiteral("Selected"), true},
+            {QStringLiteral("Calendar Type"), type},
+            {QStringLiteral("Sequence"), sequence}};
+}
+
+}  // namespace
+
+QByteArray eventFile(const QString& uid, const QString& title, const QDateTime& start, int minutes,
+                     const QString& rule) {
+    QString text =
+        QStringLiteral(
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//e2e//other program//EN\r\n"
+            "BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:%2\r\nDTSTART:%3\r\nDTEND:%4\r\n"
+            "SUMMARY:%5\r\n")
+            .arg(uid, stamp(start), stamp(start), stamp(start.addSecs(minutes * 60)), title);
+    if (!rule.isEmpty()) text += QStringLiteral("RRULE:") + rule + QStringLiteral("\r\n");
+    text += QStringLiteral("END:VEVENT\r\nEND:VCALENDAR\r\n");
+    return text.toUtf8();
+}
+
+void Journey::SetUp() {
+    for (const char* tool : {"Xvfb", "xdotool", "import"})
+        ASSERT_FALSE(QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            << tool << " is missing: tools/setup.sh installs what the journeys need";
+    // The screenshots of an earlier run of this journey go.
+    QDir artefacts(artefactFolder());
+    for (const QString& old :
+         artefacts.entryList({journeyName() + QStringLiteral("-*.png")}, QDir::Files))
+        artefacts.remove(old);
+    QString why;
+    ASSERT_TRUE(desktop.start(&why)) << why.toStdString();
+}
+
+void Journey::TearDown() {
+    if (app && app->running() && HasFailure()) {
+        shot(QStringLiteral("at-failure"));
+        std::cerr << "zolt said:\n" << app->log().toStdString() << std::endl;
+    }
+    app.reset();
+}
+
+QString Journey::journeyName() const {
+    return QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+void Journey::launch() {
+    if (!storeWritten) {
+        storeWritten = true;
+        const auto meta = [&](const QString& folder, const QString& title, const QString& color) {
+            ASSERT_TRUE(
+                sandbox.writeStoreFile(folder + QStringLiteral("/displayname"), title.toUtf8()));
+            ASSERT_TRUE(sandbox.writeStoreFile(folder + QStringLiteral("/color"), color.toUtf8()));
+        };
+        meta(QString::fromLatin1(kWorkCalendar), QStringLiteral("Work"), QStringLiteral("#1f6fd0"));
+        meta(QString::fromLatin1(kMarkCalendar), QStringLiteral("Marks"),
+             QStringLiteral("#dc1e1e"));
+        const QVariantMap marker{{QStringLiteral("Name"), QStringLiteral("Vacation")},
+                                 {QStringLiteral("Selected"), true},
+                                 {QStringLiteral("Description"), QString()},
+                                 {QStringLiteral("Color"), QStringLiteral("220 30 30 1.000000")},
+                                 {QStringLiteral("Type"), 1},
+                                 {QStringLiteral("Calendar"), QString::fromLatin1(kMarkCalendar)},
+                                 {QStringLiteral("Sequence"), 0}};
+        // The window fills the screen (no window manager moves it), and the
+        // assistant that looks for missing stores stays closed.
+        ASSERT_TRUE(sandbox.writeDefaults(
+            {{QStringLiteral("Check Config at Startup"), false},
+             {QStringLiteral("NSWindow Frame MainWindow"),
+              QStringLiteral("{{0, 0}, {%1, %2}}").arg(Desktop::kWidth).arg(Desktop::kHeight)},
+             {QStringLiteral("AppPref Calendars"),
+              QVariantMap{
+                  {QString::fromLatin1(kWorkCalendar), calendarEntry(QStringLiteral("Work"), 1, 0)},
+                  {QString::fromLatin1(kMarkCalendar),
+                   calendarEntry(QStringLiteral("Marks"), 4, 1)}}},
+             {QStringLiteral("AppPref Markers"),
+              QVariantMap{{QString::fromLatin1(kMarkerUid), marker}}}}));
+        storeAtLaunch = hashFiles(sandbox.store());
+    }
+    app = std::make_unique<App>(desktop, sandbox);
+    QString why;
+    ASSERT_TRUE(app->start(&why)) << why.toStdString();
+    // Drawn once two screens in a row are the same.
+    QByteArray previous;
+    const bool settled = waitFor(
+        [&] {
+            const QImage image = desktop.grab();
+            const QByteArray now = QCryptographicHash::hash(
+                QByteArrayView(reinterpret_cast<const char*>(image.constBits()),
+                               image.sizeInBytes()),
+                QCryptographicHash::Sha1);
+            const bool same = !image.isNull() && now == previous;
+            previous = now;
+            return same;
+        },
+        40);
+    ASSERT_TRUE(settled) << "the window keeps changing";
+    ASSERT_TRUE(layout::matches(shot(QStringLiteral("launched"))))
+        << "the main window's layout moved";
+}
+
+void Journey::quit() {
+    QString why;
+    ASSERT_TRUE(app->quit(&why)) << why.toStdString();
+}
+
+QImage Journey::shot(const QString& name) {
+    return desktop.shot(journeyName(), name);
+}
+
+bool Journey::waitForScreen(const QString& name, const std::function<bool(const QImage&)>& check,
+                            double seconds) {
+    QImage last;
+    const bool ok = waitFor(
+        [&] {
+            last = desktop.grab();
+            return !last.isNull() && check(last);
+        },
+        seconds);
+    desktop.keep(journeyName(), name, last);
+    return ok;
+}
+
+QStringList Journey::storeChanges() const {
+    return changedFiles(storeAtLaunch, hashFiles(sandbox.store()));
+}
+
+}  // namespace e2e
