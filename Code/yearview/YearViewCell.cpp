@@ -512,10 +512,12 @@ QRectF YearViewCell::inset() const {
 
 // -- List maintenance -------------------------------------------------------------
 
-void YearViewCell::invalidateEvents() {
+YearViewCell::EventListPtr YearViewCell::invalidateEvents() {
     foundation::Guard guard(lock_);
-    if (events_) events_ = emptyList();
+    EventListPtr dropped;
+    if (events_) dropped = std::exchange(events_, emptyList());
     changed();
+    return dropped;
 }
 
 void YearViewCell::addEventFromCalendar(const calstore::EventPtr& event,

@@ -168,7 +168,9 @@ public:
 
     // List maintenance. The loader threads add and remove; the week view
     // appends the events it creates.
-    void invalidateEvents();
+    // Empties the list; answers the list it held (null without one), so that
+    // the caller chooses the thread that takes it apart.
+    EventListPtr invalidateEvents();
     void addEventFromCalendar(const calstore::EventPtr& event,
                               const std::shared_ptr<Calendar>& calendar);
     void userAddedNewEvent(const EventDayPtr& record);
