@@ -1,5 +1,6 @@
 #include "data/Calendar.h"
 
+#include "data/AppearanceStamp.h"
 #include "data/ColorCheckbox.h"
 #include "data/ModelImages.h"
 #include "platform/foundation/Localized.h"
@@ -143,8 +144,11 @@ void Calendar::setIsDeleted() {
 }
 
 void Calendar::setCalendar(const calstore::CalendarPtr& calendar) {
-    foundation::Guard guard(lock_);
-    theCalendar = calendar;
+    {
+        foundation::Guard guard(lock_);
+        theCalendar = calendar;
+    }
+    appearance::changed();
 }
 
 void Calendar::setSourceStore(const QString& name) {
@@ -154,11 +158,13 @@ void Calendar::setSourceStore(const QString& name) {
 
 void Calendar::setCalendarType(int type) {
     calendarType_ = isBirthdayCalendar() ? kTypeBirthday : type;
+    appearance::changed();
 }
 
 void Calendar::setSelected(bool selected) {
     selectState_ = selected;
     createCheckboxImage();
+    appearance::changed();
 }
 
 void Calendar::setColor(const QColor& color) {
@@ -174,6 +180,7 @@ void Calendar::setColor(const QColor& color) {
     }
     createMiniIcon();
     createCheckboxImage();
+    appearance::changed();
 }
 
 void Calendar::setNotes(const QString& notes) {

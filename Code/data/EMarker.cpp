@@ -1,5 +1,6 @@
 #include "data/EMarker.h"
 
+#include "data/AppearanceStamp.h"
 #include "data/ColorCheckbox.h"
 #include "data/ModelImages.h"
 #include "platform/foundation/Localized.h"
@@ -116,6 +117,7 @@ int EMarker::compare(const EMarker& other) const {
 void EMarker::setSelected(bool selected) {
     selectState_ = selected;
     createCheckboxImage();
+    appearance::changed();
 }
 
 void EMarker::setTitle(const QString& title) {
@@ -135,11 +137,13 @@ void EMarker::setColor(const QColor& color) {
     }
     createMiniIcon();
     createCheckboxImage();
+    appearance::changed();
 }
 
 void EMarker::setMarkerType(int type) {
     markerType_ = type;
     createMiniIcon();
+    appearance::changed();
 }
 
 void EMarker::setCalendarUID(const QString& uid) {

@@ -6,6 +6,7 @@
 #include "data/MyEventStore.h"
 #include "data/YearViewEventLoader.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Memory.h"
 #include "platform/store/StoreError.h"
 
 #include <exception>
@@ -88,7 +89,10 @@ void YearViewEventLoader::runPopulation(Population kind, unsigned ticket,
         populateYear(kind, view);
         endActivity();
     }
+    // What the population and the page it replaced let go of goes back to the
+    // system (not from the calling thread of a synchronous one: the main thread).
     previous.reset();
+    if (kind != Population::Synchronous) foundation::releaseFreedMemory();
     --runningJobs_;
 }
 

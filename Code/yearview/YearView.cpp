@@ -55,6 +55,7 @@ YearView::YearView(const MyDatePtr& firstDayInYear)
     registerForDraggedTypes({kDragType});
     setAcceptsTouchEvents(true);
     setPostsFrameChangedNotifications(true);
+    setCachesDrawing(true);
     auto& center = foundation::NotificationCenter::defaultCenter();
     frameToken_ =
         center.addObserver(this, kit::View::frameDidChangeNotification(), this,

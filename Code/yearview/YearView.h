@@ -17,6 +17,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -260,6 +262,11 @@ public:
     };
     GridHit hitTestGrid(const QPointF& point) const;
 
+protected:
+    // The page keeps its drawing (see View::setCachesDrawing); what changed in
+    // the cells, the settings, today's date or the layout since is marked here.
+    void validateDrawingCache() override;
+
 private:
     YearView(const MyDatePtr& firstDayInYear);
     static MyDatePtr todaysDate();
@@ -299,4 +306,14 @@ private:
     YearViewCellPtr draggedYVCell_;
     YearViewCellPtr lastHoveredCwCell_;
     foundation::NotificationCenter::Token frameToken_ = 0;
+    // What the cached drawing was drawn from.
+    struct DrawnState {
+        bool valid = false;
+        std::uint64_t appearance = 0;
+        int today = 0;
+        bool liveDrawing = false;
+        YearViewModel::Layout layout;
+        std::array<unsigned, 12 * 31> cellVersions{};
+    };
+    DrawnState drawn_;
 };

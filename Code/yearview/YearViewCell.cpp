@@ -1,5 +1,6 @@
 #include "yearview/YearViewCell.h"
 
+#include "data/AppearanceStamp.h"
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
 #include "data/EMarker.h"
@@ -187,8 +188,11 @@ void YearViewCell::cacheWeekDayNames() {
     QStringList names;
     for (int i = 0; i < 7; ++i)
         names.append(foundation::localized(QStringLiteral("shortDayText%1").arg(i), QString()));
-    foundation::Guard guard(YVC_classLock);
-    YVC_cachedDayNames = names;
+    {
+        foundation::Guard guard(YVC_classLock);
+        YVC_cachedDayNames = names;
+    }
+    appearance::changed();
 }
 
 QStringList YearViewCell::weekDayNames() {
@@ -217,8 +221,11 @@ void YearViewCell::loadPreferences() {
 
 void YearViewCell::updatePreferences() {
     initialize();
-    foundation::Guard guard(YVC_classLock);
-    readSettings();
+    {
+        foundation::Guard guard(YVC_classLock);
+        readSettings();
+    }
+    appearance::changed();
 }
 
 void YearViewCell::setTextSize(float size) {
@@ -329,6 +336,7 @@ void YearViewCell::setObjectValue(const QVariant& value) {
 void YearViewCell::setDate(const MyDatePtr& date) {
     date_ = date;
     kit::Cell::setObjectValue(date ? QVariant::fromValue(date) : QVariant());
+    changed();
 }
 
 QString YearViewCell::dayName() const {
@@ -378,7 +386,7 @@ void YearViewCell::setHighlighted(bool highlighted) {
             if (it != YVC_selection.end()) YVC_selection.erase(it);
         }
     }
-    highlighted_ = highlighted;
+    if (highlighted_.exchange(highlighted) != highlighted) changed();
     kit::Cell::setHighlighted(highlighted);
 }
 
@@ -504,9 +512,12 @@ QRectF YearViewCell::inset() const {
 
 // -- List maintenance -------------------------------------------------------------
 
-void YearViewCell::invalidateEvents() {
+YearViewCell::EventListPtr YearViewCell::invalidateEvents() {
     foundation::Guard guard(lock_);
-    if (events_) events_ = emptyList();
+    EventListPtr dropped;
+    if (events_) dropped = std::exchange(events_, emptyList());
+    changed();
+    return dropped;
 }
 
 void YearViewCell::addEventFromCalendar(const calstore::EventPtr& event,
@@ -539,18 +550,21 @@ void YearViewCell::addEventFromCalendar(const calstore::EventPtr& event,
         if (calendar->isSelected()) hasVisibleBirthdays_ = true;
     }
     mutableEvents().push_back(record);
+    changed();
 }
 
 void YearViewCell::userAddedNewEvent(const EventDayPtr& record) {
     if (!date_ || !record) return;
     foundation::Guard guard(lock_);
     mutableEvents().push_back(record);
+    changed();
 }
 
 void YearViewCell::removeCalendar(const std::shared_ptr<Calendar>& calendar) {
     foundation::Guard guard(lock_);
     if (!events_ || events_->empty()) return;
     std::erase_if(mutableEvents(), [&](const EventDayPtr& r) { return r->calendar() == calendar; });
+    changed();
 }
 
 void YearViewCell::removeEventWithUID(const QString& uid) {
@@ -560,6 +574,7 @@ void YearViewCell::removeEventWithUID(const QString& uid) {
         return r->event() && r->event()->uid() == uid;
     });
     if (removed == 0) return;
+    changed();
     hasNotes_ = -1;
     rescanBirthdays(*events_);
     rescanHoliday(*events_);

@@ -82,9 +82,18 @@ public:
     void setDate(const MyDatePtr& date);
 
     bool isToday() const { return isToday_; }
-    void setToday(bool today) { isToday_ = today; }
+    void setToday(bool today) {
+        if (isToday_.exchange(today) != today) changed();
+    }
     bool drawsCalendarWeek() const { return drawsCalendarWeek_; }
-    void setDrawsCalendarWeek(bool draws) { drawsCalendarWeek_ = draws; }
+    void setDrawsCalendarWeek(bool draws) {
+        if (drawsCalendarWeek_.exchange(draws) != draws) changed();
+    }
+
+    // Grows with every change of what the cell draws (its records, highlight,
+    // today and calendar-week state, notes hint), so that a picture of an
+    // earlier drawing can tell it is out of date. Any thread.
+    unsigned version() const { return version_.load(); }
 
     bool isValidDate() const { return bool(date_); }
     MyDatePtr cellDate() const { return date_; }
@@ -104,8 +113,12 @@ public:
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return highlighted_; }
 
-    void addTempNote() { hasTempNotes_ = true; }
-    void clearTempNotes() { hasTempNotes_ = false; }
+    void addTempNote() {
+        if (!hasTempNotes_.exchange(true)) changed();
+    }
+    void clearTempNotes() {
+        if (hasTempNotes_.exchange(false)) changed();
+    }
     bool hasTempNotes() const { return hasTempNotes_; }
 
     // Day facts. The plain forms rescan the list; the forms ending in 2 or 3
@@ -155,7 +168,9 @@ public:
 
     // List maintenance. The loader threads add and remove; the week view
     // appends the events it creates.
-    void invalidateEvents();
+    // Empties the list; answers the list it held (null without one), so that
+    // the caller chooses the thread that takes it apart.
+    EventListPtr invalidateEvents();
     void addEventFromCalendar(const calstore::EventPtr& event,
                               const std::shared_ptr<Calendar>& calendar);
     void userAddedNewEvent(const EventDayPtr& record);
@@ -163,6 +178,7 @@ public:
     void removeEventWithUID(const QString& uid);
 
 private:
+    void changed() { version_.fetch_add(1); }
     EventListPtr snapshot() const;
     EventList& mutableEvents();
     // Rescans; the caller holds the lock.
@@ -189,4 +205,5 @@ private:
     std::atomic<bool> drawsCalendarWeek_{false};
     std::atomic<float> freeCellInsetX_{0.0f};
     std::atomic<bool> highlighted_{false};
+    std::atomic<unsigned> version_{0};
 };

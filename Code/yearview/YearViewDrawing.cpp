@@ -3,6 +3,7 @@
 
 #include "yearview/YearView.h"
 
+#include "data/AppearanceStamp.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/kit/Graphics.h"
 #include "platform/kit/Image.h"
@@ -12,6 +13,7 @@ void YearView::drawRect(kit::Graphics& g, const QRectF& dirtyRect) {
     YearViewModel::refreshToday();
     const bool cellsDrawn =
         model_->drawPage(g, bounds(), dirtyRect, YearViewModel::Pass::Screen, inLiveResize(), this);
+    drawn_.layout = model_->layout();
     if (!cellsDrawn) return;
     // The first drawing on screen of a page that no offscreen rendering has drawn
     // yet asks for the page's events.
@@ -22,6 +24,42 @@ void YearView::drawRect(kit::Graphics& g, const QRectF& dirtyRect) {
         needToInformPopup = false;
         if (const auto& moved = services().dayPopupOriginatingViewMoved) moved();
     }
+}
+
+namespace {
+
+bool sameGrid(const YearViewModel::Layout& a, const YearViewModel::Layout& b) {
+    return a.dayCellStartX == b.dayCellStartX && a.dayCellStartY == b.dayCellStartY &&
+           a.cellWidth == b.cellWidth && a.cellHeight == b.cellHeight;
+}
+
+}  // namespace
+
+// A cell's change is redrawn over the cell, its frame lines (one point beyond
+// it) and a text that runs out of a low cell (one cell above and below).
+void YearView::validateDrawingCache() {
+    YearViewModel::refreshToday();
+    const bool liveDrawing = inLiveResize();
+    const std::uint64_t stamp = appearance::stamp();
+    const int today = YearViewModel::todayValue();
+    const YearViewModel::Layout l = model_->layout();
+    const bool all = !drawn_.valid || drawn_.appearance != stamp || drawn_.today != today ||
+                     drawn_.liveDrawing != liveDrawing || !sameGrid(drawn_.layout, l);
+    drawn_.valid = true;
+    drawn_.appearance = stamp;
+    drawn_.today = today;
+    drawn_.liveDrawing = liveDrawing;
+    model_->forEachCell([&](const YearViewCellPtr& cell, int day, int month) {
+        unsigned& seen = drawn_.cellVersions[size_t((month - 1) * 31 + (day - 1))];
+        const unsigned version = cell->version();
+        if (version == seen) return;
+        seen = version;
+        if (all) return;
+        const QRectF frame(l.dayCellStartX + (month - 1) * l.cellWidth,
+                           l.dayCellStartY - day * l.cellHeight, l.cellWidth, l.cellHeight);
+        invalidateDrawingCacheInRect(frame.adjusted(-1.0, -l.cellHeight, 1.0, l.cellHeight));
+    });
+    if (all) invalidateDrawingCache();
 }
 
 bool YearView::inLiveResize() const {
@@ -57,16 +95,16 @@ void YearView::viewDidEndLiveResize() {
 
 QPointF YearView::dragImagePosForDayAndMonth(int day, int month) const {
     const YearViewModel::Layout l = model_->layout();
-    const double w = YearViewCell::width();
-    const double h = YearViewCell::height();
+    const double w = l.cellWidth;
+    const double h = l.cellHeight;
     return QPointF(l.dayCellStartX + (month - 1) * w - 2.0, l.dayCellStartY - day * h + 1.0);
 }
 
 // The day's picture, one point larger on the right and bottom, at half opacity.
 QImage YearView::dragImageForDayAndMonth(int day, int month) {
     const YearViewModel::Layout l = model_->layout();
-    const double w = YearViewCell::width();
-    const double h = YearViewCell::height();
+    const double w = l.cellWidth;
+    const double h = l.cellHeight;
     const double x = l.dayCellStartX + (month - 1) * w;
     const double y = l.dayCellStartY - day * h;
     const QImage captured = renderRectToImage(QRectF(x, y - 1.0, w + 1.0, h + 1.0));

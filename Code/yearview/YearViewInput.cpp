@@ -25,8 +25,8 @@ constexpr double kHoverDelay = 1.0;
 
 YearView::GridHit YearView::hitTestGrid(const QPointF& p) const {
     const YearViewModel::Layout l = model_->layout();
-    const double w = YearViewCell::width();
-    const double h = YearViewCell::height();
+    const double w = l.cellWidth;
+    const double h = l.cellHeight;
     GridHit hit;
     if (w <= 0 || h <= 0) return hit;
     hit.month = int(std::floor((p.x() - l.dayCellStartX) / w)) + 1;
@@ -225,8 +225,8 @@ void YearView::hover() {
         !(birthdays || (notes && showNotesOnHover) || (marks && showMarksOnHover)))
         return;
     const YearViewModel::Layout l = model_->layout();
-    const double w = YearViewCell::width();
-    const double h = YearViewCell::height();
+    const double w = l.cellWidth;
+    const double h = l.cellHeight;
     const QRectF rect(l.dayCellStartX + w * (hit.month - 1), l.dayCellStartY - h * hit.day, w, h);
     if (const auto& show = services().notesHoverShowWindowForCellAtRectInView)
         show(cell, rect, this);

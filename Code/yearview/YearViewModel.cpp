@@ -1,6 +1,7 @@
 #include "yearview/YearViewModel.h"
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Memory.h"
 #include "platform/kit/Perform.h"
 #include "yearview/YearView.h"
 
@@ -136,9 +137,20 @@ void YearViewModel::threadedUpdateViewOffscreen() {
     });
 }
 
+// A reload empties the shown page on the main thread: the entries and events
+// of a whole year are taken apart on a job thread instead (they are immutable
+// and only their owners change hands), so that the window keeps answering.
 void YearViewModel::invalidateEvents() {
-    for (const auto& cell : yvcell) cell->invalidateEvents();
+    std::vector<YearViewCell::EventListPtr> dropped;
+    dropped.reserve(yvcell.size());
+    for (const auto& cell : yvcell)
+        if (YearViewCell::EventListPtr list = cell->invalidateEvents()) dropped.push_back(list);
     isLoaded = false;
+    if (foundation::isMainThread() && !dropped.empty())
+        foundation::startThread([lists = std::move(dropped)]() mutable {
+            lists.clear();
+            foundation::releaseFreedMemory();
+        });
 }
 
 // -- Month counts

@@ -38,7 +38,7 @@ class View;
 // only looked at there) redraws; nothing here touches a widget off the main
 // thread. Drawing, on screen or offscreen, runs under the page's lock.
 class YearViewModel final : public YearViewTarget,
-                             public std::enable_shared_from_this<YearViewModel> {
+                            public std::enable_shared_from_this<YearViewModel> {
 public:
     // Layout of a page, in points.
     static constexpr double kSideMargin = 40.0;
@@ -175,6 +175,8 @@ public:
     // Today's date as the drawing compares it, renewed on the main thread (when a
     // page is made, when the day changes, and at each drawing on screen).
     static void refreshToday();
+    // Today as refreshToday left it: year * 10000 + month * 100 + day.
+    static int todayValue();
 
     // The page's lock: held by every drawing pass.
     foundation::Lock& lock() const { return lock_; }

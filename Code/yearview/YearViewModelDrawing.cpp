@@ -35,6 +35,10 @@ int todayKey() {
 
 }  // namespace
 
+int YearViewModel::todayValue() {
+    return YV_today.load();
+}
+
 void YearViewModel::refreshToday() {
     MyDatePtr today;
     if (foundation::isMainThread() && AppDelegate::obj()) today = AppDelegate::obj()->today;

@@ -17,8 +17,11 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QMenu>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +35,29 @@ double clean(double v) {
     return std::round(v * 1e6) / 1e6;
 }
 
+// The pixel format of what a painter paints into (the window's backing store,
+// a pixmap or an image), so that the drawing cache is drawn exactly as the
+// target would be.
+QImage::Format targetFormat(QPainter& painter) {
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image)
+        return static_cast<QImage*>(device)->format();
+    if (device && device->devType() == QInternal::Pixmap)
+        return static_cast<QPixmap*>(device)->hasAlphaChannel()
+                   ? QImage::Format_ARGB32_Premultiplied
+                   : QImage::Format_RGB32;
+    return QImage::Format_ARGB32_Premultiplied;
+}
+
 }  // namespace
+
+struct View::DrawingCache {
+    QImage image;
+    QTransform transform;  // the widget transform it was drawn with
+    QRegion marked;        // in widget coordinates
+    bool all = true;
+};
 
 QString View::frameDidChangeNotification() {
     return QStringLiteral("ViewFrameDidChange");
@@ -437,18 +462,37 @@ QTransform View::widgetTransform() const {
 void View::setNeedsDisplay(bool needs) {
     foundation::requireMainThread("View::setNeedsDisplay");
     needsDisplay_ = needs;
-    if (needs) update();
+    if (!needs) return;
+    invalidateDrawingCache();
+    update();
 }
 
 void View::setNeedsDisplayInRect(const QRectF& rect) {
     foundation::requireMainThread("View::setNeedsDisplayInRect");
     if (isEmptyRect(rect)) return;
     needsDisplay_ = true;
+    invalidateDrawingCacheInRect(rect);
     update(widgetTransform().mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void View::setCachesDrawing(bool on) {
+    foundation::requireMainThread("View::setCachesDrawing");
+    if (on == cachesDrawing()) return;
+    cache_ = on ? std::make_unique<DrawingCache>() : nullptr;
+}
+
+void View::invalidateDrawingCache() {
+    if (cache_) cache_->all = true;
+}
+
+void View::invalidateDrawingCacheInRect(const QRectF& rect) {
+    if (!cache_ || cache_->all || isEmptyRect(rect)) return;
+    cache_->marked += widgetTransform().mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 void View::display() {
     needsDisplay_ = true;
+    invalidateDrawingCache();
     if (!ScreenUpdates::areEnabled()) {
         update();
         ScreenUpdates::displayWhenEnabled(this);
@@ -468,6 +512,7 @@ void View::displayRect(const QRectF& rect) {
         ScreenUpdates::displayWhenEnabled(this);
         return;
     }
+    invalidateDrawingCacheInRect(rect);
     repaint(widgetTransform().mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
@@ -475,6 +520,10 @@ void View::drawRect(Graphics&, const QRectF&) {}
 
 void View::paintEvent(QPaintEvent* event) {
     QPainter p(this);
+    if (cache_ && paintFromCache(p, event->region())) {
+        needsDisplay_ = false;
+        return;
+    }
     const QTransform t = widgetTransform();
     p.setTransform(t);
     const QRectF dirty = intersectionRect(t.inverted().mapRect(QRectF(event->rect())), bounds());
@@ -483,6 +532,59 @@ void View::paintEvent(QPaintEvent* event) {
     g.setFlippedQuery([this] { return isFlipped(); });
     drawRect(g, dirty.isEmpty() ? bounds() : dirty);
     needsDisplay_ = false;
+}
+
+// The cache holds the widget's pixels as paintEvent would paint them: same
+// transform, clip, pixel format, scale and resolution, so that a copy from it
+// equals a drawing on the spot. Only a view that fills its widget exactly (no
+// fraction of a pixel at its edges) can take it.
+bool View::paintFromCache(QPainter& p, const QRegion& region) {
+    DrawingCache& c = *cache_;
+    const QTransform t = widgetTransform();
+    if (!subpixel_.isNull() || QSizeF(size()) != frame_.size() || size().isEmpty()) {
+        c.image = QImage();
+        c.all = true;
+        return false;
+    }
+    const double dpr = devicePixelRatioF();
+    const QSize pixels(qRound(width() * dpr), qRound(height() * dpr));
+    const QImage::Format format = targetFormat(p);
+    const int dotsX = qRound(logicalDpiX() / 0.0254), dotsY = qRound(logicalDpiY() / 0.0254);
+    if (c.image.size() != pixels || c.image.devicePixelRatio() != dpr ||
+        c.image.format() != format || c.transform != t || c.image.dotsPerMeterX() != dotsX ||
+        c.image.dotsPerMeterY() != dotsY) {
+        c.image = QImage(pixels, format);
+        c.image.setDevicePixelRatio(dpr);
+        c.image.setDotsPerMeterX(dotsX);
+        c.image.setDotsPerMeterY(dotsY);
+        c.transform = t;
+        c.all = true;
+    }
+    validateDrawingCache();
+    const QRegion redraw = c.all ? QRegion(rect()) : c.marked.intersected(rect());
+    c.all = false;
+    c.marked = QRegion();
+    if (!redraw.isEmpty()) {
+        // Marks made while drawing (a drawing that asks for more) stay for the
+        // next repaint.
+        QPainter cp(&c.image);
+        cp.setRenderHints(p.renderHints());
+        cp.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : redraw) cp.fillRect(r, Qt::transparent);
+        cp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        cp.setClipRegion(redraw);
+        cp.setTransform(t);
+        const QRectF dirty =
+            intersectionRect(t.inverted().mapRect(QRectF(redraw.boundingRect())), bounds());
+        cp.setClipRect(bounds(), Qt::IntersectClip);
+        Graphics g(cp, isFlipped());
+        g.setFlippedQuery([this] { return isFlipped(); });
+        drawRect(g, dirty.isEmpty() ? bounds() : dirty);
+    }
+    for (const QRect& r : region)
+        p.drawImage(QRectF(r), c.image,
+                    QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    return true;
 }
 
 void View::drawHierarchy(QPainter& painter, const QRectF& dirtyRect) {

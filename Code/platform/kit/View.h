@@ -16,6 +16,8 @@
 #include <vector>
 
 class QMenu;
+class QPainter;
+class QRegion;
 
 namespace kit {
 
@@ -139,6 +141,17 @@ public:
     // that must be drawn. Subviews draw themselves afterwards, above it.
     virtual void drawRect(Graphics& graphics, const QRectF& dirtyRect);
     virtual bool isOpaque() const { return false; }
+    // -- Drawing cache. A view whose drawRect paints every pixel of its bounds
+    // opaquely may keep what it drew in a picture of its widget's pixels: repaints
+    // that Qt asks for on its own (a sibling sliding over it, an overlapping
+    // redraw) copy from the picture, and only what was marked since is drawn
+    // anew: by setNeedsDisplay, setNeedsDisplayInRect, display, displayRect or
+    // the invalidate calls. A new size, scale, pixel format or position inside
+    // the first pixel marks the whole view. Off by default.
+    void setCachesDrawing(bool on);
+    bool cachesDrawing() const { return bool(cache_); }
+    void invalidateDrawingCache();
+    void invalidateDrawingCacheInRect(const QRectF& rect);  // in the view's coordinates
     // The view and its subviews drawn into a new image the size of its bounds (or
     // of `rect`, in its coordinates), at `scale` pixels per point.
     QImage renderToImage(double scale = 1.0);
@@ -204,6 +217,9 @@ public:
     bool inLiveResize() const;
 
 protected:
+    // Called before a repaint that uses the drawing cache: the place to mark
+    // what changed in state the drawing reads without asking for a redraw.
+    virtual void validateDrawingCache() {}
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -216,6 +232,10 @@ protected:
 
 private:
     friend class Window;
+    struct DrawingCache;
+    // Paints `region` from the drawing cache, drawing what is marked first;
+    // false when the view's geometry does not allow the cache (it is dropped).
+    bool paintFromCache(QPainter& painter, const QRegion& region);
     void syncGeometry();
     void syncSubviewGeometry();
     bool superviewIsFlipped() const;
@@ -247,6 +267,7 @@ private:
     QPointer<Window> lastWindow_;
     std::vector<std::shared_ptr<TrackingArea>> areas_;
     std::vector<std::pair<QRectF, Cursor>> cursorRects_;
+    std::unique_ptr<DrawingCache> cache_;
 };
 
 }  // namespace kit

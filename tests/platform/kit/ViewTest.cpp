@@ -3,8 +3,11 @@
 
 #include "KitTestViews.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/kit/Font.h"
 #include "platform/kit/Geometry.h"
+#include "platform/kit/Graphics.h"
 #include "platform/kit/Screen.h"
+#include "platform/kit/TextAttributes.h"
 #include "platform/kit/Window.h"
 #include "support/TestSupport.h"
 
@@ -237,4 +240,81 @@ TEST(ViewLiveResize, AUsersResizeStartsAndEndsALiveResizeForEveryView) {
     EXPECT_EQ(outer->log, QStringList({"start", "end"}));
     EXPECT_EQ(inner->log, QStringList({"start", "end"}));
     EXPECT_EQ(window.frame().size(), QSizeF(280, 150));
+}
+
+namespace {
+
+// Fills its bounds in `color`, with a line of text and a round shape on top,
+// and keeps the dirty rectangles it was asked to draw.
+class CachedView : public View {
+public:
+    explicit CachedView(const QRectF& frame) : View(frame) {}
+    void drawRect(Graphics& g, const QRectF& dirty) override {
+        dirtyRects.push_back(dirty);
+        g.setFillColor(color);
+        g.fillRect(bounds());
+        g.setFillColor(Qt::darkBlue);
+        g.fillOval(QRectF(5.5, 4.25, 31, 17));
+        g.drawString(QStringLiteral("Cached 17"), QPointF(8, 20),
+                     TextAttributes(Font::systemFont(11), Qt::black));
+    }
+    QColor color = Qt::white;
+    std::vector<QRectF> dirtyRects;
+};
+
+// The view painted as its window would paint it, into an image of `format`.
+QImage painted(View& view, QImage::Format format = QImage::Format_ARGB32_Premultiplied) {
+    QImage image(view.size(), format);
+    image.fill(Qt::transparent);
+    view.render(&image);
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+}  // namespace
+
+// Repaints copy the cached drawing; only what was marked is drawn again, and
+// a copy equals a drawing on the spot pixel for pixel, in every target format.
+TEST(ViewDisplay, ACachedDrawingIsCopiedUntilItsViewIsMarked) {
+    CachedView v(QRectF(0, 0, 80, 40));
+    const QImage direct = painted(v);
+    const QImage directOpaque = painted(v, QImage::Format_RGB32);
+    v.dirtyRects.clear();
+    v.setCachesDrawing(true);
+    EXPECT_EQ(painted(v), direct);
+    EXPECT_EQ(painted(v), direct);
+    EXPECT_EQ(v.dirtyRects.size(), 1u);
+    EXPECT_EQ(painted(v, QImage::Format_RGB32), directOpaque);  // another format: drawn anew
+    EXPECT_EQ(v.dirtyRects.size(), 2u);
+    EXPECT_EQ(painted(v, QImage::Format_RGB32), directOpaque);
+    EXPECT_EQ(v.dirtyRects.size(), 2u);
+
+    // A change nobody marks stays unseen; a marked part is drawn with the view's
+    // dirty rectangle around it, the rest copied.
+    v.color = Qt::yellow;
+    EXPECT_EQ(painted(v, QImage::Format_RGB32), directOpaque);
+    v.setNeedsDisplayInRect(QRectF(60, 5, 4, 4));
+    const QImage part = painted(v, QImage::Format_RGB32);
+    ASSERT_EQ(v.dirtyRects.size(), 3u);
+    EXPECT_TRUE(v.dirtyRects.back().contains(QRectF(60, 5, 4, 4)));
+    EXPECT_LT(v.dirtyRects.back().width(), 10);
+    EXPECT_EQ(part.pixelColor(62, 32), QColor(Qt::yellow));  // unflipped: y from the bottom
+    EXPECT_EQ(part.pixelColor(70, 10), QColor(Qt::white));
+    v.invalidateDrawingCache();
+    const QImage all = painted(v, QImage::Format_RGB32);
+    EXPECT_EQ(all.pixelColor(70, 10), QColor(Qt::yellow));
+    v.setCachesDrawing(false);
+    EXPECT_EQ(painted(v, QImage::Format_RGB32), all);
+
+    // A new size draws everything; a frame with a fraction of a pixel is never cached.
+    v.setCachesDrawing(true);
+    painted(v);
+    const size_t drawn = v.dirtyRects.size();
+    v.setFrameSize(QSizeF(90, 40));
+    painted(v);
+    EXPECT_EQ(v.dirtyRects.size(), drawn + 1);
+    EXPECT_EQ(v.dirtyRects.back(), v.bounds());
+    v.setFrameSize(QSizeF(90.5, 40));
+    painted(v);
+    painted(v);
+    EXPECT_EQ(v.dirtyRects.size(), drawn + 3);
 }
