@@ -328,15 +328,25 @@ QStringList App::windowIds(const QString& title) const {
 }
 
 QRect App::window(const QString& title, double seconds) const {
-    QRect found;
+    // A window's native children can carry its title too, and may show before
+    // it: the window is the largest of them, once two looks agree.
+    QRect found, before;
     waitFor(
         [&] {
-            const QStringList ids = windowIds(title);
-            found = ids.isEmpty() ? QRect() : desktop_.geometry(ids.first());
-            return found.isValid();
+            QRect largest;
+            for (const QString& id : windowIds(title)) {
+                const QRect r = desktop_.geometry(id);
+                if (r.isValid() && qint64(r.width()) * r.height() >
+                                       qint64(largest.width()) * largest.height())
+                    largest = r;
+            }
+            const bool settled = largest.isValid() && largest == before;
+            before = largest;
+            if (settled) found = largest;
+            return settled;
         },
         seconds);
-    return found;
+    return found.isValid() ? found : before;
 }
 
 bool App::windowGone(const QString& title, double seconds) const {

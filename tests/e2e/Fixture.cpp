@@ -9,6 +9,8 @@
 
 #include <iostream>
 
+#include <time.h>
+
 namespace e2e {
 
 namespace {
@@ -40,6 +42,11 @@ QByteArray eventFile(const QString& uid, const QString& title, const QDateTime& 
 }
 
 void Journey::SetUp() {
+    // The journeys' times and texts are those of one place and language,
+    // whatever the machine's: the program started here inherits them.
+    qputenv("TZ", "Europe/Berlin");
+    qputenv("LANG", "en_US.UTF-8");
+    tzset();
     for (const char* tool : {"Xvfb", "xdotool", "import"})
         ASSERT_FALSE(QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             << tool << " is missing: tools/setup.sh installs what the journeys need";

@@ -103,7 +103,9 @@ TEST_F(Journey, DaysMarkedAMarkDraggedNotesWrittenAndTheDayPopupOpened) {
     desktop.type(QStringLiteral("Bring the cake"));
     shot(QStringLiteral("notes"));
     desktop.click(notes.topLeft() + QPoint(238, 173));  // OK
-    ASSERT_TRUE(app->windowGone(QStringLiteral("^Zolt$"))) << "the notes popup stays";
+    ASSERT_TRUE(app->windowGone(QStringLiteral("^Zolt$")))
+        << "the notes popup stays; it was at " << notes.x() << "," << notes.y() << " "
+        << notes.width() << "x" << notes.height();
     ASSERT_TRUE(waitFor([&] { return markerStoreEvents(sandbox).contains(notesDay); }));
     EXPECT_EQ(markerStoreEvents(sandbox).values(notesDay),
               QStringList{QStringLiteral("Zolt:Notes")});
@@ -116,7 +118,8 @@ TEST_F(Journey, DaysMarkedAMarkDraggedNotesWrittenAndTheDayPopupOpened) {
     const QRect notesBand(popup.x() + 20, popup.bottom() - 135, popup.width() - 40, 45);
     EXPECT_TRUE(waitForScreen(QStringLiteral("day-popup"), [&](const QImage& s) {
         return countColor(s, notesBand, qRgb(255, 255, 255), 60) > 40;
-    })) << "the day popup shows no notes";
+    })) << "the day popup at " << popup.x() << "," << popup.y() << " " << popup.width() << "x"
+         << popup.height() << " shows no notes";
     desktop.key(QStringLiteral("Escape"));
     EXPECT_TRUE(app->windowGone(QStringLiteral("^Zolt$"))) << "the day popup stays";
 
