@@ -90,10 +90,7 @@ protected:
     // The card drawn on the hover's dark box, as a person sees it.
     static QImage shown(EventHoverView& view, const QString& name) {
         const QImage ink = view.renderToImage();
-        QImage image(ink.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(QColor(38, 38, 38));
-        QPainter(&image).drawImage(0, 0, ink);
-        saveForInspection(image, name);
+        testsupport::saveOnHoverBox(ink, name);
         return ink;
     }
 

@@ -95,10 +95,7 @@ protected:
     // answers the view's own ink.
     static QImage shown(CalHoverView& view, const QString& name) {
         const QImage ink = view.renderToImage();
-        QImage image(ink.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(QColor(38, 38, 38));
-        QPainter(&image).drawImage(0, 0, ink);
-        saveForInspection(image, name);
+        testsupport::saveOnHoverBox(ink, name);
         return ink;
     }
     static bool inked(const QImage& image, int x, int y) {

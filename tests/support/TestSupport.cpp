@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QThread>
 
 #include <cstdlib>
@@ -70,6 +71,13 @@ QString saveForInspection(const QImage& image, const QString& name) {
     const QString path = dir + u'/' + name + QStringLiteral(".png");
     image.save(path);
     return path;
+}
+
+void saveOnHoverBox(const QImage& ink, const QString& name) {
+    QImage image(ink.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(38, 38, 38));
+    QPainter(&image).drawImage(0, 0, ink);
+    saveForInspection(image, name);
 }
 
 bool registerFactoryDefaults(QString* error) {

@@ -48,6 +48,8 @@ QColor pixel(const QImage& image, int x, int y);
 // Saves an image under the build tree's test-output folder for a person to look at;
 // answers the path.
 QString saveForInspection(const QImage& image, const QString& name);
+// Saves a hover's drawing on the hover's dark box, as a person sees it.
+void saveOnHoverBox(const QImage& ink, const QString& name);
 
 // Registers the application's factory settings under the process's settings, as
 // start-up does; false with the reason in `error` when they cannot be read.
