@@ -15,5 +15,5 @@ export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_fi
 # so other checkouts (CI's fresh clone) share the cache.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
-export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-12G}
 cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" ${1:+--target "$@"}
