@@ -45,6 +45,11 @@ int countPixels(const QImage& image, const QRect& area, const std::function<bool
 inline bool isReddish(QRgb c) {
     return qRed(c) - qGreen(c) >= 50 && qRed(c) > qBlue(c) + 10;
 }
+// A clear green (a green calendar's colour, a done step's bullet); the
+// window's own parts have none.
+inline bool isGreenish(QRgb c) {
+    return qGreen(c) - qRed(c) >= 50 && qGreen(c) - qBlue(c) >= 30;
+}
 
 // A point given in a window's own coordinates, x from the left edge and y
 // upwards from the bottom edge as the program's views count, on the screen.

@@ -4,6 +4,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimeZone>
 
@@ -41,6 +43,39 @@ QByteArray eventFile(const QString& uid, const QString& title, const QDateTime& 
     return text.toUtf8();
 }
 
+QByteArray allDayEventFile(const QString& uid, const QString& title, const QDate& day,
+                           const QString& location) {
+    const QString date = day.toString(QStringLiteral("yyyyMMdd"));
+    QString text = QStringLiteral(
+                       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//e2e//other program//EN\r\n"
+                       "BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:%2T080000Z\r\nDTSTART;VALUE=DATE:%2\r\n"
+                       "DTEND;VALUE=DATE:%3\r\nSUMMARY:%4\r\n")
+                       .arg(uid, date, day.addDays(1).toString(QStringLiteral("yyyyMMdd")), title);
+    if (!location.isEmpty())
+        text += QStringLiteral("LOCATION:") + location + QStringLiteral("\r\n");
+    text += QStringLiteral("END:VEVENT\r\nEND:VCALENDAR\r\n");
+    return text.toUtf8();
+}
+
+QMap<QString, QString> storeEvents(const Sandbox& sandbox, const QString& calendar) {
+    QMap<QString, QString> events;
+    const QDir dir(sandbox.store() + u'/' + calendar);
+    for (const QString& name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            events.insert(
+                name, QString::fromUtf8(f.readAll()).replace(QStringLiteral("\r\n "), QString()));
+    }
+    return events;
+}
+
+QString property(const QString& eventText, const QString& name) {
+    const QRegularExpression line(QStringLiteral("(?:^|\\n)") + QRegularExpression::escape(name) +
+                                  QStringLiteral(":([^\\r\\n]*)"));
+    const QRegularExpressionMatch match = line.match(eventText);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
 void Journey::SetUp() {
     // The journeys' times and texts are those of one place and language,
     // whatever the machine's: the program started here inherits them.
@@ -71,6 +106,21 @@ QString Journey::journeyName() const {
     return QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
 }
 
+void Journey::addCalendar(const QString& folder, const QString& title, const QString& color,
+                          CalendarType type) {
+    extraCalendars << ExtraCalendar{folder, title, color, type};
+}
+
+namespace {
+
+// The window fills the screen (no window manager moves it).
+QVariantMap windowFillingTheScreen() {
+    return {{QStringLiteral("NSWindow Frame MainWindow"),
+             QStringLiteral("{{0, 0}, {%1, %2}}").arg(Desktop::kWidth).arg(Desktop::kHeight)}};
+}
+
+}  // namespace
+
 void Journey::launch() {
     if (!storeWritten) {
         storeWritten = true;
@@ -82,6 +132,15 @@ void Journey::launch() {
         meta(QString::fromLatin1(kWorkCalendar), QStringLiteral("Work"), QStringLiteral("#1f6fd0"));
         meta(QString::fromLatin1(kMarkCalendar), QStringLiteral("Marks"),
              QStringLiteral("#dc1e1e"));
+        QVariantMap calendars{
+            {QString::fromLatin1(kWorkCalendar), calendarEntry(QStringLiteral("Work"), kNormal, 0)},
+            {QString::fromLatin1(kMarkCalendar),
+             calendarEntry(QStringLiteral("Marks"), kMarkerStore, 1)}};
+        for (const ExtraCalendar& extra : extraCalendars) {
+            meta(extra.folder, extra.title, extra.color);
+            calendars.insert(extra.folder,
+                             calendarEntry(extra.title, extra.type, int(calendars.size())));
+        }
         const QVariantMap marker{{QStringLiteral("Name"), QStringLiteral("Vacation")},
                                  {QStringLiteral("Selected"), true},
                                  {QStringLiteral("Description"), QString()},
@@ -89,21 +148,26 @@ void Journey::launch() {
                                  {QStringLiteral("Type"), 1},
                                  {QStringLiteral("Calendar"), QString::fromLatin1(kMarkCalendar)},
                                  {QStringLiteral("Sequence"), 0}};
-        // The window fills the screen (no window manager moves it), and the
-        // assistant that looks for missing stores stays closed.
-        ASSERT_TRUE(sandbox.writeDefaults(
-            {{QStringLiteral("Check Config at Startup"), false},
-             {QStringLiteral("NSWindow Frame MainWindow"),
-              QStringLiteral("{{0, 0}, {%1, %2}}").arg(Desktop::kWidth).arg(Desktop::kHeight)},
-             {QStringLiteral("AppPref Calendars"),
-              QVariantMap{
-                  {QString::fromLatin1(kWorkCalendar), calendarEntry(QStringLiteral("Work"), 1, 0)},
-                  {QString::fromLatin1(kMarkCalendar),
-                   calendarEntry(QStringLiteral("Marks"), 4, 1)}}},
-             {QStringLiteral("AppPref Markers"),
-              QVariantMap{{QString::fromLatin1(kMarkerUid), marker}}}}));
+        // The assistant that looks for missing stores stays closed.
+        QVariantMap settings = windowFillingTheScreen();
+        settings.insert(QVariantMap{{QStringLiteral("Check Config at Startup"), false},
+                                    {QStringLiteral("AppPref Calendars"), calendars},
+                                    {QStringLiteral("AppPref Markers"),
+                                     QVariantMap{{QString::fromLatin1(kMarkerUid), marker}}}});
+        ASSERT_TRUE(sandbox.writeDefaults(settings));
         storeAtLaunch = hashFiles(sandbox.store());
     }
+    ASSERT_NO_FATAL_FAILURE(startAndSettle());
+}
+
+void Journey::launchOnEmptyStore() {
+    storeWritten = true;
+    ASSERT_TRUE(sandbox.writeDefaults(windowFillingTheScreen()));
+    storeAtLaunch = hashFiles(sandbox.store());
+    ASSERT_NO_FATAL_FAILURE(startAndSettle());
+}
+
+void Journey::startAndSettle() {
     app = std::make_unique<App>(desktop, sandbox);
     QString why;
     ASSERT_TRUE(app->start(&why)) << why.toStdString();
@@ -129,6 +193,12 @@ void Journey::launch() {
 void Journey::quit() {
     QString why;
     ASSERT_TRUE(app->quit(&why)) << why.toStdString();
+}
+
+bool Journey::clickOpeningMenu(QPoint at, int button) {
+    const qsizetype before = app->windowIds(QString()).size();
+    desktop.click(at, 1, button);
+    return waitFor([&] { return app->windowIds(QString()).size() > before; });
 }
 
 QImage Journey::shot(const QString& name) {

@@ -60,6 +60,32 @@ inline int eventPixels(const QImage& screen, const QRect& area) {
     return countPixels(screen, area, isEventBlue);
 }
 
+// The source list: each row's checkbox shows its calendar's or marker's
+// colour. The point on the title of the first row (from the top) whose
+// checkbox has pixels `wanted` answers true for; null when no row has.
+inline constexpr QRect kSourceCheckboxes(20, 90, 30, 600);
+inline QPoint sourceRow(const QImage& screen, const std::function<bool(QRgb)>& wanted) {
+    const QRect area = kSourceCheckboxes.intersected(screen.rect());
+    int first = -1, last = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const bool hit = countPixels(screen, QRect(area.left(), y, area.width(), 1), wanted) >= 3;
+        if (hit && first < 0) first = y;
+        if (hit) last = y;
+        if (!hit && first >= 0) break;
+    }
+    return first < 0 ? QPoint() : QPoint(80, (first + last) / 2);
+}
+
+// The checkboxes of a birthday store and a holiday store in the colours the
+// setup assistant gives them (the journeys give theirs the same): a light
+// orange and a light yellow, which no other row's checkbox has.
+inline bool isBirthdayOrange(QRgb c) {
+    return qRed(c) > 220 && qGreen(c) > 150 && qGreen(c) < 215 && qBlue(c) < qGreen(c) - 40;
+}
+inline bool isHolidayYellow(QRgb c) {
+    return qRed(c) > 220 && qGreen(c) > 220 && qBlue(c) < 170;
+}
+
 // Whether the screen still has the grid lines where these constants say: the
 // year's column and row lines, and the week's hour lines darker than the
 // half-hour's space below them.

@@ -4,9 +4,7 @@
 #include "e2e/Fixture.h"
 #include "e2e/MainLayout.h"
 
-#include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 using namespace e2e;
 
@@ -20,17 +18,10 @@ bool marked(const QImage& s, const QDate& d) {
 // The all-day events of the marker store: their first day with their location.
 QMultiMap<QDate, QString> markerStoreEvents(const Sandbox& sandbox) {
     QMultiMap<QDate, QString> events;
-    const QDir dir(sandbox.store() + u'/' + QLatin1String(kMarkCalendar));
-    static const QRegularExpression start(QStringLiteral("DTSTART;VALUE=DATE:(\\d{8})"));
-    static const QRegularExpression location(QStringLiteral("LOCATION:([^\\r\\n]*)"));
-    for (const QString& name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files)) {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        const QString text =
-            QString::fromUtf8(f.readAll()).replace(QStringLiteral("\r\n "), QString());
-        events.insert(QDate::fromString(start.match(text).captured(1), QStringLiteral("yyyyMMdd")),
-                      location.match(text).captured(1));
-    }
+    for (const QString& text : storeEvents(sandbox, QLatin1String(kMarkCalendar)))
+        events.insert(QDate::fromString(property(text, QStringLiteral("DTSTART;VALUE=DATE")),
+                                        QStringLiteral("yyyyMMdd")),
+                      property(text, QStringLiteral("LOCATION")));
     return events;
 }
 

@@ -13,11 +13,8 @@ namespace {
 
 // The added calendar's green, in its source-list checkbox and its events; no
 // other part of the window is green.
-bool isGreen(QRgb c) {
-    return qGreen(c) - qRed(c) >= 50 && qGreen(c) - qBlue(c) >= 30;
-}
 int greenPixels(const QImage& s, const QRect& area) {
-    return countPixels(s, area, isGreen);
+    return countPixels(s, area, isGreenish);
 }
 
 const QRect kSourceList(0, 90, 200, 120);

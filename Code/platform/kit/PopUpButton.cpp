@@ -3,18 +3,55 @@
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QStandardItemModel>
 
 namespace kit {
+
+namespace {
+
+// Return, Enter and Escape belong to the open list (they choose an item or
+// close the list). The list's own handling chooses on Return without claiming
+// the key, so the window's buttons with those key equivalents would take it
+// as their shortcut as well: Return choosing an item would also press the
+// default button (OK, Purge) of the sheet. The key is claimed here and still
+// handed on to the list.
+class OpenListKeys final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || !widget->isVisible()) return false;
+        switch (static_cast<QKeyEvent*>(e)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+                e->accept();
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 PopUpButton::PopUpButton(const QRectF& frame) : Control(frame), menu_(new Menu) {
     menu_->setAutoenablesItems(false);
     auto* combo = new QComboBox;
     combo->setFocusPolicy(Qt::StrongFocus);
     connect(combo, &QComboBox::activated, this, &PopUpButton::chosenByUser);
+    // The list and the window around it, either of which has the focus while open.
+    auto* keys = new OpenListKeys(combo);
+    combo->view()->installEventFilter(keys);
+    if (QWidget* list = combo->view()->window(); list != combo->window())
+        list->installEventFilter(keys);
     // Every change of an item (title, image, enabled state) and of the list
     // shows in the combo box.
     connect(menu_, &Menu::itemsChanged, this, &PopUpButton::rebuild);

@@ -1,6 +1,7 @@
 // Pop-up buttons over the kit's menu model: look-ups, selection, items
 // disabled one by one, and choices made with Qt's own input and the kit's.
 
+#include "platform/kit/Button.h"
 #include "platform/kit/Event.h"
 #include "platform/kit/Menu.h"
 #include "platform/kit/MenuItem.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <QTest>
 #include "KitTestViews.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +194,44 @@ TEST(PopUpButton, ClicksInTheOpenListChooseEnabledItemsAndSendTheItemsOwnAction)
         EXPECT_EQ(itemActions, c.itemActions) << c.row;
     }
     QApplication::setDoubleClickInterval(interval);
+}
+
+TEST(PopUpButton, ReturnAndEscapeInTheOpenListStayWithTheListNotTheWindowsButtons) {
+    // The window's default and cancel buttons answer Return and Escape; while
+    // the list is open those keys choose an item or close the list, and the
+    // buttons stay untouched.
+    PopUpWindow f;
+    int defaults = 0, cancels = 0;
+    auto* ok = new Button(QRectF(190, 20, 40, 26));
+    ok->setKeyEquivalent(QStringLiteral("\r"));
+    ok->setActionHandler([&](QObject*) { ++defaults; });
+    auto* cancel = new Button(QRectF(190, 50, 40, 26));
+    cancel->setKeyEquivalent(QStringLiteral("\x1b"));
+    cancel->setActionHandler([&](QObject*) { ++cancels; });
+    f.window.contentView()->addSubview(ok);
+    f.window.contentView()->addSubview(cancel);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.widget()));
+    QComboBox* combo = f.popUp->comboBox();
+
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->isVisible()) << "Return leaves the list open";
+    EXPECT_EQ(f.popUp->indexOfSelectedItem(), 1);
+    EXPECT_EQ(f.chosen.actions, 1);
+
+    combo->showPopup();
+    ASSERT_TRUE(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->isVisible()) << "Escape leaves the list open";
+    EXPECT_EQ(f.popUp->indexOfSelectedItem(), 1);
+
+    // The buttons' animated click would come after a moment.
+    QTest::qWait(300);
+    EXPECT_EQ(defaults, 0) << "Return pressed the default button too";
+    EXPECT_EQ(cancels, 0) << "Escape pressed the cancel button too";
 }
