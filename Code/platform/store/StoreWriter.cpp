@@ -723,14 +723,14 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
     std::vector<FileChange> changes;
     std::shared_ptr<const Series> current;
     const CalendarFolder* home = nullptr;
-    if (e.series_) {
-        home = snap->calendar(e.series_->calendarUid);
-        current = home ? home->seriesByUid.value(e.series_->uid) : nullptr;
+    if (e.series()) {
+        home = snap->calendar(e.series()->calendarUid);
+        current = home ? home->seriesByUid.value(e.series()->uid) : nullptr;
         if (!current) {
             *why = QStringLiteral("it is no longer in the store");
             return false;
         }
-        if (!sameVersion(*e.series_, *current, why)) return false;
+        if (!sameVersion(*e.series(), *current, why)) return false;
     }
 
     // Where the event ends up, to give it back as stored.
@@ -810,10 +810,10 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
 
     // A new event: a file of its own.
     if (!current) {
-        if (e.uid_.isEmpty()) e.uid_ = QString::fromLatin1(newUid());
-        if (target->seriesByUid.contains(e.uid_)) {
+        if (e.uid().isEmpty()) e.editCommon().uid = QString::fromLatin1(newUid());
+        if (target->seriesByUid.contains(e.uid())) {
             *why = QStringLiteral("an event with the UID \"%1\" is already in the calendar \"%2\"")
-                       .arg(e.uid_, target->calendar.title());
+                       .arg(e.uid(), target->calendar.title());
             return false;
         }
         const TimeForm form = defaultForm();
@@ -821,7 +821,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         if (!t.allDay) ensureZone(*cal, form);
         auto ev = std::make_shared<Comp>();
         ev->name = "VEVENT";
-        ev->set("UID", Doc::escapeText(e.uid_));
+        ev->set("UID", Doc::escapeText(e.uid()));
         ev->set("DTSTAMP", now);
         ev->set("CREATED", now);
         ev->set("LAST-MODIFIED", now);
@@ -830,8 +830,8 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         if (e.recurrenceRule())
             ev->set("RRULE", e.recurrenceRule()->iCalendarText(t.allDay).toUtf8());
         cal->addComponent(ev);
-        changes.push_back(newFile(e.uid_, textOf(cal)));
-        resultUid = e.uid_;
+        changes.push_back(newFile(e.uid(), textOf(cal)));
+        resultUid = e.uid();
         resultOccurrence = t.start;
     } else {
         SeriesFile file;
@@ -1138,23 +1138,23 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                                           zone, *local);
             e = *made;
         } else {
-            e.uid_ = resultUid;
-            e.series_ = series;
-            e.calendar_ = std::make_shared<Calendar>(folder->calendar);
+            e.editCommon().uid = resultUid;
+            e.editCommon().series = series;
+            e.editCommon().calendar = std::make_shared<Calendar>(folder->calendar);
         }
     }
     return true;
 }
 
 bool StoreWriter::removeEvent(Event& e, Span span, QString* why) {
-    const CalendarFolder* home = e.series_ ? snap->calendar(e.series_->calendarUid) : nullptr;
-    const auto current = home ? home->seriesByUid.value(e.series_->uid) : nullptr;
+    const CalendarFolder* home = e.series() ? snap->calendar(e.series()->calendarUid) : nullptr;
+    const auto current = home ? home->seriesByUid.value(e.series()->uid) : nullptr;
     if (!current) {
-        *why = e.series_ ? QStringLiteral("it is no longer in the store")
+        *why = e.series() ? QStringLiteral("it is no longer in the store")
                          : QStringLiteral("it is not in the store");
         return false;
     }
-    if (!sameVersion(*e.series_, *current, why)) return false;
+    if (!sameVersion(*e.series(), *current, why)) return false;
     std::vector<FileChange> changes;
     FileChange c;
     c.calendarUid = current->calendarUid;
