@@ -57,6 +57,44 @@ EventDay::UserZoneScope::~UserZoneScope() {
     scopedZone = outer_;
 }
 
+EventDay::~EventDay() = default;
+
+EventDay::EventDay(const EventDay& other)
+    : event_(other.event_),
+      calendar_(other.calendar_),
+      shown_(other.shown_ ? std::make_unique<Shown>(*other.shown_) : nullptr),
+      sortPercent_(other.sortPercent_),
+      startPercent_(other.startPercent_),
+      endPercent_(other.endPercent_),
+      isNew_(other.isNew_),
+      isMark_(other.isMark_),
+      fulldayEvent_(other.fulldayEvent_),
+      extendsPrevDay_(other.extendsPrevDay_),
+      extendsNextDay_(other.extendsNextDay_) {}
+
+EventDay& EventDay::operator=(const EventDay& other) {
+    if (this != &other) {
+        EventDay copy(other);
+        event_ = std::move(copy.event_);
+        calendar_ = std::move(copy.calendar_);
+        shown_ = std::move(copy.shown_);
+        sortPercent_ = copy.sortPercent_;
+        startPercent_ = copy.startPercent_;
+        endPercent_ = copy.endPercent_;
+        isNew_ = copy.isNew_;
+        isMark_ = copy.isMark_;
+        fulldayEvent_ = copy.fulldayEvent_;
+        extendsPrevDay_ = copy.extendsPrevDay_;
+        extendsNextDay_ = copy.extendsNextDay_;
+    }
+    return *this;
+}
+
+const EventDay::Shown& EventDay::shown() const {
+    static const Shown none;
+    return shown_ ? *shown_ : none;
+}
+
 bool EventDay::isMarkLocation(const QString& location) {
     return location.startsWith(kZoltPrefix, Qt::CaseSensitive);
 }
@@ -112,7 +150,6 @@ EventDayPtr EventDay::eventDayForDay(const calstore::EventPtr& event,
         return nullptr;
 
     auto record = std::make_shared<EventDay>();
-    record->isInDragging_ = false;
     record->isNew_ = false;
     record->extendsPrevDay_ = start < dayStart;
     record->extendsNextDay_ = end > dayEnd;

@@ -28,6 +28,7 @@ public:
     static inline const QString kZoltPrefix = QStringLiteral("Zolt:");
 
     EventDay() = default;
+    ~EventDay();
 
     // A record for a search hit: the mark and all-day flags from the event, no
     // calendar, no positions.
@@ -67,7 +68,7 @@ public:
     // The location after "Zolt:" (a marker's identifier, or "Notes"); empty
     // for other events.
     QString markerID() const;
-    QPointF dragStart() const { return QPointF(dragStartX_, dragStartY_); }
+    QPointF dragStart() const { return QPointF(shown().dragStartX, shown().dragStartY); }
 
     bool isNew() const { return isNew_; }
     void setIsNew(bool value) { isNew_ = value; }
@@ -85,59 +86,80 @@ public:
     void setEvent(const calstore::EventPtr& event) { event_ = event; }
     const std::shared_ptr<Calendar>& calendar() const { return calendar_; }
     void setCalendar(const std::shared_ptr<Calendar>& calendar) { calendar_ = calendar; }
-    int indentLevel() const { return indentLevel_; }
-    void setIndentLevel(int value) { indentLevel_ = value; }
-    int indexAtSameTime() const { return indexAtSameTime_; }
-    void setIndexAtSameTime(int value) { indexAtSameTime_ = value; }
-    int eventsAtSameTime() const { return eventsAtSameTime_; }
-    void setEventsAtSameTime(int value) { eventsAtSameTime_ = value; }
-    float hitX() const { return hitX_; }
-    void setHitX(float value) { hitX_ = value; }
-    float hitY() const { return hitY_; }
-    void setHitY(float value) { hitY_ = value; }
-    float hitW() const { return hitW_; }
-    void setHitW(float value) { hitW_ = value; }
-    float hitH() const { return hitH_; }
-    void setHitH(float value) { hitH_ = value; }
-    bool isSelected() const { return isSelected_; }
-    void setIsSelected(bool value) { isSelected_ = value; }
     bool extendsPrevDay() const { return extendsPrevDay_; }
     void setExtendsPrevDay(bool value) { extendsPrevDay_ = value; }
     bool extendsNextDay() const { return extendsNextDay_; }
     void setExtendsNextDay(bool value) { extendsNextDay_ = value; }
-    float dragStartX() const { return dragStartX_; }
-    void setDragStartX(float value) { dragStartX_ = value; }
-    float dragStartY() const { return dragStartY_; }
-    void setDragStartY(float value) { dragStartY_ = value; }
-    float viewOffsetY() const { return viewOffsetY_; }
-    void setViewOffsetY(float value) { viewOffsetY_ = value; }
-    bool isInDragging() const { return isInDragging_; }
-    void setIsInDragging(bool value) { isInDragging_ = value; }
-    float blinkingFactor() const { return blinkingFactor_; }
-    void setBlinkingFactor(float value) { blinkingFactor_ = value; }
+
+    // The state a day column keeps on the records it shows (main thread only).
+    int indentLevel() const { return shown().indentLevel; }
+    void setIndentLevel(int value) { setShown(&Shown::indentLevel, value); }
+    int indexAtSameTime() const { return shown().indexAtSameTime; }
+    void setIndexAtSameTime(int value) { setShown(&Shown::indexAtSameTime, value); }
+    int eventsAtSameTime() const { return shown().eventsAtSameTime; }
+    void setEventsAtSameTime(int value) { setShown(&Shown::eventsAtSameTime, value); }
+    float hitX() const { return shown().hitX; }
+    void setHitX(float value) { setShown(&Shown::hitX, value); }
+    float hitY() const { return shown().hitY; }
+    void setHitY(float value) { setShown(&Shown::hitY, value); }
+    float hitW() const { return shown().hitW; }
+    void setHitW(float value) { setShown(&Shown::hitW, value); }
+    float hitH() const { return shown().hitH; }
+    void setHitH(float value) { setShown(&Shown::hitH, value); }
+    bool isSelected() const { return shown().isSelected; }
+    void setIsSelected(bool value) { setShown(&Shown::isSelected, value); }
+    float dragStartX() const { return shown().dragStartX; }
+    void setDragStartX(float value) { setShown(&Shown::dragStartX, value); }
+    float dragStartY() const { return shown().dragStartY; }
+    void setDragStartY(float value) { setShown(&Shown::dragStartY, value); }
+    float viewOffsetY() const { return shown().viewOffsetY; }
+    void setViewOffsetY(float value) { setShown(&Shown::viewOffsetY, value); }
+    bool isInDragging() const { return shown().isInDragging; }
+    void setIsInDragging(bool value) { setShown(&Shown::isInDragging, value); }
+    float blinkingFactor() const { return shown().blinkingFactor; }
+    void setBlinkingFactor(float value) { setShown(&Shown::blinkingFactor, value); }
+
+    EventDay(const EventDay& other);
+    EventDay& operator=(const EventDay& other);
 
 private:
-    bool isNew_ = false;
-    bool isMark_ = false;
-    bool fulldayEvent_ = false;
+    // The layout, hit box, selection, drag and blink state of a record a day
+    // column shows. A year holds a record per event and day, of which only a
+    // week's are ever shown in columns: the state is made on its first change.
+    struct Shown {
+        int indentLevel = 0;
+        int indexAtSameTime = 0;
+        int eventsAtSameTime = 0;
+        float hitX = 0.0f;
+        float hitY = 0.0f;
+        float hitW = 0.0f;
+        float hitH = 0.0f;
+        float dragStartX = 0.0f;
+        float dragStartY = 0.0f;
+        float viewOffsetY = 0.0f;
+        float blinkingFactor = 0.0f;
+        bool isSelected = false;
+        bool isInDragging = false;
+    };
+    const Shown& shown() const;
+    template <class T>
+    void setShown(T Shown::*field, T value) {
+        if (!shown_) {
+            if (value == T{}) return;
+            shown_ = std::make_unique<Shown>();
+        }
+        (*shown_).*field = value;
+    }
+
+    calstore::EventPtr event_;
+    std::shared_ptr<Calendar> calendar_;
+    std::unique_ptr<Shown> shown_;
     float sortPercent_ = 0.0f;
     float startPercent_ = 0.0f;
     float endPercent_ = 0.0f;
-    calstore::EventPtr event_;
-    std::shared_ptr<Calendar> calendar_;
-    int indentLevel_ = 0;
-    int indexAtSameTime_ = 0;
-    int eventsAtSameTime_ = 0;
-    float hitX_ = 0.0f;
-    float hitY_ = 0.0f;
-    float hitW_ = 0.0f;
-    float hitH_ = 0.0f;
-    bool isSelected_ = false;
-    bool extendsPrevDay_ = false;
-    bool extendsNextDay_ = false;
-    float dragStartX_ = 0.0f;
-    float dragStartY_ = 0.0f;
-    float viewOffsetY_ = 0.0f;
-    bool isInDragging_ = false;
-    float blinkingFactor_ = 0.0f;
+    bool isNew_ : 1 = false;
+    bool isMark_ : 1 = false;
+    bool fulldayEvent_ : 1 = false;
+    bool extendsPrevDay_ : 1 = false;
+    bool extendsNextDay_ : 1 = false;
 };

@@ -147,6 +147,47 @@ TEST_F(EventRecordsTest, ListedRecordsCarryTheirCalendar) {
     EXPECT_EQ(r->calendar(), calendar);
 }
 
+// A day column's state on a record (overlap layout, hit box, selection, drag,
+// blink) starts cleared, is kept by the record, and goes with a copy (the drag
+// preview) without the copy's changes reaching the original.
+TEST_F(EventRecordsTest, ColumnStateStartsClearedAndCopiesWithTheRecord) {
+    const auto r = EventDay::eventDayForDay(event(at(12, 9), at(12, 10)), nullptr, *day(), 8, 18);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r->isSelected());
+    EXPECT_FALSE(r->isInDragging());
+    EXPECT_EQ(r->indentLevel(), 0);
+    EXPECT_EQ(r->hitW(), 0.0f);
+    EXPECT_EQ(r->dragStart(), QPointF());
+    r->setIsSelected(false);  // a clearing change on a cleared record keeps it cleared
+    EXPECT_FALSE(r->isSelected());
+
+    r->setIsSelected(true);
+    r->setIndentLevel(2);
+    r->setEventsAtSameTime(3);
+    r->setHitX(4.5f);
+    r->setHitH(20.0f);
+    r->setDragStartX(7.0f);
+    r->setDragStartY(8.0f);
+    r->setBlinkingFactor(0.5f);
+    auto preview = std::make_shared<EventDay>(*r);
+    preview->setIsInDragging(true);
+    preview->setHitX(99.0f);
+    for (const auto& record : {r, preview}) {
+        EXPECT_TRUE(record->isSelected());
+        EXPECT_EQ(record->indentLevel(), 2);
+        EXPECT_EQ(record->eventsAtSameTime(), 3);
+        EXPECT_EQ(record->hitH(), 20.0f);
+        EXPECT_EQ(record->dragStart(), QPointF(7.0, 8.0));
+        EXPECT_EQ(record->blinkingFactor(), 0.5f);
+        EXPECT_EQ(record->event(), r->event());
+        EXPECT_EQ(record->startPercent(), r->startPercent());
+    }
+    EXPECT_FALSE(r->isInDragging());
+    EXPECT_EQ(r->hitX(), 4.5f);
+    EXPECT_TRUE(preview->isInDragging());
+    EXPECT_EQ(preview->hitX(), 99.0f);
+}
+
 TEST_F(EventRecordsTest, AWorkdayWithoutLengthGivesPositionsInsideZeroToOne) {
     // A user may set the workday to end where it starts; the positions must stay
     // numbers the views can draw.

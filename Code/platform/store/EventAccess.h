@@ -52,26 +52,59 @@ private:
     Made& made_;
 };
 
+// What the events one query makes share: the instants, and the common part of
+// the events of the component made last (a series' occurrences are made one
+// after the other), so that a repeating event's occurrences hold one copy of
+// their UID, calendar, texts and rule between them.
+class EventBatch final {
+public:
+    explicit EventBatch(const QTimeZone& zone) : instants(zone) {}
+    ZoneInstants instants;
+
+    const std::shared_ptr<EventCommon>& common(const std::shared_ptr<const Series>& series,
+                                               const Component* component,
+                                               const CalendarPtr& calendar) {
+        if (!common_ || common_->series != series || component_ != component ||
+            common_->calendar != calendar) {
+            auto made = std::make_shared<EventCommon>();
+            made->uid = series->uid;
+            made->calendar = calendar;
+            // The series is immutable: the events point into it rather than
+            // copying what every occurrence of the component has in common.
+            made->details =
+                SharedValue<Details>(std::shared_ptr<const Details>(series, &component->details));
+            if (series->modelRule)
+                made->rule = SharedValue<std::optional<RecurrenceRule>>(
+                    std::shared_ptr<const std::optional<RecurrenceRule>>(series,
+                                                                         &series->modelRule));
+            made->series = series;
+            common_ = std::move(made);
+            component_ = component;
+        }
+        return common_;
+    }
+
+private:
+    std::shared_ptr<EventCommon> common_;
+    const Component* component_ = nullptr;
+};
+
 // Fills the fields of events and tasks that only the store sets.
 class EventAccess final {
 public:
     static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
                          const CalendarPtr& calendar, const QTimeZone& zone,
                          const ZoneTable& local) {
-        ZoneInstants instants(zone);
-        return make(series, o, calendar, instants, local);
+        EventBatch batch(zone);
+        return make(series, o, calendar, batch, local);
     }
 
     static EventPtr make(const std::shared_ptr<const Series>& series, const Occurrence& o,
-                         const CalendarPtr& calendar, ZoneInstants& instants,
+                         const CalendarPtr& calendar, EventBatch& batch,
                          const ZoneTable& local) {
         auto e = std::make_shared<Event>();
-        e->uid_ = series->uid;
-        e->calendar_ = calendar;
-        // The series is immutable: the event points into it rather than
-        // copying what every occurrence of the component has in common.
-        e->details_ = SharedValue<Details>(
-            std::shared_ptr<const Details>(series, &o.component->details));
+        e->common_ = batch.common(series, o.component, calendar);
+        ZoneInstants& instants = batch.instants;
         e->allDay_ = o.allDay;
         e->start_ = instants.at(o.startUtc);
         if (o.allDay) {
@@ -81,12 +114,14 @@ public:
         } else {
             e->end_ = instants.at(o.endUtc);
         }
-        e->occurrence_ = o.occurrenceUtc == o.startUtc ? e->start_ : instants.at(o.occurrenceUtc);
+        if (o.occurrenceUtc == o.startUtc) {
+            e->occurrenceIsStart_ = true;
+        } else {
+            // Few occurrences are moved from their start: each keeps its own.
+            e->common_ = std::make_shared<EventCommon>(*e->common_);
+            e->common_->occurrence = instants.at(o.occurrenceUtc);
+        }
         e->detached_ = o.detached;
-        if (series->modelRule)
-            e->rule_ = SharedValue<std::optional<RecurrenceRule>>(
-                std::shared_ptr<const std::optional<RecurrenceRule>>(series, &series->modelRule));
-        e->series_ = series;
         return e;
     }
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/store/Attendee.h"
+#include "platform/store/Calendar.h"
+#include "platform/store/RecurrenceRule.h"
 
 #include <QDateTime>
 #include <QList>
@@ -8,6 +10,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace calstore::detail {
 
@@ -49,6 +52,21 @@ private:
     }
     std::shared_ptr<const T> ptr_;
     bool own_ = false;  // made by edit(), not pointing into a series
+};
+
+struct Series;
+
+// What the occurrences of one component of a series have in common as events:
+// the series' UID, the calendar, the texts and attendees, the rule, and the
+// series they were read from (none for an event made here).
+struct EventCommon {
+    QString uid;
+    CalendarPtr calendar;
+    SharedValue<Details> details;
+    SharedValue<std::optional<RecurrenceRule>> rule;
+    std::shared_ptr<const Series> series;
+    // The start the rules gave an occurrence that no longer starts there.
+    QDateTime occurrence;
 };
 
 }  // namespace calstore::detail

@@ -80,7 +80,6 @@ struct Series {
     QString calendarUid;
     QString path;
     FileStamp stamp;
-    QByteArray text;  // the file as read, kept so that what the model lacks survives a save
 
     std::optional<Component> master;
     std::vector<Component> overrides;

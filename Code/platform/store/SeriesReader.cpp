@@ -985,7 +985,6 @@ SeriesReader::Result SeriesReader::read(const QByteArray& data, bool tasks) {
 
     auto series = std::make_shared<Series>();
     series->uid = uid;
-    series->text = data;
     for (icalcomponent* c : items) {
         ComponentReader::EventParts parts;
         result.problem = reader.event(c, parts);

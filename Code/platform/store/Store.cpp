@@ -205,7 +205,7 @@ QList<EventPtr> Store::eventsWithPredicate(const EventPredicate& predicate) cons
     };
     std::vector<Found> found;
     std::vector<detail::Occurrence> occurrences;
-    detail::ZoneInstants instants(zone);
+    detail::EventBatch batch(zone);
     QStringList seen;
     for (const QString& uid : predicate.calendarUIDs) {
         if (seen.contains(uid)) continue;
@@ -236,7 +236,7 @@ QList<EventPtr> Store::eventsWithPredicate(const EventPredicate& predicate) cons
             if (!calendar) calendar = std::make_shared<Calendar>(folder->calendar);
             for (const auto& o : occurrences)
                 found.push_back({o.startUtc, position,
-                                 detail::EventAccess::make(series, o, calendar, instants, *local)});
+                                 detail::EventAccess::make(series, o, calendar, batch, *local)});
         };
         if (!predicate.uid.isEmpty()) {
             if (auto series = folder->seriesByUid.value(predicate.uid)) expand(series);

@@ -310,16 +310,25 @@ IcsDocument::ComponentPtr StoreWriter::timeZoneComponent(const QTimeZone& tz) {
     return c;
 }
 
+bool StoreWriter::conflict(const QString& path, QString* why) {
+    *why = QStringLiteral(
+               "the file %1 was changed by another program since it was read; it was left "
+               "as it is")
+               .arg(path);
+    store.scheduleRescan();
+    return false;
+}
+
+bool StoreWriter::readSeriesText(const Series& series, QByteArray* text, QString* why) {
+    FileStamp now;
+    if (StoreSnapshot::readFile(series.path, text, &now) && now.hash == series.stamp.hash)
+        return true;
+    return conflict(series.path, why);
+}
+
 bool StoreWriter::commit(std::vector<FileChange>& changes, QString* why) {
     using foundation::CheckedWrite;
-    auto conflict = [&](const QString& path) {
-        *why = QStringLiteral(
-                   "the file %1 was changed by another program since it was read; it was left "
-                   "as it is")
-                   .arg(path);
-        store.scheduleRescan();
-        return false;
-    };
+    auto conflict = [&](const QString& path) { return this->conflict(path, why); };
     // A read-only calendar takes no item, and gives none up: refused before
     // anything is written.
     for (const auto& c : changes) {
@@ -488,9 +497,9 @@ std::shared_ptr<const ZoneTable> zoneNamed(const QByteArray& tzid, const TimeFor
     return tz.isValid() ? ZoneTable::forTimeZone(tz) : local;
 }
 
-bool openSeries(const Series& series, const std::shared_ptr<const ZoneTable>& local,
-                SeriesFile* out) {
-    out->doc = Doc::parse(series.text);
+bool openSeries(const Series& series, const QByteArray& text,
+                const std::shared_ptr<const ZoneTable>& local, SeriesFile* out) {
+    out->doc = Doc::parse(text);
     out->calendar = out->doc.firstCalendar();
     size_t next = 0;
     for (const auto& comp : out->doc.components("VEVENT")) {
@@ -722,15 +731,17 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
 
     std::vector<FileChange> changes;
     std::shared_ptr<const Series> current;
+    QByteArray currentText;
     const CalendarFolder* home = nullptr;
-    if (e.series_) {
-        home = snap->calendar(e.series_->calendarUid);
-        current = home ? home->seriesByUid.value(e.series_->uid) : nullptr;
+    if (e.series()) {
+        home = snap->calendar(e.series()->calendarUid);
+        current = home ? home->seriesByUid.value(e.series()->uid) : nullptr;
         if (!current) {
             *why = QStringLiteral("it is no longer in the store");
             return false;
         }
-        if (!sameVersion(*e.series_, *current, why)) return false;
+        if (!sameVersion(*e.series(), *current, why)) return false;
+        if (!readSeriesText(*current, &currentText, why)) return false;
     }
 
     // Where the event ends up, to give it back as stored.
@@ -745,13 +756,15 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         c.text = text;
         return c;
     };
-    auto existingFile = [&](const Series& s, const QByteArray& text, bool remove) {
+    // The file of the series the event was read from.
+    auto existingFile = [&](const QByteArray& text, bool remove) {
+        const Series& s = *current;
         FileChange c;
         c.calendarUid = s.calendarUid;
         c.path = s.path;
         c.existed = true;
         c.stamp = s.stamp;
-        c.oldText = s.text;
+        c.oldText = currentText;
         c.oldUid = s.uid;
         c.remove = remove;
         c.text = text;
@@ -810,10 +823,10 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
 
     // A new event: a file of its own.
     if (!current) {
-        if (e.uid_.isEmpty()) e.uid_ = QString::fromLatin1(newUid());
-        if (target->seriesByUid.contains(e.uid_)) {
+        if (e.uid().isEmpty()) e.editCommon().uid = QString::fromLatin1(newUid());
+        if (target->seriesByUid.contains(e.uid())) {
             *why = QStringLiteral("an event with the UID \"%1\" is already in the calendar \"%2\"")
-                       .arg(e.uid_, target->calendar.title());
+                       .arg(e.uid(), target->calendar.title());
             return false;
         }
         const TimeForm form = defaultForm();
@@ -821,7 +834,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         if (!t.allDay) ensureZone(*cal, form);
         auto ev = std::make_shared<Comp>();
         ev->name = "VEVENT";
-        ev->set("UID", Doc::escapeText(e.uid_));
+        ev->set("UID", Doc::escapeText(e.uid()));
         ev->set("DTSTAMP", now);
         ev->set("CREATED", now);
         ev->set("LAST-MODIFIED", now);
@@ -830,12 +843,12 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
         if (e.recurrenceRule())
             ev->set("RRULE", e.recurrenceRule()->iCalendarText(t.allDay).toUtf8());
         cal->addComponent(ev);
-        changes.push_back(newFile(e.uid_, textOf(cal)));
-        resultUid = e.uid_;
+        changes.push_back(newFile(e.uid(), textOf(cal)));
+        resultUid = e.uid();
         resultOccurrence = t.start;
     } else {
         SeriesFile file;
-        if (!openSeries(*current, local, &file) || !file.calendar) {
+        if (!openSeries(*current, currentText, local, &file) || !file.calendar) {
             *why = QStringLiteral("its file %1 is laid out in a way the store does not change")
                        .arg(current->path);
             return false;
@@ -964,9 +977,9 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                     return false;
                 }
                 changes.push_back(newFile(current->uid, text));
-                changes.push_back(existingFile(*current, {}, true));
+                changes.push_back(existingFile({}, true));
             } else {
-                changes.push_back(existingFile(*current, text, false));
+                changes.push_back(existingFile(text, false));
                 resultFolder = home;
             }
             resultUid = current->uid;
@@ -999,7 +1012,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                 if (!t.allDay) ensureZone(*file.calendar, newForm);
                 writeDetails(*comp, e, storedComp);
                 stampComponent(*comp, now);
-                changes.push_back(existingFile(*current, file.doc.serialize(), false));
+                changes.push_back(existingFile(file.doc.serialize(), false));
                 resultUid = current->uid;
                 resultFolder = home;
                 resultOccurrence = occ;
@@ -1025,7 +1038,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                 exdate->value = x.value;
                 file.master->add(exdate);
                 stampComponent(*file.master, now);
-                changes.push_back(existingFile(*current, file.doc.serialize(), false));
+                changes.push_back(existingFile(file.doc.serialize(), false));
                 resultUid = QString::fromLatin1(uid);
                 resultOccurrence = t.start;
             }
@@ -1117,7 +1130,7 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
             cal->addComponent(masterCopy);
             for (const auto& m : moved) cal->addComponent(m);
             changes.push_back(newFile(QString::fromLatin1(uid), textOf(cal)));
-            changes.push_back(existingFile(*current, file.doc.serialize(), false));
+            changes.push_back(existingFile(file.doc.serialize(), false));
             resultUid = QString::fromLatin1(uid);
             resultOccurrence = t.start;
         }
@@ -1138,30 +1151,30 @@ bool StoreWriter::saveEvent(Event& e, Span span, QString* why) {
                                           zone, *local);
             e = *made;
         } else {
-            e.uid_ = resultUid;
-            e.series_ = series;
-            e.calendar_ = std::make_shared<Calendar>(folder->calendar);
+            e.editCommon().uid = resultUid;
+            e.editCommon().series = series;
+            e.editCommon().calendar = std::make_shared<Calendar>(folder->calendar);
         }
     }
     return true;
 }
 
 bool StoreWriter::removeEvent(Event& e, Span span, QString* why) {
-    const CalendarFolder* home = e.series_ ? snap->calendar(e.series_->calendarUid) : nullptr;
-    const auto current = home ? home->seriesByUid.value(e.series_->uid) : nullptr;
+    const CalendarFolder* home = e.series() ? snap->calendar(e.series()->calendarUid) : nullptr;
+    const auto current = home ? home->seriesByUid.value(e.series()->uid) : nullptr;
     if (!current) {
-        *why = e.series_ ? QStringLiteral("it is no longer in the store")
+        *why = e.series() ? QStringLiteral("it is no longer in the store")
                          : QStringLiteral("it is not in the store");
         return false;
     }
-    if (!sameVersion(*e.series_, *current, why)) return false;
+    if (!sameVersion(*e.series(), *current, why)) return false;
     std::vector<FileChange> changes;
     FileChange c;
+    if (!readSeriesText(*current, &c.oldText, why)) return false;
     c.calendarUid = current->calendarUid;
     c.path = current->path;
     c.existed = true;
     c.stamp = current->stamp;
-    c.oldText = current->text;
     c.oldUid = current->uid;
 
     const bool recurring = current->isRecurring() && current->master;
@@ -1180,7 +1193,7 @@ bool StoreWriter::removeEvent(Event& e, Span span, QString* why) {
         }
     }
     SeriesFile file;
-    if (!openSeries(*current, local, &file) || !file.calendar) {
+    if (!openSeries(*current, c.oldText, local, &file) || !file.calendar) {
         *why = QStringLiteral("its file %1 is laid out in a way the store does not change")
                    .arg(current->path);
         return false;
@@ -1238,8 +1251,10 @@ bool StoreWriter::writeAttendees(const ManagedObjectID& id, const QList<Attendee
         *why = QStringLiteral("the event is no longer in the store");
         return false;
     }
+    QByteArray currentText;
+    if (!readSeriesText(*current, &currentText, why)) return false;
     SeriesFile file;
-    if (!openSeries(*current, local, &file)) {
+    if (!openSeries(*current, currentText, local, &file)) {
         *why = QStringLiteral("its file %1 is laid out in a way the store does not change")
                    .arg(current->path);
         return false;
@@ -1258,7 +1273,7 @@ bool StoreWriter::writeAttendees(const ManagedObjectID& id, const QList<Attendee
     c.path = current->path;
     c.existed = true;
     c.stamp = current->stamp;
-    c.oldText = current->text;
+    c.oldText = currentText;
     c.oldUid = current->uid;
     c.text = file.doc.serialize();
     std::vector<FileChange> changes{c};

@@ -66,6 +66,13 @@ struct StoreWriter {
 
     // Writes the changes (all or none) and installs the snapshot that knows them.
     bool commit(std::vector<FileChange>& changes, QString* why);
+    // The bytes of the series' file, as they were when it was read: the file is
+    // read again (the store keeps no copy of its files), and one whose bytes
+    // are no longer those is a conflict.
+    bool readSeriesText(const Series& series, QByteArray* text, QString* why);
+    // A file changed behind the store's back: the reason, and a rescan to learn
+    // what it holds now.
+    bool conflict(const QString& path, QString* why);
 
     // The file name for a UID in a folder: the UID made safe for file names,
     // kept apart from the names already there.

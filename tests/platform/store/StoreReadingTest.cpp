@@ -133,17 +133,30 @@ TEST_F(StoreReading, OccurrencesShareTheirTextsUntilOneIsChanged) {
     const auto& second = events[1];
 
     calstore::Event copy = *first;
+    const QDateTime readStart = first->startDate();
+    const calstore::CalendarPtr readCalendar = first->calendar();
+    ASSERT_TRUE(readCalendar);
     first->setTitle(QStringLiteral("Changed"));
     first->setAttendees({});
     first->setRecurrenceRule(std::nullopt);
+    first->setCalendar(nullptr);
+    first->setStartDate(readStart.addSecs(1800));
     EXPECT_EQ(first->title(), QStringLiteral("Changed"));
     EXPECT_EQ(first->location(), QStringLiteral("Hall"));  // the rest is kept
     EXPECT_FALSE(first->recurrenceRule().has_value());
+    EXPECT_FALSE(first->calendar());
+    EXPECT_EQ(first->uid(), QStringLiteral("daily-1"));
+    // A moved start leaves the occurrence the rule gave it.
+    EXPECT_EQ(first->occurrence(), readStart);
+    EXPECT_EQ(first->startDate(), readStart.addSecs(1800));
     for (const calstore::Event* other : {second.get(), &copy}) {
         EXPECT_EQ(other->title(), QStringLiteral("Stand-up"));
         EXPECT_EQ(other->attendees().size(), 1);
         EXPECT_TRUE(other->recurrenceRule().has_value());
+        EXPECT_EQ(other->calendar(), readCalendar);
+        EXPECT_EQ(other->occurrence(), other->startDate());
     }
+    EXPECT_EQ(copy.startDate(), readStart);
     // The copy's own change stays its own, and the changed event's second
     // change lands on its own copy.
     copy.setNotes(QStringLiteral("copy only"));
