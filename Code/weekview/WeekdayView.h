@@ -395,6 +395,9 @@ private:
     void applyHeaderHeights(double columnHeight);
 
     YearViewCellPtr yvcell_;
+    // The day's list as last laid out, held so that a list the cell still
+    // hands out is known to be unchanged.
+    YearViewCell::EventListPtr laidOutList_;
     WDHeaderView* headerView_ = nullptr;
     WDEventsView* eventsView_ = nullptr;
     int cellPosition_ = 1;

@@ -129,12 +129,18 @@ void YearViewModel::threadedUpdateView() {
     });
 }
 
+// The picture is drawn where the population ran, never on the main thread:
+// drawing a whole year of events would hold up the window.
 void YearViewModel::threadedUpdateViewOffscreen() {
     isLoaded = true;
-    onView([](YearView* view) {
-        view->model()->drawOffscreen();
-        kit::perform(view->superview(), "updateWeekView");
-    });
+    auto render = [self = shared_from_this()] {
+        self->drawOffscreen();
+        self->onView([](YearView* view) { kit::perform(view->superview(), "updateWeekView"); });
+    };
+    if (foundation::isMainThread())
+        foundation::startThread(std::move(render));
+    else
+        render();
 }
 
 // A reload empties the shown page on the main thread: the entries and events
