@@ -64,11 +64,15 @@ void WeekdayView::threadedUpdateView() {
         kit::performOnMainThread(this, "threadedUpdateView", false);
         return;
     }
-    // Every finished load of a year page is announced to every column; a day
-    // whose list is still the one laid out has nothing new to draw.
-    if (yvcell_ && yvcell_->events() == laidOutList_) return;
+    if (relayoutChangedDay()) redrawViewOnMainThread();
+}
+
+// Every finished load of a year page is announced to every column; a day whose
+// list is still the one laid out has nothing new to show.
+bool WeekdayView::relayoutChangedDay() {
+    if (yvcell_ && yvcell_->events() == laidOutList_) return false;
     eventlistChanged();
-    redrawViewOnMainThread();
+    return true;
 }
 
 void WeekdayView::redrawViewOnMainThread(QObject*) {
