@@ -115,7 +115,7 @@ void YearViewModel::threadedUpdateView() {
     const bool chainSiblings = !consumeViewToRedraw();
     onView([chainSiblings](YearView* view) {
         if (const auto& reload = YearView::services().dayPopupReloadData) reload();
-        view->redrawViewOnMainThread();
+        view->redrawInBackground();
         kit::perform(view->superview(), "updateWeekView");
         if (!chainSiblings || !view->superview()) return;
         // Pages that have no events yet are loaded offscreen, one after the
