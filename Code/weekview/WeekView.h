@@ -464,6 +464,9 @@ private:
     void runScrollAnimation(double from, double to, double duration);
     void discardPendingScrollWheelEvents();
     Q_INVOKABLE void refreshColumns();
+    // Redraws the first column now and each next one on a later turn of the
+    // event loop; columns gone since are passed over.
+    void redrawColumnsInTurn(std::vector<QPointer<WeekdayView>> columns);
     void observeWindowResizes();
     // The bar's left and right edge and its bottom, and the width of a week.
     struct Bar {

@@ -4,6 +4,7 @@
 
 #include "weekview/WeekView.h"
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/kit/Geometry.h"
 #include "platform/kit/Perform.h"
 #include "weekview/WeekViewScroller.h"
@@ -129,8 +130,24 @@ void WeekView::refreshColumns() {
         return;
     }
     ++refreshesRun_;
-    for (WeekdayView* column : viewSet_) column->threadedUpdateView();
+    std::vector<QPointer<WeekdayView>> changed;
+    for (WeekdayView* column : viewSet_)
+        if (column->relayoutChangedDay()) changed.emplace_back(column);
     followSelectionToNewRecords();
+    redrawColumnsInTurn(std::move(changed));
+}
+
+// A column full of events takes a while to draw: drawn one after the other,
+// each on its own turn, they leave the window free to answer in between.
+void WeekView::redrawColumnsInTurn(std::vector<QPointer<WeekdayView>> columns) {
+    while (!columns.empty() && !columns.front()) columns.erase(columns.begin());
+    if (columns.empty()) return;
+    columns.front()->redrawViewOnMainThread();
+    columns.erase(columns.begin());
+    if (columns.empty()) return;
+    foundation::onMain([self = QPointer<WeekView>(this), columns = std::move(columns)]() mutable {
+        if (self) self->redrawColumnsInTurn(std::move(columns));
+    });
 }
 
 void WeekView::setInModalGesture(bool inGesture) {

@@ -205,6 +205,9 @@ public:
     // Re-reads the day after a loader changed it and redraws. Any thread may
     // ask; the lists, the header and the redraw change on the main thread.
     Q_INVOKABLE void threadedUpdateView();
+    // The part of it that lays out: answers whether the day's list changed
+    // since it was last laid out (and so the column must be redrawn).
+    bool relayoutChangedDay();
     Q_INVOKABLE void redrawViewOnMainThread(QObject* ignored = nullptr);
     // Rebuilds the hour area's cached image, places the header's hover areas
     // anew at its next drawing and redraws the column.
@@ -395,6 +398,9 @@ private:
     void applyHeaderHeights(double columnHeight);
 
     YearViewCellPtr yvcell_;
+    // The day's list as last laid out, held so that a list the cell still
+    // hands out is known to be unchanged.
+    YearViewCell::EventListPtr laidOutList_;
     WDHeaderView* headerView_ = nullptr;
     WDEventsView* eventsView_ = nullptr;
     int cellPosition_ = 1;

@@ -43,6 +43,7 @@ WeekdayView::DayLayout WeekdayView::sortEvents(const YearViewCell::EventList& en
 void WeekdayView::eventlistChanged() {
     const YearViewCell::EventListPtr entries =
         yvcell_ ? yvcell_->events() : std::make_shared<const YearViewCell::EventList>();
+    laidOutList_ = entries;
     DayLayout layout = sortEvents(*entries, showFulldayMarks());
     events_.clear();
     events_.reserve(layout.events.size());
@@ -63,8 +64,15 @@ void WeekdayView::threadedUpdateView() {
         kit::performOnMainThread(this, "threadedUpdateView", false);
         return;
     }
+    if (relayoutChangedDay()) redrawViewOnMainThread();
+}
+
+// Every finished load of a year page is announced to every column; a day whose
+// list is still the one laid out has nothing new to show.
+bool WeekdayView::relayoutChangedDay() {
+    if (yvcell_ && yvcell_->events() == laidOutList_) return false;
     eventlistChanged();
-    redrawViewOnMainThread();
+    return true;
 }
 
 void WeekdayView::redrawViewOnMainThread(QObject*) {

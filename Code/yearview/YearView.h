@@ -162,6 +162,10 @@ public:
     }
     int numberOfMarksInMonthForMarker(int month, const EMarker* marker) const;
     Q_INVOKABLE void redrawViewOnMainThread(QObject* ignored = nullptr);
+    // Redraws the whole page into its kept drawing on a job thread (a job
+    // changed much of it), so that the window keeps answering meanwhile; on the
+    // main thread when the page keeps no drawing that could be replaced.
+    void redrawInBackground();
     void redrawCellOnMainThread(const YearViewCellPtr& cell);
     void viewFrameChange(const foundation::Notification& notification);
     // Renews the tracking area over the page's frame.

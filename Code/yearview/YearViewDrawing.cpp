@@ -4,10 +4,16 @@
 #include "yearview/YearView.h"
 
 #include "data/AppearanceStamp.h"
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Threads.h"
 #include "platform/kit/Graphics.h"
 #include "platform/kit/Image.h"
 #include "yearview/YearViewCell.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QRegion>
 
 void YearView::drawRect(kit::Graphics& g, const QRectF& dirtyRect) {
     YearViewModel::refreshToday();
@@ -24,6 +30,49 @@ void YearView::drawRect(kit::Graphics& g, const QRectF& dirtyRect) {
         needToInformPopup = false;
         if (const auto& moved = services().dayPopupOriginatingViewMoved) moved();
     }
+}
+
+void YearView::redrawInBackground() {
+    kit::View::CacheCanvas canvas = inLiveResize() ? CacheCanvas() : drawingCacheCanvas();
+    if (canvas.image.isNull()) {
+        setNeedsDisplay(true);
+        return;
+    }
+    // What the drawing is made from, taken before it starts: a cell changed
+    // while the job draws is drawn again at the next repaint.
+    YearViewModel::refreshToday();
+    DrawnState state;
+    state.valid = true;
+    state.appearance = appearance::stamp();
+    state.today = YearViewModel::todayValue();
+    model_->forEachCell([&](const YearViewCellPtr& cell, int day, int month) {
+        state.cellVersions[size_t((month - 1) * 31 + (day - 1))] = cell->version();
+    });
+    const QRectF bounds = this->bounds();
+    QPointer<YearView> self(this);
+    foundation::startThread([self, model = model_, canvas, state, bounds]() mutable {
+        {
+            // As paintEvent draws the whole page into the kept drawing.
+            foundation::Guard guard(model->lock());
+            const double scale = canvas.image.devicePixelRatio();
+            QPainter painter(&canvas.image);
+            painter.setRenderHints(canvas.hints);
+            painter.setClipRegion(QRegion(QRect(QPoint(0, 0), (QSizeF(canvas.image.size()) / scale)
+                                                                  .toSize())));
+            painter.setTransform(canvas.transform);
+            painter.setClipRect(bounds, Qt::IntersectClip);
+            kit::Graphics g(painter, false);
+            model->drawPage(g, bounds, bounds, YearViewModel::Pass::Screen, false, nullptr);
+            state.layout = model->layout();
+        }
+        foundation::onMain([self, canvas, state]() mutable {
+            if (!self) return;
+            if (self->adoptDrawingCache(std::move(canvas)))
+                self->drawn_ = state;
+            else
+                self->setNeedsDisplay(true);
+        });
+    });
 }
 
 namespace {

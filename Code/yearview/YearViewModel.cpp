@@ -115,7 +115,7 @@ void YearViewModel::threadedUpdateView() {
     const bool chainSiblings = !consumeViewToRedraw();
     onView([chainSiblings](YearView* view) {
         if (const auto& reload = YearView::services().dayPopupReloadData) reload();
-        view->redrawViewOnMainThread();
+        view->redrawInBackground();
         kit::perform(view->superview(), "updateWeekView");
         if (!chainSiblings || !view->superview()) return;
         // Pages that have no events yet are loaded offscreen, one after the
@@ -129,12 +129,18 @@ void YearViewModel::threadedUpdateView() {
     });
 }
 
+// The picture is drawn where the population ran, never on the main thread:
+// drawing a whole year of events would hold up the window.
 void YearViewModel::threadedUpdateViewOffscreen() {
     isLoaded = true;
-    onView([](YearView* view) {
-        view->model()->drawOffscreen();
-        kit::perform(view->superview(), "updateWeekView");
-    });
+    auto render = [self = shared_from_this()] {
+        self->drawOffscreen();
+        self->onView([](YearView* view) { kit::perform(view->superview(), "updateWeekView"); });
+    };
+    if (foundation::isMainThread())
+        foundation::startThread(std::move(render));
+    else
+        render();
 }
 
 // A reload empties the shown page on the main thread: the entries and events

@@ -336,7 +336,7 @@ void YearViewScroller::moveViewsToYearThreaded(int year, bool threaded) {
         gui_yearView0 = formerCentre;
         gui_yearView1 = gui_yearView2;
         if (d == 1) {
-            gui_yearView0->drawOffscreen(this);
+            gui_yearView0->drawOffscreenInBackground();
         } else {
             dropPage(formerCentre);
             gui_yearView0 = preparePage(year - 1, 0, inner);
@@ -358,7 +358,7 @@ void YearViewScroller::moveViewsToYearThreaded(int year, bool threaded) {
         gui_yearView2 = formerCentre;
         gui_yearView1 = gui_yearView0;
         if (d == 1) {
-            gui_yearView2->drawOffscreen(this);
+            gui_yearView2->drawOffscreenInBackground();
         } else {
             dropPage(formerCentre);
             gui_yearView2 = preparePage(year + 1, 2, inner);

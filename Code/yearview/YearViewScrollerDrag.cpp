@@ -122,14 +122,14 @@ void YearViewScroller::rotatePages(float direction) {
         gui_yearView2 = gui_yearView1;
         gui_yearView1 = gui_yearView0;
         gui_yearView0 = preparePage(gui_yearView1->year() - 1, 0, gui_yearView1->innerFrame());
-        gui_yearView2->drawOffscreen(this);
+        gui_yearView2->drawOffscreenInBackground();
         gui_yearView0->initialDraw();
     } else {
         dropPage(gui_yearView0);
         gui_yearView0 = gui_yearView1;
         gui_yearView1 = gui_yearView2;
         gui_yearView2 = preparePage(gui_yearView1->year() + 1, 2, gui_yearView1->innerFrame());
-        gui_yearView0->drawOffscreen(this);
+        gui_yearView0->drawOffscreenInBackground();
         gui_yearView2->initialDraw();
     }
     (void)w;

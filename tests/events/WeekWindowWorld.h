@@ -14,6 +14,7 @@
 #include "yearview/YearViewPageWorld.h"
 #include "yearview/YearViewScroller.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPointer>
 #include <QTimeZone>
@@ -54,6 +55,9 @@ protected:
         week = qobject_cast<WeekView*>(controller->currentWeekView());
         ASSERT_TRUE(week);
         ASSERT_TRUE(testsupport::waitUntil(loaded, 20));
+        // The week draws its changed columns one per turn of the event loop, and
+        // a click finds an event's box once its column has drawn it.
+        for (int turn = 0; turn < 10; ++turn) QCoreApplication::processEvents();
     }
 
     // Closes the editors a test left open on these events, then undoes the wiring.

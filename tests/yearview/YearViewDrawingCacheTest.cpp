@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <random>
 #include <thread>
@@ -88,6 +90,43 @@ TEST_F(YearViewDrawingCacheTest, APageDrawsTheSameWithAndWithoutTheKeptDrawing) 
     page->setNeedsDisplayInRect(page->model()->cellForDayAndMonth(12, 8)->inset());
     EXPECT_EQ(painted(page), fresh);
     testsupport::saveForInspection(first, QStringLiteral("YearPageKeptDrawing"));
+}
+
+// A page redrawn on job threads while another job keeps adding to it: once
+// both have ended it shows exactly a drawing from scratch, so no picture of a
+// job was taken half drawn or kept when older than the last change.
+TEST_F(YearViewDrawingCacheTest, APageRedrawnOnJobThreadsWhileItChangesEndsUpCurrent) {
+    YearView* page = filledPage();
+    painted(page);
+    const auto model = page->model();
+    std::atomic<bool> stop{false};
+    std::thread changer([&] {
+        std::mt19937 random(5);
+        for (int i = 0; !stop; ++i) {
+            const int month = int(random() % 12) + 1, day = int(random() % 28) + 1;
+            model->threadedAddEventFromCalendarForDayInMonthInFullLoading(
+                makeEvent(at(2024, month, day, 8), at(2024, month, day, 9),
+                          QStringLiteral("Added %1").arg(i)),
+                i % 2 ? work : home, day, month, false);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    for (int round = 0; round < 30; ++round) {
+        page->redrawInBackground();
+        settle();
+        if (round % 3 == 0) painted(page);  // repaints in between draw what changed
+    }
+    stop = true;
+    changer.join();
+    foundation::waitForThreads(30);
+    settle();
+    EXPECT_EQ(painted(page), drawnAfresh(page));
+
+    // Nothing changing: the job's picture is the one shown, pixel for pixel.
+    page->redrawInBackground();
+    foundation::waitForThreads(30);
+    settle();
+    EXPECT_EQ(painted(page), drawnAfresh(page));
 }
 
 // Each change is made without asking the page to redraw: the next repaint

@@ -55,8 +55,10 @@ QImage::Format targetFormat(QPainter& painter) {
 struct View::DrawingCache {
     QImage image;
     QTransform transform;  // the widget transform it was drawn with
-    QRegion marked;        // in widget coordinates
+    QPainter::RenderHints hints;
+    QRegion marked;  // in widget coordinates
     bool all = true;
+    std::uint64_t marks = 0;  // grows with every mark
 };
 
 QString View::frameDidChangeNotification() {
@@ -482,12 +484,46 @@ void View::setCachesDrawing(bool on) {
 }
 
 void View::invalidateDrawingCache() {
-    if (cache_) cache_->all = true;
+    if (!cache_) return;
+    cache_->all = true;
+    ++cache_->marks;
 }
 
 void View::invalidateDrawingCacheInRect(const QRectF& rect) {
     if (!cache_ || cache_->all || isEmptyRect(rect)) return;
     cache_->marked += widgetTransform().mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1);
+    ++cache_->marks;
+}
+
+View::CacheCanvas View::drawingCacheCanvas() const {
+    foundation::requireMainThread("View::drawingCacheCanvas");
+    if (!cache_ || cache_->image.isNull() || cache_->transform != widgetTransform() ||
+        !subpixel_.isNull() || QSizeF(size()) != frame_.size())
+        return {};
+    const QImage& kept = cache_->image;
+    QImage image(kept.size(), kept.format());
+    image.setDevicePixelRatio(kept.devicePixelRatio());
+    image.setDotsPerMeterX(kept.dotsPerMeterX());
+    image.setDotsPerMeterY(kept.dotsPerMeterY());
+    image.fill(Qt::transparent);
+    return {image, cache_->transform, cache_->hints, cache_->marks};
+}
+
+bool View::adoptDrawingCache(CacheCanvas canvas) {
+    foundation::requireMainThread("View::adoptDrawingCache");
+    if (!cache_ || canvas.image.isNull()) return false;
+    DrawingCache& c = *cache_;
+    if (c.transform != canvas.transform || c.transform != widgetTransform() ||
+        c.image.size() != canvas.image.size() || c.image.format() != canvas.image.format() ||
+        c.image.devicePixelRatio() != canvas.image.devicePixelRatio())
+        return false;
+    c.image = std::move(canvas.image);
+    // A mark made since the canvas was taken may be newer than its drawing, and
+    // a repaint in between may have drawn it into the picture just replaced.
+    c.all = c.marks != canvas.marks;
+    c.marked = QRegion();
+    update();
+    return true;
 }
 
 void View::display() {
@@ -559,6 +595,7 @@ bool View::paintFromCache(QPainter& p, const QRegion& region) {
         c.image.setDotsPerMeterY(dotsY);
         c.transform = t;
         c.all = true;
+        ++c.marks;
     }
     validateDrawingCache();
     const QRegion redraw = c.all ? QRegion(rect()) : c.marked.intersected(rect());
@@ -567,8 +604,9 @@ bool View::paintFromCache(QPainter& p, const QRegion& region) {
     if (!redraw.isEmpty()) {
         // Marks made while drawing (a drawing that asks for more) stay for the
         // next repaint.
+        c.hints = p.renderHints();
         QPainter cp(&c.image);
-        cp.setRenderHints(p.renderHints());
+        cp.setRenderHints(c.hints);
         cp.setCompositionMode(QPainter::CompositionMode_Source);
         for (const QRect& r : redraw) cp.fillRect(r, Qt::transparent);
         cp.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -4,6 +4,7 @@
 #include "platform/kit/Responder.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -12,6 +13,7 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -152,6 +154,24 @@ public:
     bool cachesDrawing() const { return bool(cache_); }
     void invalidateDrawingCache();
     void invalidateDrawingCacheInRect(const QRectF& rect);  // in the view's coordinates
+    // The whole cache drawn away from the main thread, for a view whose drawing
+    // can be made from data other threads may read. The canvas (blank pixels of
+    // the cache's size, format and resolution, the transform from the view's
+    // coordinates to them and the painter's hints) is taken on the main thread,
+    // drawn on any thread as paintEvent would draw the whole view, and handed
+    // back on the main thread: it replaces the cache while the view's geometry
+    // is the one it was taken for (a mark made after the canvas was taken has
+    // the whole view drawn again at the next repaint). A null canvas: the view keeps no cache it could replace now
+    // (it has not been painted with its present geometry).
+    struct CacheCanvas {
+        QImage image;
+        QTransform transform;
+        QPainter::RenderHints hints;
+        std::uint64_t marks = 0;  // the cache's count of marks when taken
+    };
+    CacheCanvas drawingCacheCanvas() const;
+    // Answers whether the canvas was taken; the view is repainted from it.
+    bool adoptDrawingCache(CacheCanvas canvas);
     // The view and its subviews drawn into a new image the size of its bounds (or
     // of `rect`, in its coordinates), at `scale` pixels per point.
     QImage renderToImage(double scale = 1.0);

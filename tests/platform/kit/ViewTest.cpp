@@ -12,8 +12,11 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace kit;
 using kittest::DrawingView;
@@ -274,6 +277,52 @@ QImage painted(View& view, QImage::Format format = QImage::Format_ARGB32_Premult
 
 // Repaints copy the cached drawing; only what was marked is drawn again, and
 // a copy equals a drawing on the spot pixel for pixel, in every target format.
+// A canvas drawn on a job thread replaces the kept drawing: repaints copy it
+// without drawing; a mark made after the canvas was taken has the whole view
+// drawn again; a canvas taken for another geometry is refused.
+TEST(ViewDisplay, ACanvasDrawnOnAnotherThreadReplacesTheKeptDrawing) {
+    CachedView v(QRectF(0, 0, 80, 40));
+    v.setCachesDrawing(true);
+    EXPECT_TRUE(v.drawingCacheCanvas().image.isNull());  // nothing kept yet
+    painted(v);
+    // The job draws with a view of its own that only its drawRect reads.
+    const auto drawnOnAThread = [&v](View::CacheCanvas canvas, QColor color) {
+        CachedView job(v.frame());
+        job.color = color;
+        std::thread([&] {
+            QPainter p(&canvas.image);
+            p.setRenderHints(canvas.hints);
+            p.setTransform(canvas.transform);
+            Graphics g(p, false);
+            job.drawRect(g, job.bounds());
+        }).join();
+        return canvas;
+    };
+    CachedView reference(QRectF(0, 0, 80, 40));
+    reference.color = Qt::yellow;
+    const QImage yellow = painted(reference);
+
+    const size_t drawn = v.dirtyRects.size();
+    v.color = Qt::yellow;
+    ASSERT_TRUE(v.adoptDrawingCache(drawnOnAThread(v.drawingCacheCanvas(), Qt::yellow)));
+    EXPECT_EQ(painted(v), yellow);
+    EXPECT_EQ(v.dirtyRects.size(), drawn);
+
+    const View::CacheCanvas early = v.drawingCacheCanvas();
+    v.setNeedsDisplayInRect(QRectF(60, 5, 4, 4));
+    painted(v);
+    ASSERT_TRUE(v.adoptDrawingCache(drawnOnAThread(early, Qt::yellow)));
+    painted(v);
+    ASSERT_EQ(v.dirtyRects.size(), drawn + 2);
+    EXPECT_EQ(v.dirtyRects.back(), v.bounds());
+
+    const View::CacheCanvas before = v.drawingCacheCanvas();
+    v.setFrameSize(QSizeF(90, 40));
+    painted(v);
+    EXPECT_FALSE(v.adoptDrawingCache(drawnOnAThread(before, Qt::red)));
+    EXPECT_EQ(painted(v).pixelColor(70, 10), QColor(Qt::yellow));
+}
+
 TEST(ViewDisplay, ACachedDrawingIsCopiedUntilItsViewIsMarked) {
     CachedView v(QRectF(0, 0, 80, 40));
     const QImage direct = painted(v);
