@@ -129,6 +129,10 @@ void YearViewModel::threadedUpdateView() {
     });
 }
 
+void YearViewModel::threadedShowPartialLoad() {
+    onView([](YearView* view) { view->redrawViewOnMainThread(); });
+}
+
 void YearViewModel::threadedUpdateViewOffscreen() {
     isLoaded = true;
     onView([](YearView* view) {
