@@ -198,6 +198,13 @@ void CalendarSources::sortCalendarIntoGroups(const CalendarPtr& calendar) {
 
 void CalendarSources::finishLoadingCalendarsFromICal() {
     for (const auto& group : calendarGroupsLocalFirst()) group->sort();
+    // A store still reading the calendars' events reads them in the order the
+    // year pages take them.
+    if (iCalStore) {
+        QStringList order;
+        for (const auto& calendar : allCalendars()) order << calendar->uid();
+        iCalStore->readEventsFirst(order);
+    }
     saveCalendarConfig();
     startObservingStoreChanges();
 

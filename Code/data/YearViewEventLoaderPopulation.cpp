@@ -107,23 +107,44 @@ void YearViewEventLoader::populateYear(Population kind, const YearViewTargetPtr&
     const EventDay::UserZoneScope zone;
     calendars = allCalendarsOfModel();
 
+    // A store still reading hands out each calendar's events whole once they
+    // are in: the calendars are taken in the model's order as they arrive, each
+    // once (so that every day lists its entries as a full load would), and the
+    // shown page is redrawn with what it has after each arrival.
+    const calstore::StorePtr store = MyEventStore::defaultCalendarStore();
+    std::vector<CalendarPtr> waiting = calendars;
     int added = 0;
     bool stopped = false;
-    for (const CalendarPtr& calendar : calendars) {
-        if (polls && shouldStop_) {
-            stopped = true;
-            break;
-        }
-        const auto events = eventsOfCalendarInYear(calendar);
-        if (!events) continue;
-        for (const calstore::EventPtr& event : *events) {
+    while (!waiting.empty() && !stopped) {
+        const auto progress = store ? store->eventsProgress() : calstore::Store::EventsProgress();
+        std::vector<CalendarPtr> later;
+        const int addedBefore = added;
+        for (const CalendarPtr& calendar : waiting) {
             if (polls && shouldStop_) {
                 stopped = true;
                 break;
             }
-            added += walkEventDays(view, event, calendar, days, true, pauses);
+            const calstore::CalendarPtr storeCalendar = calendar ? calendar->calendar() : nullptr;
+            if (!later.empty() ||
+                (storeCalendar && progress.awaited.contains(storeCalendar->uid()))) {
+                later.push_back(calendar);
+                continue;
+            }
+            const auto events = eventsOfCalendarInYear(calendar);
+            if (!events) continue;
+            for (const calstore::EventPtr& event : *events) {
+                if (polls && shouldStop_) {
+                    stopped = true;
+                    break;
+                }
+                added += walkEventDays(view, event, calendar, days, true, pauses);
+            }
+            if (stopped) break;
         }
-        if (stopped) break;
+        waiting.swap(later);
+        if (stopped || waiting.empty()) break;
+        if (kind == Population::View && added > addedBefore) view->threadedShowPartialLoad();
+        store->waitForEventsAfter(progress, 0.05);
     }
 
     if (stopped) {

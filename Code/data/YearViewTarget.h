@@ -52,6 +52,11 @@ public:
     // count says otherwise, starts loading its sibling pages.
     virtual void threadedUpdateView() = 0;
 
+    // A population waiting for calendars that the store is still reading has
+    // added the others: the main thread redraws the page (without the job
+    // waiting); the page does not count as loaded yet.
+    virtual void threadedShowPartialLoad() {}
+
     // An offscreen population has finished: the page counts as loaded, renders
     // itself into its cached picture on the main thread (without the job
     // waiting) and updates the week view.

@@ -336,9 +336,11 @@ void AppDelegate::menuHelp(QObject*) {
 
 namespace {
 
-bool storeIsRead() {
+// The model is built on the whole list of calendars; their events may still
+// be coming, and the year pages take them as they arrive.
+bool calendarsKnown() {
     const calstore::StorePtr store = MyEventStore::defaultCalendarStore();
-    return !store || store->isLoaded();
+    return !store || store->calendarsKnown();
 }
 
 }  // namespace
@@ -347,10 +349,10 @@ void AppDelegate::applicationWillFinishLaunching() {
     loadPreferences();
     calendarSources = std::make_shared<CalendarSources>();
     YearViewEventLoader::setCalendarSources(calendarSources);
-    // A store still reading its files knows no calendars yet: they are loaded
-    // when it is done, never from an empty list that would forget the user's
-    // settings of each.
-    if (storeIsRead()) loadSources();
+    // A store still reading its calendars knows none yet: they are loaded once
+    // it knows them all, never from an empty or partial list that would forget
+    // the user's settings of the others.
+    if (calendarsKnown()) loadSources();
 }
 
 void AppDelegate::loadSources() {
@@ -361,12 +363,12 @@ void AppDelegate::loadSources() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (storeIsRead()) {
+    if (calendarsKnown()) {
         loadSources();
         finishLaunching();
         return;
     }
-    // The window shows while the store reads its files, with the progress
+    // The window shows while the store reads its calendars, with the progress
     // strip turning; the rest follows.
     MainWindowCtrl* controller = MainWindowCtrl::sharedWinController();
     controller->showWindow(this);
@@ -377,7 +379,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     const calstore::StorePtr store = MyEventStore::defaultCalendarStore();
     auto* observer = new QObject(this);
-    auto storeRead = [this, observer] {
+    auto calendarsRead = [this, observer] {
         if (launchFinished_) return;
         observer->deleteLater();
         MainWindowCtrl* controller = MainWindowCtrl::sharedWinController();
@@ -387,13 +389,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         loadSources();
         finishLaunching();
     };
-    foundation::MainThreadObserver::observe(observer, calstore::Store::storeLoadedNotification,
-                                            store.get(),
-                                            [storeRead](const foundation::Notification&) {
-                                                storeRead();
-                                            });
-    // It may have finished before the observer was in place.
-    if (store->isLoaded()) storeRead();
+    foundation::MainThreadObserver::observe(
+        observer, calstore::Store::calendarsKnownNotification, store.get(),
+        [calendarsRead](const foundation::Notification&) { calendarsRead(); });
+    // It may have known them before the observer was in place.
+    if (store->calendarsKnown()) calendarsRead();
 }
 
 void AppDelegate::finishLaunching() {

@@ -231,7 +231,11 @@ void MainWindowCtrl::applicationFinishedLaunching() {
 
     updateAddMenuWithCalendarGroups();
 
-    if (kit::View* page = currentYearView()) window()->makeFirstResponder(page);
+    if (kit::View* page = currentYearView()) {
+        window()->makeFirstResponder(page);
+        // Its events are on their way while the window draws for the first time.
+        kit::perform(page, "startLoadingEvents");
+    }
 
     if (needToShowErrorPanelExternalConfig)
         kit::performOnMainThread(this, "showErrorPanelExternalPrefs", false);

@@ -109,6 +109,11 @@ void YearView::initialDraw() {
     if (const auto& start = services().startPopulatingOffscreen) start(this);
 }
 
+void YearView::startLoadingEvents() {
+    if (model_->markInitialRedrawDone()) return;
+    if (const auto& start = services().startPopulatingView) start(this);
+}
+
 void YearView::calendarsAdded(const std::vector<CalendarPtr>& calendars) {
     if (!model_->initialRedrawDone()) return;
     if (const auto& start = services().startPopulatingFromCals) start(calendars, this);

@@ -149,6 +149,9 @@ public:
     // -- Loading (main thread)
     Q_INVOKABLE bool eventsLoaded() const { return model_->eventsLoaded(); }
     Q_INVOKABLE void initialDraw();
+    // Asks for the shown page's events now instead of at its first drawing
+    // (which then asks no more); nothing when that drawing was done.
+    Q_INVOKABLE void startLoadingEvents();
     Q_INVOKABLE void invalidateEvents() { model_->invalidateEvents(); }
     void calendarsAdded(const std::vector<CalendarPtr>& calendars);
     void calendarsRemoved(const std::vector<CalendarPtr>& calendars);

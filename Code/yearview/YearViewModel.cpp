@@ -129,6 +129,12 @@ void YearViewModel::threadedUpdateView() {
     });
 }
 
+// A calendar's events arrived while others are still being read: the page
+// shows them at once, drawn on a job thread like a finished load.
+void YearViewModel::threadedShowPartialLoad() {
+    onView([](YearView* view) { view->redrawInBackground(); });
+}
+
 // The picture is drawn where the population ran, never on the main thread:
 // drawing a whole year of events would hold up the window.
 void YearViewModel::threadedUpdateViewOffscreen() {

@@ -91,6 +91,8 @@ public:
     // An offscreen population finished: loaded, rendered anew on the main thread,
     // week view updated.
     void threadedUpdateViewOffscreen() override;
+    // Redrawn with what a population still waiting for calendars has added.
+    void threadedShowPartialLoad() override;
     // Every cell drops its entries; the page counts as not loaded.
     void invalidateEvents() override;
 

@@ -103,6 +103,8 @@ public:
         ++updates_;
     }
 
+    void threadedShowPartialLoad() override { ++partialLoads_; }
+
     void threadedUpdateViewOffscreen() override {
         std::lock_guard<std::mutex> lock(mutex_);
         loaded_ = true;
@@ -147,6 +149,7 @@ public:
     }
     int updates() const { return updates_; }
     int offscreenUpdates() const { return offscreenUpdates_; }
+    int partialLoads() const { return partialLoads_; }
     int invalidations() const { return invalidations_; }
 
     // Runs before each add, outside the page's lock (on the job's thread).
@@ -166,6 +169,7 @@ private:
     int adds_ = 0;
     std::atomic<int> updates_{0};
     std::atomic<int> offscreenUpdates_{0};
+    std::atomic<int> partialLoads_{0};
     std::atomic<int> invalidations_{0};
 };
 

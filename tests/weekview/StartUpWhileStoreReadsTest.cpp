@@ -1,10 +1,14 @@
 // The program's start-up while its store reads the files on a thread of its
-// own: the window shows at once, and the calendars, with the settings the user
-// gave each, and the pages follow once the store is done.
+// own: the window shows at once, the calendars follow with the settings the
+// user gave each, and the pages fill as each calendar's events arrive.
 #include "WeekViewWindowWorld.h"
 
 #include "data/Calendar.h"
 #include "data/CalendarSources.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -38,7 +42,21 @@ protected:
                                      {QStringLiteral("Selected"), true},
                                      {QStringLiteral("Sequence"), 0}}}});
     }
-    void openStore() override { calstore::Store::openDefaultStoreInBackground(); }
+    void openStore() override {
+        // The events of Work are held back until the test lets them come.
+        calstore::Store::setBeforeReadingEventsForTesting([this](const QString& uid) {
+            for (int i = 0; i < 1000 && uid == QStringLiteral("work") && holdWork; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        });
+        calstore::Store::openDefaultStoreInBackground();
+    }
+    void TearDown() override {
+        holdWork = false;
+        calstore::Store::setBeforeReadingEventsForTesting({});
+        WindowWorld::TearDown();
+    }
+
+    std::atomic<bool> holdWork{true};
 
     static bool selected(const QString& uid) {
         const QVariantMap saved =
@@ -50,6 +68,11 @@ protected:
 TEST_F(StartUpWhileStoreReads, TheCalendarsAndPagesFollowWithTheUsersSettings) {
     ASSERT_TRUE(testsupport::waitUntil([this] { return delegate->launchFinished(); }, 30));
     ASSERT_TRUE(window->isVisible());
+    // Work's events are still being read: its page waits for them.
+    auto* page = qobject_cast<YearView*>(controller->currentYearView());
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(page->eventsLoaded());
+    EXPECT_FALSE(calstore::Store::defaultStore()->isLoaded());
 
     // Both calendars are listed, Home still switched off, and the settings
     // as stored name both.
@@ -65,8 +88,10 @@ TEST_F(StartUpWhileStoreReads, TheCalendarsAndPagesFollowWithTheUsersSettings) {
                     .contains(QStringLiteral("home")));
 
     // Today's column shows the day's events once the loaders are done.
+    holdWork = false;
     ASSERT_TRUE(
         testsupport::waitUntil([] { return YearViewEventLoader::taskCounts().toDo == 0; }, 30));
+    EXPECT_TRUE(testsupport::waitUntil([page] { return page->eventsLoaded(); }, 30));
     WeekdayView* today = todaysColumn();
     ASSERT_TRUE(today);
     EXPECT_TRUE(testsupport::waitUntil([today] { return today->events().size() == 300; }, 10))

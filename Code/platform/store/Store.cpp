@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <mutex>
 
@@ -43,6 +44,7 @@ Store::Store(const QString& rootPath)
 Store::Store(const QString& rootPath, ReadLater)
     : snapshot_(detail::StoreSnapshot::assemble(rootPath, {}, QJsonObject())) {
     loaded_ = false;
+    calendarsKnown_ = false;
 }
 
 std::shared_ptr<Store> Store::openInBackground(const QString& rootPath) {
@@ -51,15 +53,88 @@ std::shared_ptr<Store> Store::openInBackground(const QString& rootPath) {
     return store;
 }
 
+namespace {
+
+std::mutex beforeReadingEventsMutex;
+std::function<void(const QString&)> beforeReadingEvents;
+
+}  // namespace
+
+void Store::setBeforeReadingEventsForTesting(std::function<void(const QString&)> hook) {
+    std::lock_guard<std::mutex> lock(beforeReadingEventsMutex);
+    beforeReadingEvents = std::move(hook);
+}
+
+// The calendars come first, from their small files, so that the model and the
+// window can be built on the whole list; their events follow calendar by
+// calendar, in the order the model asks for (readEventsFirst), else in the
+// store's, so that a page taking them in its order as they arrive has work in
+// hand while the rest is read.
 void Store::readInBackground(bool watch) {
     std::shared_ptr<Store> self = shared_from_this();
     foundation::startThread([self, watch] {
         const QString root = self->snapshot()->root;
         detail::StoreSnapshot::tidy(root);
-        std::shared_ptr<const detail::StoreSnapshot> read = detail::StoreSnapshot::load(root);
+        QHash<QString, std::shared_ptr<const detail::CalendarFolder>> folders;
+        for (const QString& path : detail::StoreSnapshot::calendarFolderPaths(root)) {
+            auto folder = detail::StoreSnapshot::loadFolderSettings(path);
+            // Without our attributes only the files tell whether the calendar
+            // holds events or tasks; it keeps what they tell now.
+            if (!folder->declaresItems())
+                folder->calendar.setHoldsTasks(detail::StoreSnapshot::holdsOnlyTasks(path));
+            const QString uid = folder->calendar.uid();
+            folders.insert(uid, std::move(folder));
+        }
+        const QJsonObject groupsFile = detail::StoreSnapshot::readGroupsFile(root);
+        auto assembled = [&] {
+            return detail::StoreSnapshot::assemble(root, {folders.cbegin(), folders.cend()},
+                                                   groupsFile);
+        };
+        QStringList storeOrder;
         {
             foundation::Guard guard(self->writeLock_);
-            self->setSnapshot(std::move(read));
+            auto first = assembled();
+            for (const auto& folder : first->calendars) storeOrder << folder->calendar.uid();
+            self->setSnapshot(std::move(first));
+            std::lock_guard<std::mutex> lock(self->loadedMutex_);
+            self->awaitedEvents_ = QSet<QString>(storeOrder.cbegin(), storeOrder.cend());
+            self->calendarsKnown_ = true;
+        }
+        foundation::onMain([self] {
+            foundation::NotificationCenter::defaultCenter().post(calendarsKnownNotification,
+                                                                 self.get());
+        });
+
+        for (qsizetype left = storeOrder.size(); left > 0; --left) {
+            QString uid;
+            {
+                std::lock_guard<std::mutex> lock(self->loadedMutex_);
+                for (const QString& wanted : self->eventsOrder_ + storeOrder) {
+                    if (!self->awaitedEvents_.contains(wanted)) continue;
+                    uid = wanted;
+                    break;
+                }
+            }
+            std::function<void(const QString&)> hook;
+            {
+                std::lock_guard<std::mutex> lock(beforeReadingEventsMutex);
+                hook = beforeReadingEvents;
+            }
+            if (hook) hook(uid);
+            auto folder = std::make_shared<detail::CalendarFolder>(*folders.value(uid));
+            detail::StoreSnapshot::loadFolderItems(*folder, nullptr, true);
+            folders.insert(uid, std::move(folder));
+            {
+                foundation::Guard guard(self->writeLock_);
+                // The index has the events before anyone is told they are in.
+                self->setSnapshot(assembled());
+                std::lock_guard<std::mutex> lock(self->loadedMutex_);
+                self->awaitedEvents_.remove(uid);
+                ++self->eventArrivals_;
+            }
+            self->loadedChanged_.notify_all();
+        }
+        {
             std::lock_guard<std::mutex> lock(self->loadedMutex_);
             self->loaded_ = true;
         }
@@ -72,10 +147,27 @@ void Store::readInBackground(bool watch) {
     });
 }
 
+void Store::readEventsFirst(const QStringList& calendarUids) {
+    std::lock_guard<std::mutex> lock(loadedMutex_);
+    eventsOrder_ = calendarUids;
+}
+
 void Store::waitUntilLoaded() const {
     if (loaded_) return;
     std::unique_lock<std::mutex> lock(loadedMutex_);
     loadedChanged_.wait(lock, [this] { return loaded_.load(); });
+}
+
+Store::EventsProgress Store::eventsProgress() const {
+    std::lock_guard<std::mutex> lock(loadedMutex_);
+    return {awaitedEvents_, eventArrivals_};
+}
+
+void Store::waitForEventsAfter(const EventsProgress& progress, double seconds) const {
+    if (progress.awaited.isEmpty()) return;
+    std::unique_lock<std::mutex> lock(loadedMutex_);
+    loadedChanged_.wait_for(lock, std::chrono::duration<double>(seconds),
+                            [&] { return loaded_.load() || eventArrivals_ != progress.arrivals; });
 }
 
 std::shared_ptr<Store> Store::openAt(const QString& rootPath) {

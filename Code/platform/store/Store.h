@@ -11,11 +11,13 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -73,6 +75,10 @@ public:
     // Posted on the main thread, sender: the store, when a store opened with
     // openInBackground has read its files.
     static inline const QString storeLoadedNotification = QStringLiteral("Store Loaded");
+    // Posted on the main thread, sender: the store, when a store opened with
+    // openInBackground knows all its calendars; their events follow.
+    static inline const QString calendarsKnownNotification =
+        QStringLiteral("Store Calendars Known");
     static inline const QString insertedRecordsKey = QStringLiteral("inserted");
     static inline const QString updatedRecordsKey = QStringLiteral("updated");
     static inline const QString deletedRecordsKey = QStringLiteral("deleted");
@@ -89,13 +95,36 @@ public:
     // When the process's store is open already, answers that one.
     static std::shared_ptr<Store> openDefaultStoreInBackground();
     // A store rooted at `rootPath` whose files are read on a thread of its own:
-    // until then it answers no calendars, groups or events, and writes and
-    // rescans wait for the reading. It posts storeLoadedNotification when done.
+    // first the calendars and groups (then it posts calendarsKnownNotification),
+    // then the events calendar by calendar, the largest first. A calendar's
+    // events are answered once all of them are in (see eventsProgress), never
+    // a part. Writes and rescans wait for the whole reading; it posts
+    // storeLoadedNotification when done.
     static std::shared_ptr<Store> openInBackground(const QString& rootPath);
     // Whether the store has read its files (always, for a store opened at once).
     bool isLoaded() const { return loaded_.load(); }
+    // Whether the store knows all its calendars (their events may still come).
+    bool calendarsKnown() const { return calendarsKnown_.load(); }
     // Returns once the store has read its files.
     void waitUntilLoaded() const;
+    // The calendars whose events are still being read (by UID), and how many
+    // calendars' events had arrived then. A calendar not awaited has all its
+    // events in: a query made after this answers them.
+    struct EventsProgress {
+        QSet<QString> awaited;
+        quint64 arrivals = 0;
+    };
+    EventsProgress eventsProgress() const;
+    // Waits at most `seconds` until more events arrived than `progress` knew
+    // of (at once when it awaited none).
+    void waitForEventsAfter(const EventsProgress& progress, double seconds) const;
+    // The calendars whose events a store still reading takes next, in this
+    // order; the others follow in the store's order.
+    void readEventsFirst(const QStringList& calendarUids);
+    // Tests: called on the reading thread of a store opened in the background
+    // before it reads each calendar's events (with the calendar's UID), so
+    // that a test can hold the reading between calendars. Empty: none.
+    static void setBeforeReadingEventsForTesting(std::function<void(const QString&)> hook);
     // Makes `store` the process's store (tests and tools); nullptr forgets it, so
     // that the next defaultStore() opens defaultRootPath() again.
     static void setDefaultStore(const std::shared_ptr<Store>& store);
@@ -217,7 +246,11 @@ private:
     std::atomic<bool> rescanQueued_{false};
     // Set once the files are read; writes and rescans wait for it.
     std::atomic<bool> loaded_{true};
-    mutable std::mutex loadedMutex_;
+    std::atomic<bool> calendarsKnown_{true};
+    mutable std::mutex loadedMutex_;  // guards the two below
+    QSet<QString> awaitedEvents_;
+    quint64 eventArrivals_ = 0;
+    QStringList eventsOrder_;
     mutable std::condition_variable loadedChanged_;
 };
 

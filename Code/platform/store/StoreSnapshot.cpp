@@ -301,6 +301,16 @@ bool StoreSnapshot::readFile(const QString& path, QByteArray* bytes, FileStamp* 
 
 std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
                                                           const CalendarFolder* previous) {
+    auto folder = loadFolderSettings(path);
+    loadFolderItems(*folder, previous);
+    return folder;
+}
+
+bool CalendarFolder::declaresItems() const {
+    return !attributes.value(QStringLiteral("items")).toString().isEmpty();
+}
+
+std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolderSettings(const QString& path) {
     auto folder = std::make_shared<CalendarFolder>();
     folder->path = path;
     Calendar& calendar = folder->calendar;
@@ -321,7 +331,6 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
     const QColor color = parseColor(sideFileText(path + QStringLiteral("/color")));
     if (color.isValid()) calendar.setColor(color);
 
-    bool tasksDeclared = false;
     const QString attributesPath = path + QLatin1Char('/') + attributesFileName();
     QString attributesProblem;
     const QByteArray attributesText = readSideFile(attributesPath, 1024 * 1024, &attributesProblem);
@@ -337,15 +346,36 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             calendar.setNotes(o.value(QStringLiteral("notes")).toString());
             calendar.setOrder(o.value(QStringLiteral("order")).toInt(-1));
             const QString items = o.value(QStringLiteral("items")).toString();
-            if (!items.isEmpty()) {
-                tasksDeclared = true;
-                calendar.setHoldsTasks(items == QStringLiteral("tasks"));
-            }
+            if (!items.isEmpty()) calendar.setHoldsTasks(items == QStringLiteral("tasks"));
         }
     }
     warnOnce(attributesPath, attributesProblem);
     folder->groupUid = folder->attributes.value(QStringLiteral("group")).toString();
     if (folder->groupUid.isEmpty()) folder->groupUid = defaultGroupUid(calendar.type());
+    return folder;
+}
+
+bool StoreSnapshot::holdsOnlyTasks(const QString& path) {
+    QString ignored;
+    bool todos = false;
+    for (const Listed& listed : listCalendarFiles(path, &ignored)) {
+        QByteArray bytes;
+        if (!listed.problem.isEmpty() || listed.stamp.size > SeriesReader::kMaxFileSize ||
+            !foundation::RegularFile::read(listed.path, SeriesReader::kMaxFileSize, &bytes,
+                                           nullptr))
+            continue;
+        if (bytes.contains("BEGIN:VEVENT")) return false;  // the rest cannot change that
+        todos = todos || bytes.contains("BEGIN:VTODO");
+    }
+    return todos;
+}
+
+void StoreSnapshot::loadFolderItems(CalendarFolder& into, const CalendarFolder* previous,
+                                    bool kindKnown) {
+    CalendarFolder* folder = &into;
+    const QString& path = folder->path;
+    Calendar& calendar = folder->calendar;
+    const bool tasksDeclared = kindKnown || folder->declaresItems();
 
     // What the previous reading had at each path.
     QHash<QString, std::shared_ptr<const Series>> previousSeries;
@@ -508,7 +538,6 @@ std::shared_ptr<CalendarFolder> StoreSnapshot::loadFolder(const QString& path,
             folder->tasksByUid.insert(uid, item.task);
     }
     folder->sortLists();
-    return folder;
 }
 
 QString StoreSnapshot::attributesFileName() {
@@ -599,14 +628,18 @@ void StoreSnapshot::tidy(const QString& root) {
     }
 }
 
+QStringList StoreSnapshot::calendarFolderPaths(const QString& root) {
+    QStringList paths;
+    for (const QFileInfo& info :
+         QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (!info.fileName().startsWith(QLatin1Char('.'))) paths << info.absoluteFilePath();
+    return paths;
+}
+
 std::shared_ptr<const StoreSnapshot> StoreSnapshot::load(const QString& root) {
-    const QFileInfoList entries =
-        QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     std::vector<std::shared_ptr<const CalendarFolder>> folders;
-    for (const QFileInfo& info : entries) {
-        if (info.fileName().startsWith(QLatin1Char('.'))) continue;
-        folders.push_back(loadFolder(info.absoluteFilePath(), nullptr));
-    }
+    for (const QString& path : calendarFolderPaths(root))
+        folders.push_back(loadFolder(path, nullptr));
     return assemble(root, std::move(folders), readGroupsFile(root));
 }
 

@@ -33,6 +33,9 @@ struct CalendarFolder {
     // attributes file); none for a file that was missing.
     QHash<QString, QByteArray> metaHashes;
 
+    // Whether our attributes say what the calendar holds (events or tasks);
+    // without that, only its files tell.
+    bool declaresItems() const;
     // Rebuilds the ordered lists from the maps.
     void sortLists();
     // Adds or replaces one series (task) by its UID, keeping the lists in order.
@@ -78,6 +81,20 @@ struct StoreSnapshot {
     // `previous` read are taken over from it without reading them again.
     static std::shared_ptr<CalendarFolder> loadFolder(const QString& path,
                                                       const CalendarFolder* previous);
+
+    // The two halves of loadFolder: the calendar's own values (title, colour,
+    // attributes, group) from its small files, then its events or tasks. With
+    // `kindKnown` the calendar keeps whether it holds tasks as it is.
+    static std::shared_ptr<CalendarFolder> loadFolderSettings(const QString& path);
+    static void loadFolderItems(CalendarFolder& folder, const CalendarFolder* previous,
+                                bool kindKnown = false);
+    // For a folder whose attributes do not say: whether it is a task list, as
+    // loadFolder decides it (files holding to-dos and none holding events),
+    // looking no further than the first file with an event.
+    static bool holdsOnlyTasks(const QString& path);
+
+    // The calendar folders under `root`, by name; a missing root has none.
+    static QStringList calendarFolderPaths(const QString& root);
 
     // A snapshot of these folders: sorted into the store's order, with the
     // skipped files listed and the groups worked out.

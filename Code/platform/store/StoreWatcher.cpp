@@ -101,12 +101,9 @@ bool StoreWatcher::rescan(Store& store) {
         std::vector<std::shared_ptr<const CalendarFolder>> folders;
         QSet<QString> seen, touchedEvents, touchedTasks;
         bool anything = false;
-        const QFileInfoList entries =
-            QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QFileInfo& info : entries) {
-            if (info.fileName().startsWith(QLatin1Char('.'))) continue;
-            const CalendarFolder* previous = before->calendar(info.fileName());
-            auto folder = StoreSnapshot::loadFolder(info.absoluteFilePath(), previous);
+        for (const QString& path : StoreSnapshot::calendarFolderPaths(root)) {
+            const CalendarFolder* previous = before->calendar(QFileInfo(path).fileName());
+            auto folder = StoreSnapshot::loadFolder(path, previous);
             seen.insert(folder->calendar.uid());
             bool changed = !previous;
             if (!previous) {
