@@ -53,13 +53,13 @@ public:
     virtual void threadedUpdateView() = 0;
 
     // A population waiting for calendars that the store is still reading has
-    // added the others: the main thread redraws the page (without the job
-    // waiting); the page does not count as loaded yet.
+    // added the others: the page is redrawn (without the job waiting); it does
+    // not count as loaded yet.
     virtual void threadedShowPartialLoad() {}
 
     // An offscreen population has finished: the page counts as loaded, renders
-    // itself into its cached picture on the main thread (without the job
-    // waiting) and updates the week view.
+    // itself into its cached picture (on the job's thread) and updates the
+    // week view.
     virtual void threadedUpdateViewOffscreen() = 0;
 
     // Every cell drops its entries; the page counts as not loaded.
