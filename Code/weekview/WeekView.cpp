@@ -257,6 +257,9 @@ void WeekView::updatePreferences() {
     const int previousMode = displayMode_;
     quickLoadPreferences();
     WeekdayView::updatePreferences();
+    // What a column lists as full-day entries follows the settings: its day is
+    // laid out again even though its list did not change.
+    for (WeekdayView* column : viewSet_) column->eventlistChanged();
     if (displayMode_ != previousMode) changeDisplayMode();
     if (const auto& update = services().eventHoverUpdatePreferences) update();
 }

@@ -149,6 +149,40 @@ TEST_F(WeekViewSelectionTest, AMarkIsSelectedWithoutAFocusObject) {
     EXPECT_FALSE(controller->hasFocus());
 }
 
+TEST_F(WeekViewSelectionTest, MarksMoveBetweenTheTimedAndFullDayListsWithTheSetting) {
+    setWeekPref(QStringLiteral("Show Marks As Fullday Events"), false);
+    WeekdayView::updatePreferences();
+    // A mark of a marker calendar (the setting concerns only those).
+    const CalendarPtr markers =
+        yvtest::makeCalendar(Calendar::kTypeMarker, true, Qt::red, QStringLiteral("Marks"));
+    const calstore::EventPtr event =
+        yvtest::makeEvent(yvtest::at(2011, 6, 15), yvtest::at(2011, 6, 15, 23, 59, 59),
+                          QStringLiteral("Mark"), QStringLiteral("Zolt:mark1"), true);
+    const YearViewCellPtr cell = yearArea->cellForDate(day(2011, 6, 15));
+    cell->addEventFromCalendar(event, markers);
+    EventDayPtr mark;
+    for (const EventDayPtr& r : *cell->events())
+        if (r->event() == event) mark = r;
+    ASSERT_TRUE(mark);
+    auto view = week();
+    WeekdayView* column = nullptr;
+    for (WeekdayView* c : view->viewSet())
+        if (c->dataCell() == cell) column = c;
+    ASSERT_NE(column, nullptr);
+    const auto listsAsFullday = [&] {
+        const auto& fd = column->fdevents();
+        return std::find(fd.begin(), fd.end(), mark) != fd.end();
+    };
+    EXPECT_FALSE(listsAsFullday());
+    // The day's list is the same; only the setting changed.
+    setWeekPref(QStringLiteral("Show Marks As Fullday Events"), true);
+    view->updatePreferences();
+    EXPECT_TRUE(listsAsFullday());
+    setWeekPref(QStringLiteral("Show Marks As Fullday Events"), false);
+    view->updatePreferences();
+    EXPECT_FALSE(listsAsFullday());
+}
+
 TEST_F(WeekViewSelectionTest, AKeptSelectionIsRevertedToOnce) {
     const auto n = addEvent(15, 15, 9, 10, QStringLiteral("New"));
     const auto x = addEvent(16, 16, 9, 10, QStringLiteral("X"));
