@@ -161,8 +161,9 @@ public:
     // drawn on any thread as paintEvent would draw the whole view, and handed
     // back on the main thread: it replaces the cache while the view's geometry
     // is the one it was taken for (a mark made after the canvas was taken has
-    // the whole view drawn again at the next repaint). A null canvas: the view keeps no cache it could replace now
-    // (it has not been painted with its present geometry).
+    // the whole view drawn again at the next repaint). A null canvas: the view
+    // keeps no cache it could replace now (it has not been painted with its
+    // present geometry).
     struct CacheCanvas {
         QImage image;
         QTransform transform;

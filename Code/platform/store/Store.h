@@ -96,7 +96,7 @@ public:
     static std::shared_ptr<Store> openDefaultStoreInBackground();
     // A store rooted at `rootPath` whose files are read on a thread of its own:
     // first the calendars and groups (then it posts calendarsKnownNotification),
-    // then the events calendar by calendar, the largest first. A calendar's
+    // then the events calendar by calendar (see readEventsFirst). A calendar's
     // events are answered once all of them are in (see eventsProgress), never
     // a part. Writes and rescans wait for the whole reading; it posts
     // storeLoadedNotification when done.
@@ -247,7 +247,7 @@ private:
     // Set once the files are read; writes and rescans wait for it.
     std::atomic<bool> loaded_{true};
     std::atomic<bool> calendarsKnown_{true};
-    mutable std::mutex loadedMutex_;  // guards the two below
+    mutable std::mutex loadedMutex_;  // guards the three below
     QSet<QString> awaitedEvents_;
     quint64 eventArrivals_ = 0;
     QStringList eventsOrder_;
